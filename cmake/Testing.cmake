@@ -1,0 +1,31 @@
+# GoogleTest for both builds. The native build uses Debian's libgtest-dev; the
+# win32 build compiles GoogleTest from the sources Debian's googletest package
+# installs, and its tests run under Wine through the cross-compiling emulator.
+include(GoogleTest)
+
+if(WIN32)
+  set(MORVANE_GTEST_SRC /usr/src/googletest/googletest)
+  add_library(morvane_gtest STATIC
+    ${MORVANE_GTEST_SRC}/src/gtest-all.cc
+    ${MORVANE_GTEST_SRC}/src/gtest_main.cc)
+  target_include_directories(morvane_gtest SYSTEM PUBLIC
+    ${MORVANE_GTEST_SRC}/include ${MORVANE_GTEST_SRC})
+  target_compile_options(morvane_gtest PRIVATE -w -Wno-error)
+  add_library(GTest::gtest_main ALIAS morvane_gtest)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# morvane_add_gtest(name SOURCES ... LIBS ...)
+# Native: every test case becomes a ctest entry. Win32: one ctest entry per
+# executable, since each Wine process start costs more than the tests.
+function(morvane_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  endif()
+endfunction()

@@ -1,0 +1,62 @@
+// Chooses the kernel variant once: the fastest the processor runs, unless a
+// caller forced one by name.
+#include <atomic>
+#include <cstring>
+
+#include "cpu.h"
+#include "kernels.h"
+
+namespace {
+
+// Every variant with the test of whether this processor runs it, slowest first.
+struct CANDIDATE {
+  const KERNEL_VARIANT* variant;
+  bool (*runs)();
+};
+
+const CANDIDATE candidates[] = {
+    {&portable_kernels, [] { return true; }},
+    {&sse_kernels, [] { return cpu_features().sse; }},
+};
+constexpr int candidate_count = sizeof candidates / sizeof candidates[0];
+
+std::atomic<const KERNEL_VARIANT*> forced{nullptr};
+
+}  // namespace
+
+const KERNEL_VARIANT* const* available_kernels() {
+  static const KERNEL_VARIANT* list[candidate_count + 1] = {};
+  static const bool filled = [] {
+    int n = 0;
+    for (const CANDIDATE& c : candidates)
+      if (c.runs()) list[n++] = c.variant;
+    return true;
+  }();
+  (void)filled;
+  return list;
+}
+
+const KERNEL_VARIANT* active_kernels() {
+  if (const KERNEL_VARIANT* f = forced.load(std::memory_order_acquire)) return f;
+  static const KERNEL_VARIANT* best = [] {
+    const KERNEL_VARIANT* const* list = available_kernels();
+    const KERNEL_VARIANT* last = list[0];
+    for (int i = 0; list[i]; ++i) last = list[i];
+    return last;
+  }();
+  return best;
+}
+
+bool force_kernels(const char* name) {
+  if (name == nullptr || *name == '\0' || std::strcmp(name, "auto") == 0) {
+    forced.store(nullptr, std::memory_order_release);
+    return true;
+  }
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
+    if (std::strcmp((*v)->name, name) == 0) {
+      forced.store(*v, std::memory_order_release);
+      return true;
+    }
+  }
+  return false;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Kernel variants: one pass's worth of lines at a time, so that a variant may
+// carry several independent lines in its vector lanes. Every variant gives the
+// bytes of the baseline ("sse") exactly.
+#include <cstdint>
+
+#include "spline.h"
+
+// What a pass worker hands a variant: the lines of one pass over the frame.
+struct PASS_JOB {
+  uint8_t* frame;              // buffer start
+  int32_t pitch;               // bytes from one buffer row to the next
+  int32_t n;                   // source samples per line
+  int32_t m;                   // target samples per line
+  int32_t groups;              // vertical pass: column groups G
+  int32_t tail_lanes;          // int16 of group G - 1 inside the row (4 = all)
+  const FACTOR_TABLE* table;
+};
+
+struct KERNEL_VARIANT {
+  const char* name;
+  int32_t line_buffers;  // knot buffers of K knots each that one slot needs
+  // Solves and resamples column groups [first, end); group groups - 1 honours tail_lanes.
+  void (*column_groups)(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end);
+  // Solves and resamples rows [first, end) with n source and m target pixels.
+  void (*pixel_rows)(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end);
+};
+
+extern const KERNEL_VARIANT sse_kernels;       // first SSE generation, the reference
+extern const KERNEL_VARIANT portable_kernels;  // plain scalar C++, same operations
+
+// The variant frames use: the fastest this processor runs, unless forced.
+const KERNEL_VARIANT* active_kernels();
+
+// Forces the variant named `name` ("sse", "portable", ...) for later frames;
+// an empty name or "auto" restores the automatic choice. Returns false, and
+// changes nothing, when the name is unknown or the processor lacks it.
+bool force_kernels(const char* name);
+
+// Variants this processor can run, the fastest last; null-terminated.
+const KERNEL_VARIANT* const* available_kernels();

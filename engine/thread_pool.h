@@ -1,0 +1,14 @@
+#pragma once
+// A runner on real threads for the tools and tests: `count` workers (1 to 64),
+// index 0 on the calling thread and the rest on threads that live as long as
+// the pool. One run at a time per pool.
+#include "resize.h"
+
+struct THREAD_POOL;
+
+THREAD_POOL* create_thread_pool(int count);  // null when count is outside 1 .. 64
+void destroy_thread_pool(THREAD_POOL* pool);
+int thread_pool_size(const THREAD_POOL* pool);
+
+// A RUNNER that runs every worker call on `pool`.
+RUNNER pool_runner(THREAD_POOL* pool);
