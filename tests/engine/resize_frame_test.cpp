@@ -1,0 +1,409 @@
+// The frame driver, the pass workers and the work area: pass order and
+// rectangles, thread counts, runner failures, floating-point state, memory
+// ownership and the bounds of the frame buffer.
+#include <gtest/gtest.h>
+#include <xmmintrin.h>
+
+#include <cstring>
+#include <vector>
+
+#include "guarded_buffer.h"
+#include "kernels.h"
+#include "pages.h"
+#include "resize.h"
+#include "thread_pool.h"
+#include "work_area.h"
+
+namespace {
+
+class ResizeFrame : public testing::Test {
+ protected:
+  void SetUp() override { release_work_area(nullptr); }
+  void TearDown() override {
+    release_work_area(nullptr);
+    force_kernels("auto");
+  }
+};
+
+// A frame of w x h random pixels in a guarded buffer of max_w x max_h.
+struct TestFrame {
+  TestFrame(int32_t w, int32_t h, int32_t max_w, int32_t max_h, uint32_t seed = 1, bool extreme = false)
+      : memory(max_w, max_h), frame{memory.pixels(), w, h, max_w, max_h} {
+    fill_random(memory.pixels(), static_cast<size_t>(max_w) * max_h, seed, extreme);
+  }
+  std::vector<PIXEL_YC> image() const { return copy_image(frame.buffer, frame.max_w, frame.w, frame.h); }
+  std::vector<PIXEL_YC> all() const {
+    return std::vector<PIXEL_YC>(frame.buffer, frame.buffer + static_cast<size_t>(frame.max_w) * frame.max_h);
+  }
+  GuardedFrame memory;
+  FRAME frame;
+};
+
+std::vector<PIXEL_YC> resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw, int32_t th,
+                              bool vertical_first, const RUNNER* runner, uint32_t seed = 1) {
+  TestFrame f(w, h, max_w, max_h, seed);
+  EXPECT_EQ(resize_frame(f.frame, tw, th, vertical_first, runner), 1);
+  EXPECT_EQ(f.frame.w, tw);
+  EXPECT_EQ(f.frame.h, th);
+  return f.image();
+}
+
+// Runs the workers one after another on the calling thread and records the
+// pass rectangles it was given.
+struct RecordingRunner {
+  std::vector<PASS_RECT> rects;
+  std::vector<MULTI_THREAD_FUNC> workers;
+  int threads = 1;
+  int result = 1;
+  RUNNER runner() { return RUNNER{run, this}; }
+  static int run(void* context, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+    auto* self = static_cast<RecordingRunner*>(context);
+    self->rects.push_back(*static_cast<PASS_RECT*>(p2));
+    self->workers.push_back(worker);
+    if (self->result)
+      for (int i = 0; i < self->threads; ++i) worker(i, self->threads, p1, p2);
+    return self->result;
+  }
+};
+
+bool operator==(const PASS_RECT& a, const PASS_RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST_F(ResizeFrame, PassOrderAndRectangles) {
+  for (bool vertical_first : {true, false}) {
+    RecordingRunner rec;
+    const RUNNER r = rec.runner();
+    TestFrame f(100, 50, 128, 96);
+    ASSERT_EQ(resize_frame(f.frame, 40, 80, vertical_first, &r), 1);
+    ASSERT_EQ(rec.rects.size(), 2u);
+    if (vertical_first) {
+      EXPECT_EQ(rec.workers[0], &vertical_pass);
+      EXPECT_TRUE(rec.rects[0] == (PASS_RECT{100, 50, 100, 80}));
+      EXPECT_EQ(rec.workers[1], &horizontal_pass);
+      EXPECT_TRUE(rec.rects[1] == (PASS_RECT{100, 80, 40, 80}));
+    } else {
+      EXPECT_EQ(rec.workers[0], &horizontal_pass);
+      EXPECT_TRUE(rec.rects[0] == (PASS_RECT{100, 50, 40, 50}));
+      EXPECT_EQ(rec.workers[1], &vertical_pass);
+      EXPECT_TRUE(rec.rects[1] == (PASS_RECT{40, 50, 40, 80}));
+    }
+    EXPECT_EQ(f.frame.w, 40);
+    EXPECT_EQ(f.frame.h, 80);
+  }
+}
+
+TEST_F(ResizeFrame, OnlyTheChangedAxisRuns) {
+  for (bool vertical_first : {true, false}) {
+    RecordingRunner rec;
+    const RUNNER r = rec.runner();
+    TestFrame f(64, 48, 64, 48);
+    ASSERT_EQ(resize_frame(f.frame, 32, 48, vertical_first, &r), 1);
+    ASSERT_EQ(rec.workers.size(), 1u);
+    EXPECT_EQ(rec.workers[0], &horizontal_pass);
+  }
+}
+
+TEST_F(ResizeFrame, SameSizeChangesNothingButMakesTheBlock) {
+  RecordingRunner rec;
+  const RUNNER r = rec.runner();
+  TestFrame f(30, 20, 40, 30);
+  const std::vector<PIXEL_YC> before = f.all();
+  EXPECT_EQ(resize_frame(f.frame, 30, 20, true, &r), 1);
+  EXPECT_TRUE(rec.workers.empty());
+  EXPECT_EQ(f.all().size(), before.size());
+  EXPECT_EQ(first_difference(f.all(), before), -1);
+  EXPECT_NE(work_area.memory, nullptr);
+}
+
+TEST_F(ResizeFrame, OneThreadRunnerEqualsNoRunner) {
+  RecordingRunner rec;
+  const RUNNER r = rec.runner();
+  const auto a = resized(97, 61, 300, 200, 211, 133, false, &r);
+  const auto b = resized(97, 61, 300, 200, 211, 133, false, nullptr);
+  EXPECT_EQ(first_difference(a, b), -1);
+  // Alone mode does not touch the counters.
+  EXPECT_EQ(work_area.vertical_counter, 0);
+  EXPECT_EQ(work_area.horizontal_counter, 0);
+}
+
+TEST_F(ResizeFrame, ThreadCountsGiveIdenticalOutput) {
+  for (bool vertical_first : {false, true}) {
+    const auto reference = resized(333, 177, 640, 480, 517, 301, vertical_first, nullptr, 7);
+    for (int threads : {2, 3, 16, 24, 64}) {
+      THREAD_POOL* pool = create_thread_pool(threads);
+      ASSERT_NE(pool, nullptr);
+      const RUNNER r = pool_runner(pool);
+      for (int frame = 0; frame < 2; ++frame) {  // counters restart every frame
+        const auto out = resized(333, 177, 640, 480, 517, 301, vertical_first, &r, 7);
+        EXPECT_EQ(first_difference(out, reference), -1) << threads << " threads, frame " << frame;
+      }
+      destroy_thread_pool(pool);
+    }
+  }
+}
+
+TEST_F(ResizeFrame, LateWorkerFindsNothingLeftAndHighIndicesStayIdle) {
+  // Workers run strictly one after another with count 24: worker 0 takes every
+  // line; 1-15 find the counter past the end; 16-23 must not even touch MXCSR.
+  struct Sequential {
+    static int run(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+      for (int i = 0; i < 24; ++i) {
+        const unsigned odd_mode = 0x7F80;  // round toward zero
+        const unsigned before = _mm_getcsr();
+        if (i >= 16) _mm_setcsr(odd_mode);
+        worker(i, 24, p1, p2);
+        if (i >= 16) {
+          EXPECT_EQ(_mm_getcsr(), odd_mode) << "worker " << i;
+          _mm_setcsr(before);
+        }
+      }
+      return 1;
+    }
+  };
+  const RUNNER r{Sequential::run, nullptr};
+  const auto out = resized(150, 90, 300, 200, 77, 181, true, &r, 3);
+  const auto reference = resized(150, 90, 300, 200, 77, 181, true, nullptr, 3);
+  EXPECT_EQ(first_difference(out, reference), -1);
+}
+
+TEST_F(ResizeFrame, FailingRunnerStopsAtOnce) {
+  RecordingRunner rec;
+  rec.result = 0;
+  const RUNNER r = rec.runner();
+  TestFrame f(50, 40, 100, 100);
+  EXPECT_EQ(resize_frame(f.frame, 60, 70, false, &r), 0);
+  EXPECT_EQ(rec.workers.size(), 1u);
+  EXPECT_EQ(f.frame.w, 50);
+  EXPECT_EQ(f.frame.h, 40);
+
+  // A failure in the second pass leaves the first pass's size.
+  struct SecondFails {
+    int calls = 0;
+    static int run(void* c, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+      auto* self = static_cast<SecondFails*>(c);
+      if (++self->calls == 2) return 0;
+      return run_on_one_thread(worker, p1, p2);
+    }
+  } second;
+  const RUNNER r2{SecondFails::run, &second};
+  TestFrame g(50, 40, 100, 100);
+  EXPECT_EQ(resize_frame(g.frame, 60, 70, false, &r2), 0);
+  EXPECT_EQ(g.frame.w, 60);
+  EXPECT_EQ(g.frame.h, 40);
+}
+
+TEST_F(ResizeFrame, PassesRunUnderTheirOwnModeAndRestoreTheCallers) {
+  const auto reference = resized(120, 80, 256, 256, 250, 37, false, nullptr, 5);
+  const unsigned callers = 0x7F80 | 0x0040;  // round toward zero, DAZ
+  const unsigned saved = _mm_getcsr();
+  _mm_setcsr(callers);
+  TestFrame f(120, 80, 256, 256, 5);
+  const int result = resize_frame(f.frame, 250, 37, false, nullptr);
+  const unsigned after = _mm_getcsr();
+  _mm_setcsr(saved);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(after & ~0x3Fu, callers);  // status flags aside, the caller's mode is back
+  EXPECT_EQ(first_difference(f.image(), reference), -1);
+}
+
+TEST_F(ResizeFrame, PortableTwinGivesTheBaselineBits) {
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    const int32_t w = 1 + static_cast<int32_t>(seed * 37 % 90), h = 1 + static_cast<int32_t>(seed * 53 % 70);
+    const int32_t tw = 1 + static_cast<int32_t>(seed * 71 % 120), th = 1 + static_cast<int32_t>(seed * 29 % 100);
+    for (const char* variant : {"sse", "portable"}) {
+      ASSERT_TRUE(force_kernels(variant));
+      TestFrame f(w, h, 128, 128, seed, seed % 2 == 0);
+      ASSERT_EQ(resize_frame(f.frame, tw, th, seed % 3 == 0, nullptr), 1);
+      static std::vector<PIXEL_YC> baseline;
+      if (std::strcmp(variant, "sse") == 0) {
+        baseline = f.image();
+      } else {
+        EXPECT_EQ(first_difference(f.image(), baseline), -1)
+            << w << "x" << h << " -> " << tw << "x" << th << " seed " << seed;
+      }
+    }
+  }
+}
+
+TEST_F(ResizeFrame, ImageFillingTheBufferStaysInside) {
+  // The image fills a guarded buffer whose width is not a multiple of 4: the
+  // last column group would reach past the row, the last pixel store past the
+  // buffer. Any stray access faults.
+  for (int32_t max_w : {1, 2, 3, 5, 6, 7, 9, 13, 35}) {
+    for (bool vertical_first : {false, true}) {
+      const int32_t max_h = 23;
+      TestFrame small(max_w > 2 ? max_w - 2 : 1, 11, max_w, max_h, max_w);
+      ASSERT_EQ(resize_frame(small.frame, max_w, max_h, vertical_first, nullptr), 1);
+      EXPECT_EQ(small.frame.w, max_w);
+      EXPECT_EQ(small.frame.h, max_h);
+
+      TestFrame full(max_w, max_h, max_w, max_h, max_w + 100);
+      ASSERT_EQ(resize_frame(full.frame, max_w > 1 ? max_w - 1 : 1, max_h - 4, vertical_first, nullptr), 1);
+      ASSERT_EQ(resize_frame(full.frame, max_w, max_h, !vertical_first, nullptr), 1);
+    }
+  }
+}
+
+TEST_F(ResizeFrame, NarrowTailGroupGivesTheSameImageAsAWideBuffer) {
+  // Resizing a 7-pixel-wide image vertically must not depend on whether the
+  // buffer has room after the last column group.
+  for (int32_t w : {1, 2, 3, 5, 6, 7}) {
+    TestFrame tight(w, 40, w, 90, 11);
+    TestFrame roomy(w, 40, w + 8, 90, 11);
+    for (int32_t y = 0; y < 40; ++y)
+      std::memcpy(&roomy.memory.at(0, y), &tight.memory.at(0, y), w * sizeof(PIXEL_YC));
+    ASSERT_EQ(resize_frame(tight.frame, w, 90, true, nullptr), 1);
+    ASSERT_EQ(resize_frame(roomy.frame, w, 90, true, nullptr), 1);
+    EXPECT_EQ(first_difference(tight.image(), roomy.image()), -1) << "width " << w;
+  }
+}
+
+TEST_F(ResizeFrame, ShrinkingLeavesTheRestOfTheBufferAlone) {
+  TestFrame f(80, 60, 100, 70, 9);
+  const std::vector<PIXEL_YC> before = f.all();
+  ASSERT_EQ(resize_frame(f.frame, 50, 30, false, nullptr), 1);
+  const std::vector<PIXEL_YC> after = f.all();
+  for (int32_t y = 0; y < 70; ++y) {
+    for (int32_t x = 0; x < 100; ++x) {
+      const bool inside_new = x < 50 && y < 30;
+      // Bytes the passes may rewrite: the new image, and the horizontal pass
+      // leaves old rows 30..59 beyond x = 50 with their pre-resize samples;
+      // only pixels never part of a line must be untouched.
+      const bool in_a_line = (y < 60 && x < 80);
+      if (!inside_new && !in_a_line) {
+        const size_t i = static_cast<size_t>(y) * 100 + x;
+        ASSERT_EQ(std::memcmp(&before[i], &after[i], 6), 0) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(ResizeFrame, UnusableFramesAreRefused) {
+  TestFrame f(10, 10, 20, 20);
+  const std::vector<PIXEL_YC> before = f.all();
+  for (FRAME bad : {FRAME{f.frame.buffer, 0, 10, 20, 20}, FRAME{f.frame.buffer, 10, -1, 20, 20},
+                    FRAME{f.frame.buffer, 21, 10, 20, 20}, FRAME{f.frame.buffer, 10, 21, 20, 20},
+                    FRAME{nullptr, 10, 10, 20, 20}}) {
+    const FRAME copy = bad;
+    EXPECT_EQ(resize_frame(bad, 15, 15, false, nullptr), 0);
+    EXPECT_EQ(std::memcmp(&bad, &copy, sizeof bad), 0);
+  }
+  EXPECT_EQ(first_difference(f.all(), before), -1);
+}
+
+TEST_F(ResizeFrame, TargetsAreClampedIntoTheBuffer) {
+  TestFrame f(10, 10, 20, 16);
+  EXPECT_EQ(resize_frame(f.frame, 5000, -3, false, nullptr), 1);
+  EXPECT_EQ(f.frame.w, 20);
+  EXPECT_EQ(f.frame.h, 1);
+  EXPECT_EQ(resize_frame(f.frame, 0, 99, true, nullptr), 1);
+  EXPECT_EQ(f.frame.w, 1);
+  EXPECT_EQ(f.frame.h, 16);
+}
+
+// Page allocator that counts, and fails on request.
+struct CountingPages {
+  static inline int allocations = 0;
+  static inline int releases = 0;
+  static inline bool fail = false;
+  static inline size_t last_bytes = 0;
+  static void* allocate(size_t bytes) {
+    if (fail) return nullptr;
+    ++allocations;
+    last_bytes = bytes;
+    return allocate_system(bytes);
+  }
+  static void release(void* p, size_t bytes) {
+    ++releases;
+    release_system(p, bytes);
+  }
+  static inline void* (*allocate_system)(size_t) = nullptr;
+  static inline void (*release_system)(void*, size_t) = nullptr;
+};
+
+class WorkArea : public ResizeFrame {
+ protected:
+  void SetUp() override {
+    ResizeFrame::SetUp();
+    ASSERT_TRUE(force_kernels("sse"));
+    const PAGE_ALLOCATOR counting{CountingPages::allocate, CountingPages::release};
+    system_ = set_page_allocator(&counting);
+    CountingPages::allocate_system = system_.allocate;
+    CountingPages::release_system = system_.release;
+    CountingPages::allocations = CountingPages::releases = 0;
+    CountingPages::fail = false;
+  }
+  void TearDown() override {
+    ResizeFrame::TearDown();
+    set_page_allocator(&system_);
+  }
+  PAGE_ALLOCATOR system_{};
+};
+
+TEST_F(WorkArea, CapacityAndBlockSize) {
+  EXPECT_EQ(knot_capacity(100, 2045), 2048);
+  EXPECT_EQ(knot_capacity(2046, 7), 2056);
+  EXPECT_EQ(knot_capacity(2048, 2048), 2056);
+  EXPECT_EQ(knot_capacity(0, 5), 0);
+  ASSERT_EQ(prepare_work_area(2048, 2048), 0);
+  EXPECT_EQ(CountingPages::last_bytes, 1085568u);
+  EXPECT_EQ(work_area.slot_stride, 2 * 2056);
+  EXPECT_EQ(reinterpret_cast<uint8_t*>(work_area.factor_table) - static_cast<uint8_t*>(work_area.memory),
+            512 * 2056);
+  EXPECT_EQ(work_area.factor_table[6].lane[0], 0.26794919f);
+  EXPECT_EQ(work_area.factor_table[2055].lane[3], 0.26794919f);
+}
+
+TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
+  TestFrame a(40, 30, 64, 48);
+  ASSERT_EQ(resize_frame(a.frame, 60, 20, false, nullptr), 1);
+  void* block = work_area.memory;
+  TestFrame b(40, 30, 64, 48);
+  ASSERT_EQ(resize_frame(b.frame, 20, 45, true, nullptr), 1);
+  EXPECT_EQ(CountingPages::allocations, 1);
+  EXPECT_EQ(work_area.memory, block);
+
+  // Another buffer size: never run on the old block.
+  TestFrame c(40, 30, 3000, 48);
+  ASSERT_EQ(resize_frame(c.frame, 2999, 47, false, nullptr), 1);
+  EXPECT_EQ(CountingPages::allocations, 2);
+  EXPECT_EQ(CountingPages::releases, 1);
+  EXPECT_EQ(work_area.buffer_width, 3000);
+  EXPECT_EQ(work_area.buffer_height, 48);
+  EXPECT_EQ(c.frame.w, 2999);
+
+  EXPECT_EQ(release_work_area(nullptr), 1);
+  EXPECT_EQ(work_area.memory, nullptr);
+  EXPECT_EQ(release_work_area(nullptr), 1);
+  EXPECT_EQ(CountingPages::releases, 2);
+}
+
+TEST_F(WorkArea, AllocationFailureRefusesTheFrameAndTheNextOneTriesAgain) {
+  CountingPages::fail = true;
+  TestFrame f(40, 30, 64, 48);
+  const std::vector<PIXEL_YC> before = f.all();
+  EXPECT_EQ(resize_frame(f.frame, 60, 20, false, nullptr), 0);
+  EXPECT_EQ(f.frame.w, 40);
+  EXPECT_EQ(f.frame.h, 30);
+  EXPECT_EQ(first_difference(f.all(), before), -1);
+  EXPECT_EQ(work_area.memory, nullptr);
+
+  CountingPages::fail = false;
+  EXPECT_EQ(resize_frame(f.frame, 60, 20, false, nullptr), 1);
+  EXPECT_EQ(f.frame.w, 60);
+}
+
+TEST_F(WorkArea, SizesBeyondTheAddressSpaceFailLikeNoMemory) {
+  EXPECT_EQ(prepare_work_area(0x7FFFFFF0, 16), -1);
+  EXPECT_EQ(prepare_work_area(16, 0x7FFFFFFF), -1);
+  EXPECT_EQ(work_area.memory, nullptr);
+  EXPECT_EQ(CountingPages::allocations, 0);
+#if defined(__i386__)
+  // 2^24 knots would need 8.8 GB: more than a 32-bit size_t holds.
+  EXPECT_EQ(prepare_work_area(1 << 24, 16), -1);
+  EXPECT_EQ(CountingPages::allocations, 0);
+#endif
+}
+
+}  // namespace
