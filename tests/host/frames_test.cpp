@@ -77,11 +77,14 @@ TEST(FramesThroughTheTestHost, SwitchingBuffersAndFuncExitStayCorrect) {
       {640, 360, 960, 540, 1, 1920, 1080},  {640, 360, 960, 540, 0, 1920, 1080},
       {800, 600, 400, 300, 0, 800, 600},    {120, 90, 240, 180, 1, 256, 256},
   };
-  // func_exit after the third frame: the next frames make a new block.
+  // func_exit after the third frame: the next frames make a new block. From
+  // the fourth frame on, each frame runs five times over from the same input.
   int code;
-  const std::string log = run_frames(jobs, "--threads 3", {"", "", "--func-exit"}, code);
+  const std::string log = run_frames(jobs, "--threads 3", {"", "", "--func-exit", "--repeat 5"}, code);
   ASSERT_EQ(code, 0) << log;
-  EXPECT_NE(log.find("func_exit returned 1"), std::string::npos) << log;
+  EXPECT_NE(log.find("image 960x540\nfunc_exit returned 1\nframe 4:"), std::string::npos) << log;
+  EXPECT_NE(log.find("frame 6: median "), std::string::npos) << log;
+  EXPECT_EQ(log.find("frame 3: median "), std::string::npos) << log;
   expect_engine_bytes(jobs, log);
 }
 
@@ -104,6 +107,23 @@ TEST(FramesThroughTheTestHost, ReportsTheNewSizeAndRefusesBadInput) {
 
   code = run_program('"' + dos_path(TESTHOST_EXE) + "\" no_such_plugin.auf", output);
   EXPECT_EQ(code, 3) << output;
+}
+
+TEST(FramesThroughTheTestHost, DumpShowsTheTableAsTheHostReadsIt) {
+  std::string log;
+  const int code = run_program('"' + dos_path(TESTHOST_EXE) + "\" \"" + dos_path(MORVANE_AUF) +
+                                   "\" --dump-table --min-size 24x16 --max-size 4096x2304",
+                               log);
+  ASSERT_EQ(code, 0) << log;
+  for (const char* line : {
+           "flag: 0x00040000 (FILTER_FLAG_EX_INFORMATION)\n",
+           "name: 4D 6F 72 76 61 6E 65 95 E2 8A D4 \"Morvane補間\"\n",
+           "  track 0 default 640, range 32..2048\n",
+           "  check 0 name: 8F 63 82 F0 97 44 90 E6 \"縦を優先\"\n",
+           "func_update: null\nfunc_WndProc: null\n",
+           "func_init returned 1\n  track 0 range 24..4096, default 640\n  track 1 range 16..2304, default 480\n",
+       })
+    EXPECT_NE(log.find(line), std::string::npos) << "missing: " << line << "\n" << log;
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // testhost: a stand-in for the video editor that loads a filter plug-in and
 // drives it from the command line (see testhost_usage).
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 
 #include "frame_run.h"
@@ -61,6 +64,9 @@ int run(const TESTHOST_OPTIONS& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Plain \n line ends, so that logs read the same on Windows and under Wine.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   TESTHOST_OPTIONS options;
   std::string error;
   if (argc < 2 || !parse_options(argc, argv, options, error)) {
