@@ -3,7 +3,7 @@
 namespace {
 
 // Texts in code page 932, the bytes the host shows.
-char filter_name[] = "Morvane\x95\xE2\x8A\xD4";    // "Morvane補間"
+char filter_name[] = "Morvane\x95\xE2\x8A\xD4";                   // "Morvane補間"
 char vertical_first_name[] = "\x8F\x63\x82\xF0\x97\x44\x90\xE6";  // "縦を優先" (vertical first)
 char information[] = "morvane by Ulvo, ver1.4";
 

@@ -6,14 +6,16 @@
 
 namespace {
 
-constexpr DWORD xmmi_instructions_available = 6;  // PF_XMMI_INSTRUCTIONS_AVAILABLE
+constexpr DWORD xmmi_instructions_available = 6;   // PF_XMMI_INSTRUCTIONS_AVAILABLE
 constexpr DWORD illegal_instruction = 0xC000001D;  // STATUS_ILLEGAL_INSTRUCTION
 
 using FEATURE_QUERY = BOOL(WINAPI*)(DWORD feature);
 
 HMODULE system_module_handle(const char* name) { return GetModuleHandleA(name); }
 
-FARPROC system_find_function(HMODULE module, const char* name) { return GetProcAddress(module, name); }
+FARPROC system_find_function(HMODULE module, const char* name) {
+  return GetProcAddress(module, name);
+}
 
 bool system_cpuid_sse_bit() {
   unsigned a, b, c, d;

@@ -6,11 +6,12 @@
 // What the test looks up and runs, replaceable so that every branch can be
 // taken on any machine.
 struct SSE_LOOKUPS {
-  HMODULE (*module_handle)(const char* name);                // GetModuleHandleA
+  HMODULE (*module_handle)(const char* name);                  // GetModuleHandleA
   FARPROC (*find_function)(HMODULE module, const char* name);  // GetProcAddress
-  bool (*cpuid_sse_bit)();  // CPUID leaf 1, EDX bit 25
-  DWORD (*probe_sse)();     // a short SSE sequence under the exception guard:
-                            // 0, or the code of the exception it raised
+  bool (*cpuid_sse_bit)();                                     // CPUID leaf 1, EDX bit 25
+  DWORD (*probe_sse)
+  ();  // a short SSE sequence under the exception guard:
+       // 0, or the code of the exception it raised
 };
 
 // The lookups of the running system.

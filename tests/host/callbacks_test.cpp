@@ -67,7 +67,8 @@ class Callbacks : public ::testing::Test {
     filter.exfunc = &exfunc;
   }
   // A 100 x 50 frame in a 160 x 90 buffer.
-  std::vector<PIXEL_YC> run_frame(int target_w, int target_h, int vertical_first, BOOL& result, int& w, int& h) {
+  std::vector<PIXEL_YC> run_frame(int target_w, int target_h, int vertical_first, BOOL& result,
+                                  int& w, int& h) {
     std::vector<PIXEL_YC> buffer(160 * 90);
     const std::vector<PIXEL_YC> image = test_image(100, 50, 3);
     for (int y = 0; y < 50; ++y) std::copy_n(&image[y * 100], 100, &buffer[y * 160]);
@@ -111,17 +112,20 @@ TEST_F(Callbacks, FrameTakesTracksAndCheckAndRunsOnTheHostThreads) {
   ASSERT_EQ(fake.calls.size(), 2u);
   expect_rect(fake.calls[0], vertical_pass, {100, 50, 100, 80});
   expect_rect(fake.calls[1], horizontal_pass, {100, 80, 40, 80});
-  EXPECT_EQ(first_difference(engine_resize(test_image(100, 50, 3), 100, 50, 40, 80, true), out, 40), "");
+  EXPECT_EQ(first_difference(engine_resize(test_image(100, 50, 3), 100, 50, 40, 80, true), out, 40),
+            "");
 
   fake.calls.clear();
   out = run_frame(40, 80, 0, result, w, h);
   ASSERT_EQ(fake.calls.size(), 2u);
   expect_rect(fake.calls[0], horizontal_pass, {100, 50, 40, 50});
   expect_rect(fake.calls[1], vertical_pass, {40, 50, 40, 80});
-  EXPECT_EQ(first_difference(engine_resize(test_image(100, 50, 3), 100, 50, 40, 80, false), out, 40), "");
+  EXPECT_EQ(
+      first_difference(engine_resize(test_image(100, 50, 3), 100, 50, 40, 80, false), out, 40), "");
 
   fake.calls.clear();
-  run_frame(100, 70, -5, result, w, h);  // any nonzero check means vertical first; only the height changes
+  run_frame(100, 70, -5, result, w,
+            h);  // any nonzero check means vertical first; only the height changes
   ASSERT_EQ(fake.calls.size(), 1u);
   expect_rect(fake.calls[0], vertical_pass, {100, 50, 100, 70});
 }
@@ -132,7 +136,9 @@ TEST_F(Callbacks, FrameRunsOnTheCallingThreadWithoutTheHostRunner) {
   int w, h;
   const std::vector<PIXEL_YC> out = run_frame(130, 33, 0, result, w, h);
   EXPECT_EQ(result, TRUE);
-  EXPECT_EQ(first_difference(engine_resize(test_image(100, 50, 3), 100, 50, 130, 33, false), out, 130), "");
+  EXPECT_EQ(
+      first_difference(engine_resize(test_image(100, 50, 3), 100, 50, 130, 33, false), out, 130),
+      "");
   filter.exfunc = nullptr;
   run_frame(77, 20, 1, result, w, h);
   EXPECT_EQ(result, TRUE);

@@ -1,11 +1,12 @@
 // The SSE test's three steps through replaced lookups, and the exception guard
 // against real faults.
+#include "sse_check.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "exception_guard.h"
-#include "sse_check.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ BOOL WINAPI fake_feature(DWORD feature) {
 }
 FARPROC fake_function(HMODULE, const char* name) {
   fake.function_asked = name;
-  return fake.has_function ? reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fake_feature)) : nullptr;
+  return fake.has_function ? reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fake_feature))
+                           : nullptr;
 }
 bool fake_cpuid() {
   ++fake.cpuid_calls;
@@ -150,11 +152,13 @@ TEST(ExceptionGuard, ResumesAfterTheCallWithTheCallersState) {
   int flags[2] = {0, 0};
   unsigned checksum = 0;
   for (unsigned i = 0; i < 200; ++i) {
-    const DWORD code = i % 2 ? run_guarded(mark_then_fault, flags) : run_guarded(return_normally, &counter);
+    const DWORD code =
+        i % 2 ? run_guarded(mark_then_fault, flags) : run_guarded(return_normally, &counter);
     checksum = checksum * 31 + i + code;
   }
   unsigned expected = 0;
-  for (unsigned i = 0; i < 200; ++i) expected = expected * 31 + i + (i % 2 ? illegal_instruction : 0);
+  for (unsigned i = 0; i < 200; ++i)
+    expected = expected * 31 + i + (i % 2 ? illegal_instruction : 0);
   EXPECT_EQ(counter, 100);
   EXPECT_EQ(flags[0], 1);
   EXPECT_EQ(flags[1], 0) << "the faulting function went on after the fault";

@@ -9,8 +9,8 @@
 std::string dos_path(const char* unix_path) {
   // Wine's own conversion; outside Wine the path is taken as it is.
   using TO_DOS = WCHAR*(CDECL*)(const char*);
-  const auto to_dos = reinterpret_cast<TO_DOS>(
-      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_dos_file_name")));
+  const auto to_dos = reinterpret_cast<TO_DOS>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_dos_file_name")));
   if (!to_dos) return unix_path;
   WCHAR* wide = to_dos(unix_path);
   if (!wide) return unix_path;
@@ -34,7 +34,8 @@ int run_program(const std::string& command_line, std::string& output) {
   startup.hStdError = write_end;
   PROCESS_INFORMATION process{};
   std::string line = command_line;
-  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
   CloseHandle(write_end);
   if (!started) {
     CloseHandle(read_end);
@@ -42,7 +43,8 @@ int run_program(const std::string& command_line, std::string& output) {
   }
   char chunk[4096];
   DWORD got;
-  while (ReadFile(read_end, chunk, sizeof chunk, &got, nullptr) && got > 0) output.append(chunk, got);
+  while (ReadFile(read_end, chunk, sizeof chunk, &got, nullptr) && got > 0)
+    output.append(chunk, got);
   CloseHandle(read_end);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
@@ -75,19 +77,22 @@ std::vector<PIXEL_YC> engine_resize(const std::vector<PIXEL_YC>& image, int w, i
                                     int target_h, bool vertical_first) {
   const int max_w = std::max(w, target_w), max_h = std::max(h, target_h);
   std::vector<PIXEL_YC> buffer(static_cast<size_t>(max_w) * max_h);
-  for (int y = 0; y < h; ++y) std::copy_n(&image[static_cast<size_t>(y) * w], w, &buffer[static_cast<size_t>(y) * max_w]);
+  for (int y = 0; y < h; ++y)
+    std::copy_n(&image[static_cast<size_t>(y) * w], w, &buffer[static_cast<size_t>(y) * max_w]);
   FRAME frame{buffer.data(), w, h, max_w, max_h};
   if (resize_frame(frame, target_w, target_h, vertical_first, nullptr) != 1) return {};
   std::vector<PIXEL_YC> result(static_cast<size_t>(frame.w) * frame.h);
   for (int y = 0; y < frame.h; ++y)
-    std::copy_n(&buffer[static_cast<size_t>(y) * max_w], frame.w, &result[static_cast<size_t>(y) * frame.w]);
+    std::copy_n(&buffer[static_cast<size_t>(y) * max_w], frame.w,
+                &result[static_cast<size_t>(y) * frame.w]);
   return result;
 }
 
 bool write_pixels(const std::string& path, const std::vector<PIXEL_YC>& pixels) {
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
-  const bool ok = std::fwrite(pixels.data(), sizeof(PIXEL_YC), pixels.size(), file) == pixels.size();
+  const bool ok =
+      std::fwrite(pixels.data(), sizeof(PIXEL_YC), pixels.size(), file) == pixels.size();
   return std::fclose(file) == 0 && ok;
 }
 
@@ -101,8 +106,8 @@ bool read_pixels(const std::string& path, std::vector<PIXEL_YC>& pixels) {
   return true;
 }
 
-std::string first_difference(const std::vector<PIXEL_YC>& expected, const std::vector<PIXEL_YC>& actual,
-                             int w) {
+std::string first_difference(const std::vector<PIXEL_YC>& expected,
+                             const std::vector<PIXEL_YC>& actual, int w) {
   if (expected.size() != actual.size())
     return "sizes differ: " + std::to_string(expected.size()) + " pixels expected, " +
            std::to_string(actual.size()) + " found";
@@ -112,8 +117,8 @@ std::string first_difference(const std::vector<PIXEL_YC>& expected, const std::v
     for (int s = 0; s < 3; ++s) {
       if (e[s] != a[s]) {
         static const char* names[] = {"y", "cb", "cr"};
-        return "pixel (" + std::to_string(i % w) + ", " + std::to_string(i / w) + ") " + names[s] + ": expected " +
-               std::to_string(e[s]) + ", found " + std::to_string(a[s]);
+        return "pixel (" + std::to_string(i % w) + ", " + std::to_string(i / w) + ") " + names[s] +
+               ": expected " + std::to_string(e[s]) + ", found " + std::to_string(a[s]);
       }
     }
   }

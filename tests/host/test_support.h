@@ -29,5 +29,5 @@ bool read_pixels(const std::string& path, std::vector<PIXEL_YC>& pixels);
 
 // "" when equal; else the first differing pixel (x, y, sample, both values)
 // or the sizes.
-std::string first_difference(const std::vector<PIXEL_YC>& expected, const std::vector<PIXEL_YC>& actual,
-                             int w);
+std::string first_difference(const std::vector<PIXEL_YC>& expected,
+                             const std::vector<PIXEL_YC>& actual, int w);

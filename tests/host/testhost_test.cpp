@@ -67,7 +67,8 @@ TEST(HostThreads, RunEveryIndexOnceAllAtTheSameTime) {
       RENDEZVOUS r;
       r.count = count;
       EXPECT_TRUE(run_on_host_threads(threads, meet, &r, nullptr));
-      EXPECT_EQ(r.seen.load(), count == 32 ? 0xFFFFFFFFu : (1u << count) - 1) << count << " threads";
+      EXPECT_EQ(r.seen.load(), count == 32 ? 0xFFFFFFFFu : (1u << count) - 1)
+          << count << " threads";
       EXPECT_EQ(r.concurrent.load(), count) << "workers did not overlap";
       EXPECT_EQ(r.wrong_count.load(), 0);
     }
@@ -115,30 +116,6 @@ TEST(HostServices, SettingsFileKeepsValuesInTheFiltersSection) {
   DeleteFileA(path);
 }
 
-TEST(HostServices, SystemInformationReportsTheLimitsOrFails) {
-  HOST_SETTINGS settings;
-  settings.threads = 2;
-  settings.min_w = 16;
-  settings.min_h = 12;
-  settings.max_w = 4096;
-  settings.max_h = 2160;
-  std::string error;
-  ASSERT_TRUE(start_test_host(settings, error)) << error;
-  SYS_INFO sys{};
-  EXPECT_TRUE(test_host.exfunc.named.get_sys_info(nullptr, &sys));
-  EXPECT_EQ(sys.min_w, 16);
-  EXPECT_EQ(sys.min_h, 12);
-  EXPECT_EQ(sys.max_w, 4096);
-  EXPECT_EQ(sys.max_h, 2160);
-  for (int i = 52; i < exfunc_slots; ++i) EXPECT_EQ(test_host.exfunc.slots[i], nullptr);
-  stop_test_host();
-
-  settings.sys_info_fails = true;
-  ASSERT_TRUE(start_test_host(settings, error)) << error;
-  EXPECT_FALSE(test_host.exfunc.named.get_sys_info(nullptr, &sys));
-  stop_test_host();
-}
-
 void read_byte(void* p) { *static_cast<volatile uint8_t*>(p); }
 
 TEST(GuardedBuffer, EndsRightBeforeAPageThatFaults) {
@@ -149,13 +126,15 @@ TEST(GuardedBuffer, EndsRightBeforeAPageThatFaults) {
     auto* end = reinterpret_cast<uint8_t*>(buffer.pixels + static_cast<size_t>(w) * 3);
     EXPECT_EQ(run_guarded(read_byte, buffer.pixels), 0u);
     EXPECT_EQ(run_guarded(read_byte, end - 1), 0u);
-    EXPECT_EQ(run_guarded(read_byte, end), 0xC0000005u) << "no guard after a buffer " << w << " wide";
+    EXPECT_EQ(run_guarded(read_byte, end), 0xC0000005u)
+        << "no guard after a buffer " << w << " wide";
     free_guarded_buffer(buffer);
   }
 }
 
 TEST(Yc48Files, ReadOnlyTheExactSizeAndNeverLeaveAPartialFile) {
-  const std::vector<PIXEL_YC> pixels = {{1, -2, 3}, {-4096, 2047, -2048}, {7, 8, 9}, {32767, -32768, 0}};
+  const std::vector<PIXEL_YC> pixels = {
+      {1, -2, 3}, {-4096, 2047, -2048}, {7, 8, 9}, {32767, -32768, 0}};
   std::string error;
   ASSERT_TRUE(write_yc48("yc48_test.yc48", pixels.data(), 2, 2, 2, error)) << error;
   std::vector<PIXEL_YC> back;
@@ -178,15 +157,19 @@ TEST(Yc48Files, ReadOnlyTheExactSizeAndNeverLeaveAPartialFile) {
 
 bool parse(std::vector<const char*> args, TESTHOST_OPTIONS& options, std::string& error) {
   args.insert(args.begin(), "testhost");
-  return parse_options(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error);
+  return parse_options(static_cast<int>(args.size()), const_cast<char**>(args.data()), options,
+                       error);
 }
 
 TEST(CommandLine, FramesKeepEarlierSettingsButNotTheirOutput) {
   TESTHOST_OPTIONS o;
   std::string error;
-  ASSERT_TRUE(parse({"p.auf", "--check", "1", "--threads", "0", "--frame", "a", "--frame-size", "640x480",
-                     "--buffer", "1920x1080", "--track", "1280,720", "--out", "a.out", "--func-exit", "--frame",
-                     "b", "--track", "-3,9", "--repeat", "5"},
+  ASSERT_TRUE(parse({"p.auf",    "--check",  "1",         "--threads",
+                     "0",        "--frame",  "a",         "--frame-size",
+                     "640x480",  "--buffer", "1920x1080", "--track",
+                     "1280,720", "--out",    "a.out",     "--func-exit",
+                     "--frame",  "b",        "--track",   "-3,9",
+                     "--repeat", "5"},
                     o, error))
       << error;
   EXPECT_EQ(o.plugin, "p.auf");

@@ -21,7 +21,8 @@ void free_guarded_buffer(GUARDED_BUFFER& buffer);
 
 // A .yc48 file: w x h pixels, rows from the top, each pixel y, cb, cr as
 // little-endian int16, no header. The file's size must be exactly 6 x w x h.
-bool read_yc48(const std::string& path, int w, int h, std::vector<PIXEL_YC>& pixels, std::string& error);
+bool read_yc48(const std::string& path, int w, int h, std::vector<PIXEL_YC>& pixels,
+               std::string& error);
 
 // Writes the w x h image whose rows are `pitch` pixels apart. The file is
 // written under a temporary name and renamed when complete, so a failure never

@@ -11,7 +11,8 @@ namespace {
 
 void copy_rows(const PIXEL_YC* from, int from_pitch, PIXEL_YC* to, int to_pitch, int w, int h) {
   for (int row = 0; row < h; ++row)
-    std::memcpy(to + static_cast<size_t>(row) * to_pitch, from + static_cast<size_t>(row) * from_pitch,
+    std::memcpy(to + static_cast<size_t>(row) * to_pitch,
+                from + static_cast<size_t>(row) * from_pitch,
                 sizeof(PIXEL_YC) * static_cast<size_t>(w));
 }
 
@@ -49,11 +50,13 @@ bool set_host_values(const FRAME_JOB& job, std::string& error) {
 
 }  // namespace
 
-bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result, std::string& error) {
+bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
+               std::string& error) {
   result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0};
   std::vector<PIXEL_YC> input;
   if (job.frame_w < 1 || job.frame_h < 1) {
-    error = "frame size " + std::to_string(job.frame_w) + "x" + std::to_string(job.frame_h) + " is not usable";
+    error = "frame size " + std::to_string(job.frame_w) + "x" + std::to_string(job.frame_h) +
+            " is not usable";
     return false;
   }
   if (!read_yc48(job.input, job.frame_w, job.frame_h, input, error)) return false;
@@ -65,7 +68,8 @@ bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
   result.buffer_h = job.buffer_h ? job.buffer_h : std::max(job.frame_h, target_h);
   if (job.frame_w > result.buffer_w || job.frame_h > result.buffer_h) {
     error = "frame " + std::to_string(job.frame_w) + "x" + std::to_string(job.frame_h) +
-            " does not fit the buffer " + std::to_string(result.buffer_w) + "x" + std::to_string(result.buffer_h);
+            " does not fit the buffer " + std::to_string(result.buffer_w) + "x" +
+            std::to_string(result.buffer_h);
     return false;
   }
 
@@ -103,8 +107,8 @@ bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
 
   bool ok = true;
   if (info.w < 1 || info.h < 1 || info.w > edit.max_w || info.h > edit.max_h) {
-    error = "the frame record now describes a " + std::to_string(info.w) + "x" + std::to_string(info.h) +
-            " image, which the buffer cannot hold";
+    error = "the frame record now describes a " + std::to_string(info.w) + "x" +
+            std::to_string(info.h) + " image, which the buffer cannot hold";
     ok = false;
   } else if (!job.output.empty()) {
     ok = write_yc48(job.output, edit.pixels, info.w, info.h, edit.max_w, error);

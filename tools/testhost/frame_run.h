@@ -33,4 +33,5 @@ struct FRAME_RESULT {
 
 // False, with a message, when the input, the sizes or the output fail; the
 // plug-in's answer is in `result` either way.
-bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result, std::string& error);
+bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
+               std::string& error);

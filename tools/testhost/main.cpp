@@ -14,14 +14,18 @@
 namespace {
 
 void print_frame(int index, const FRAME_JOB& job, const FRAME_RESULT& r) {
-  std::printf("frame %d: %dx%d in buffer %dx%d, track %d,%d, check %d: ", index, job.frame_w, job.frame_h,
-              r.buffer_w, r.buffer_h, test_host.track.size() > 0 ? test_host.track[0] : 0,
-              test_host.track.size() > 1 ? test_host.track[1] : 0, test_host.check.empty() ? 0 : test_host.check[0]);
+  std::printf("frame %d: %dx%d in buffer %dx%d, track %d,%d, check %d: ", index, job.frame_w,
+              job.frame_h, r.buffer_w, r.buffer_h,
+              test_host.track.size() > 0 ? test_host.track[0] : 0,
+              test_host.track.size() > 1 ? test_host.track[1] : 0,
+              test_host.check.empty() ? 0 : test_host.check[0]);
   if (r.result < 0)
     std::printf("no func_proc, frame unchanged\n");
   else
     std::printf("func_proc %d, image %dx%d\n", r.result, r.w, r.h);
-  if (job.repeat > 0) std::printf("frame %d: median %.3f ms per frame over %d runs\n", index, r.median_ms, job.repeat);
+  if (job.repeat > 0)
+    std::printf("frame %d: median %.3f ms per frame over %d runs\n", index, r.median_ms,
+                job.repeat);
 }
 
 int run(const TESTHOST_OPTIONS& options) {

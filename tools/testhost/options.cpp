@@ -32,7 +32,8 @@ bool parse_int(const char* text, int& value) {
   errno = 0;
   char* end = nullptr;
   const long v = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || errno == ERANGE || v < -2147483647L - 1 || v > 2147483647L) return false;
+  if (end == text || *end != '\0' || errno == ERANGE || v < -2147483647L - 1 || v > 2147483647L)
+    return false;
   value = static_cast<int>(v);
   return true;
 }
@@ -45,7 +46,9 @@ bool parse_pair(const char* text, char separator, int& a, int& b) {
   return parse_int(first.c_str(), a) && parse_int(split + 1, b);
 }
 
-bool parse_size(const char* text, int& w, int& h) { return parse_pair(text, 'x', w, h) && w >= 1 && h >= 1; }
+bool parse_size(const char* text, int& w, int& h) {
+  return parse_pair(text, 'x', w, h) && w >= 1 && h >= 1;
+}
 
 int processor_count() {
   SYSTEM_INFO system;
@@ -59,7 +62,7 @@ int processor_count() {
 bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string& error) {
   options = TESTHOST_OPTIONS{};
   options.host.threads = processor_count();
-  FRAME_JOB current;          // the latest frame, or the settings before the first
+  FRAME_JOB current;  // the latest frame, or the settings before the first
   bool have_frame = false;
 
   for (int i = 1; i < argc; ++i) {
@@ -80,7 +83,8 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
 
     if (option == "--threads") {
       if (!value(text)) return false;
-      if (!parse_int(text, options.host.threads) || options.host.threads < 0 || options.host.threads > max_host_threads)
+      if (!parse_int(text, options.host.threads) || options.host.threads < 0 ||
+          options.host.threads > max_host_threads)
         return bad(text, "a thread count from 0 to 32");
     } else if (option == "--min-size") {
       if (!value(text)) return false;
@@ -121,7 +125,8 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
       current.output = text;
     } else if (option == "--repeat") {
       if (!value(text)) return false;
-      if (!parse_int(text, current.repeat) || current.repeat < 1) return bad(text, "a count of at least 1");
+      if (!parse_int(text, current.repeat) || current.repeat < 1)
+        return bad(text, "a count of at least 1");
     } else if (option == "--func-exit") {
       current.func_exit_after = true;
     } else if (option.size() > 1 && option[0] == '-') {

@@ -30,18 +30,20 @@ bool load_plugin(const std::string& path, PLUGIN& plugin, std::string& error) {
 
 int call_func_init(const PLUGIN& plugin) {
   if (!plugin.table->func_init) return -1;
-  return static_cast<int>(call_misaligned(as_code(plugin.table->func_init), STACK_SKEW::by4, as_arg(plugin.table)));
+  return static_cast<int>(
+      call_misaligned(as_code(plugin.table->func_init), STACK_SKEW::by4, as_arg(plugin.table)));
 }
 
 int call_func_proc(const PLUGIN& plugin, FILTER_PROC_INFO* fpip) {
   if (!plugin.table->func_proc) return -1;
-  return static_cast<int>(
-      call_misaligned(as_code(plugin.table->func_proc), STACK_SKEW::by8, as_arg(plugin.table), as_arg(fpip)));
+  return static_cast<int>(call_misaligned(as_code(plugin.table->func_proc), STACK_SKEW::by8,
+                                          as_arg(plugin.table), as_arg(fpip)));
 }
 
 int call_func_exit(const PLUGIN& plugin) {
   if (!plugin.table->func_exit) return -1;
-  return static_cast<int>(call_misaligned(as_code(plugin.table->func_exit), STACK_SKEW::by12, as_arg(plugin.table)));
+  return static_cast<int>(
+      call_misaligned(as_code(plugin.table->func_exit), STACK_SKEW::by12, as_arg(plugin.table)));
 }
 
 void unload_plugin(PLUGIN& plugin) {

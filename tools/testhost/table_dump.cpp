@@ -19,9 +19,11 @@ std::string cp932_to_utf8(const char* text) {
   if (wide_length <= 0) return {};
   std::wstring wide(wide_length, L'\0');
   MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, length, wide.data(), wide_length);
-  const int utf8_length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  const int utf8_length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
   std::string utf8(utf8_length, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, utf8.data(), utf8_length, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, utf8.data(), utf8_length, nullptr,
+                      nullptr);
   return utf8;
 }
 
@@ -62,8 +64,10 @@ void print_filter_table(const FILTER_DLL& table, FILE* out) {
     print_text(out, label, table.check_name ? table.check_name[i] : nullptr);
     std::fprintf(out, "  check %d default %d\n", i, value_at(table.check_default, i));
   }
-  print_text(out, "information", table.flag & FILTER_FLAG_EX_INFORMATION ? table.information : nullptr);
-  std::fprintf(out, "func_proc: %s\nfunc_init: %s\nfunc_exit: %s\nfunc_update: %s\nfunc_WndProc: %s\n",
+  print_text(out, "information",
+             table.flag & FILTER_FLAG_EX_INFORMATION ? table.information : nullptr);
+  std::fprintf(out,
+               "func_proc: %s\nfunc_init: %s\nfunc_exit: %s\nfunc_update: %s\nfunc_WndProc: %s\n",
                set_or_null(reinterpret_cast<const void*>(table.func_proc)),
                set_or_null(reinterpret_cast<const void*>(table.func_init)),
                set_or_null(reinterpret_cast<const void*>(table.func_exit)),

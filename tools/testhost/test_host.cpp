@@ -46,12 +46,14 @@ HOST_ENTRY int __cdecl ini_load_int(void*, char* key, int default_value) {
 HOST_ENTRY int __cdecl ini_save_int(void*, char* key, int value) {
   char text[16];
   std::snprintf(text, sizeof text, "%d", value);
-  return WritePrivateProfileStringA(test_host.section.c_str(), key, text, test_host.ini_path.c_str())
+  return WritePrivateProfileStringA(test_host.section.c_str(), key, text,
+                                    test_host.ini_path.c_str())
              ? TRUE
              : FALSE;
 }
 
-HOST_ENTRY BOOL __cdecl exec_multi_thread_func(MULTI_THREAD_FUNC_HOST func, void* param1, void* param2) {
+HOST_ENTRY BOOL __cdecl exec_multi_thread_func(MULTI_THREAD_FUNC_HOST func, void* param1,
+                                               void* param2) {
   return run_on_host_threads(test_host.threads, func, param1, param2);
 }
 
@@ -98,8 +100,10 @@ void attach_filter(FILTER* filter, HINSTANCE module) {
   test_host.section = filter->name ? filter->name : "filter";
   test_host.track.assign(filter->track_n > 0 ? filter->track_n : 0, 0);
   test_host.check.assign(filter->check_n > 0 ? filter->check_n : 0, 0);
-  if (filter->track_default) test_host.track.assign(filter->track_default, filter->track_default + test_host.track.size());
-  if (filter->check_default) test_host.check.assign(filter->check_default, filter->check_default + test_host.check.size());
+  if (filter->track_default)
+    test_host.track.assign(filter->track_default, filter->track_default + test_host.track.size());
+  if (filter->check_default)
+    test_host.check.assign(filter->check_default, filter->check_default + test_host.check.size());
   filter->track = test_host.track.data();
   filter->check = test_host.check.data();
   filter->exfunc = &test_host.exfunc.named;

@@ -23,7 +23,7 @@ struct HOST_SETTINGS {
   int min_h = 16;
   int max_w = 4096;
   int max_h = 4096;
-  bool sys_info_fails = false;  // get_sys_info answers FALSE
+  bool sys_info_fails = false;            // get_sys_info answers FALSE
   std::string ini_path = "testhost.ini";  // settings file of ini_load_int / ini_save_int
 };
 
@@ -32,12 +32,12 @@ struct TEST_HOST {
   std::string ini_path;  // settings.ini_path made absolute
   HOST_EXFUNC exfunc;
   HOST_THREADS* threads;
-  FILTER* filter;            // the plug-in's table once attached
-  std::string section;       // the settings file's section: the filter's name
-  std::vector<int> track;    // current track values, FILTER::track points here
-  std::vector<int> check;    // current check values, FILTER::check points here
-  bool filter_active;        // what is_filter_active answers
-  int window_updates;        // calls of filter_window_update
+  FILTER* filter;          // the plug-in's table once attached
+  std::string section;     // the settings file's section: the filter's name
+  std::vector<int> track;  // current track values, FILTER::track points here
+  std::vector<int> check;  // current check values, FILTER::check points here
+  bool filter_active;      // what is_filter_active answers
+  int window_updates;      // calls of filter_window_update
 };
 
 extern TEST_HOST test_host;
