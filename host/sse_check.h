@@ -9,9 +9,9 @@ struct SSE_LOOKUPS {
   HMODULE (*module_handle)(const char* name);                  // GetModuleHandleA
   FARPROC (*find_function)(HMODULE module, const char* name);  // GetProcAddress
   bool (*cpuid_sse_bit)();                                     // CPUID leaf 1, EDX bit 25
-  DWORD (*probe_sse)
-  ();  // a short SSE sequence under the exception guard:
-       // 0, or the code of the exception it raised
+  // A short SSE sequence under the exception guard: 0, or the code of the
+  // exception it raised.
+  DWORD (*probe_sse)();
 };
 
 // The lookups of the running system.
