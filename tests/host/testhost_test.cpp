@@ -1,0 +1,221 @@
+// The test host's own parts: the misaligned calls, the worker threads, the
+// settings file, the guarded buffers, the .yc48 files and the command line.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <set>
+
+#include "exception_guard.h"
+#include "frame_buffer.h"
+#include "misaligned_call.h"
+#include "options.h"
+#include "test_host.h"
+
+// Returns the stack pointer at its entry (where the return address lies).
+extern "C" uint32_t entry_stack_pointer();
+__asm__(
+    ".text\n"
+    ".globl _entry_stack_pointer\n"
+    "_entry_stack_pointer:\n"
+    "  movl %esp, %eax\n"
+    "  ret\n");
+
+namespace {
+
+TEST(MisalignedCall, EntersTheCalleeOffItsExpectedAlignment) {
+  // A 16-byte aligned call enters with esp % 16 == 12.
+  EXPECT_EQ(call_misaligned(as_code(entry_stack_pointer), STACK_SKEW::by4) % 16, 8u);
+  EXPECT_EQ(call_misaligned(as_code(entry_stack_pointer), STACK_SKEW::by8) % 16, 4u);
+  EXPECT_EQ(call_misaligned(as_code(entry_stack_pointer), STACK_SKEW::by12) % 16, 0u);
+}
+
+uint32_t __cdecl sum6(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e, uint32_t f) {
+  return a + 10 * b + 100 * c + 1000 * d + 10000 * e + 100000 * f;
+}
+uint32_t __stdcall stdcall2(uint32_t a, uint32_t b) { return a - b; }
+
+TEST(MisalignedCall, PassesArgumentsAndResultsForBothConventions) {
+  EXPECT_EQ(call_misaligned(as_code(sum6), STACK_SKEW::by4, 1, 2, 3, 4, 5, 6), 654321u);
+  EXPECT_EQ(call_misaligned(as_code(stdcall2), STACK_SKEW::by8, 9, 4), 5u);
+}
+
+// Every worker of one run waits until all of them are inside at once.
+struct RENDEZVOUS {
+  std::atomic<int> inside{0};
+  std::atomic<int> concurrent{0};
+  int count = 0;
+  std::atomic<uint32_t> seen{0};
+  std::atomic<int> wrong_count{0};
+};
+
+void __cdecl meet(int thread_id, int thread_num, void* param1, void*) {
+  auto* r = static_cast<RENDEZVOUS*>(param1);
+  if (thread_num != r->count) ++r->wrong_count;
+  r->seen.fetch_or(1u << thread_id);
+  ++r->inside;
+  const DWORD until = GetTickCount() + 5000;
+  while (r->inside.load() < r->count && GetTickCount() < until) Sleep(0);
+  if (r->inside.load() == r->count) ++r->concurrent;
+}
+
+TEST(HostThreads, RunEveryIndexOnceAllAtTheSameTime) {
+  for (int count : {1, 4, 24, 32}) {
+    HOST_THREADS* threads = start_host_threads(count);
+    ASSERT_NE(threads, nullptr);
+    for (int run = 0; run < 3; ++run) {
+      RENDEZVOUS r;
+      r.count = count;
+      EXPECT_TRUE(run_on_host_threads(threads, meet, &r, nullptr));
+      EXPECT_EQ(r.seen.load(), count == 32 ? 0xFFFFFFFFu : (1u << count) - 1)
+          << count << " threads";
+      EXPECT_EQ(r.concurrent.load(), count) << "workers did not overlap";
+      EXPECT_EQ(r.wrong_count.load(), 0);
+    }
+    stop_host_threads(threads);
+  }
+  EXPECT_EQ(start_host_threads(0), nullptr);
+  EXPECT_EQ(start_host_threads(33), nullptr);
+}
+
+TEST(HostServices, SettingsFileKeepsValuesInTheFiltersSection) {
+  const char* path = "testhost_test.ini";
+  DeleteFileA(path);
+  HOST_SETTINGS settings;
+  settings.threads = 0;
+  settings.ini_path = path;
+  std::string error;
+  ASSERT_TRUE(start_test_host(settings, error)) << error;
+  EXPECT_EQ(test_host.exfunc.named.exec_multi_thread_func, nullptr);
+  int defaults[2] = {640, 480};
+  int no_check[1] = {0};
+  static char name[] = "Filter A";
+  FILTER filter{};
+  filter.name = name;
+  filter.track_n = 2;
+  filter.track_default = defaults;
+  filter.check_n = 1;
+  filter.check_default = no_check;
+  attach_filter(&filter, nullptr);
+
+  EXFUNC& ex = *filter.exfunc;
+  char key[] = "size_00", other[] = "size_01";
+  EXPECT_EQ(ex.ini_load_int(&filter, key, -7), -7);
+  EXPECT_TRUE(ex.ini_save_int(&filter, key, -1280));
+  EXPECT_TRUE(ex.ini_save_int(&filter, other, 47187200));
+  EXPECT_EQ(ex.ini_load_int(&filter, key, 0), -1280);
+  EXPECT_EQ(ex.ini_load_int(&filter, other, 0), 47187200);
+  EXPECT_EQ(GetPrivateProfileIntA("Filter A", "size_01", 0, test_host.ini_path.c_str()), 47187200u);
+  stop_test_host();
+
+  // A later run of the host reads what the earlier one saved.
+  ASSERT_TRUE(start_test_host(settings, error)) << error;
+  attach_filter(&filter, nullptr);
+  EXPECT_EQ(filter.exfunc->ini_load_int(&filter, key, 0), -1280);
+  stop_test_host();
+  DeleteFileA(path);
+}
+
+void read_byte(void* p) { *static_cast<volatile uint8_t*>(p); }
+
+TEST(GuardedBuffer, EndsRightBeforeAPageThatFaults) {
+  for (int w : {1, 7, 640, 1923}) {
+    GUARDED_BUFFER buffer;
+    std::string error;
+    ASSERT_TRUE(allocate_guarded_buffer(w, 3, buffer, error)) << error;
+    auto* end = reinterpret_cast<uint8_t*>(buffer.pixels + static_cast<size_t>(w) * 3);
+    EXPECT_EQ(run_guarded(read_byte, buffer.pixels), 0u);
+    EXPECT_EQ(run_guarded(read_byte, end - 1), 0u);
+    EXPECT_EQ(run_guarded(read_byte, end), 0xC0000005u)
+        << "no guard after a buffer " << w << " wide";
+    free_guarded_buffer(buffer);
+  }
+}
+
+TEST(Yc48Files, ReadOnlyTheExactSizeAndNeverLeaveAPartialFile) {
+  const std::vector<PIXEL_YC> pixels = {
+      {1, -2, 3}, {-4096, 2047, -2048}, {7, 8, 9}, {32767, -32768, 0}};
+  std::string error;
+  ASSERT_TRUE(write_yc48("yc48_test.yc48", pixels.data(), 2, 2, 2, error)) << error;
+  std::vector<PIXEL_YC> back;
+  ASSERT_TRUE(read_yc48("yc48_test.yc48", 2, 2, back, error)) << error;
+  ASSERT_EQ(back.size(), 4u);
+  EXPECT_EQ(back[1].y, -4096);
+  EXPECT_EQ(back[3].cb, -32768);
+  EXPECT_FALSE(read_yc48("yc48_test.yc48", 3, 1, back, error)) << "a shorter size was accepted";
+  EXPECT_FALSE(read_yc48("yc48_test.yc48", 5, 1, back, error)) << "a longer size was accepted";
+
+  // Rows are taken `pitch` pixels apart.
+  ASSERT_TRUE(write_yc48("yc48_test.yc48", pixels.data(), 1, 2, 3, error)) << error;
+  ASSERT_TRUE(read_yc48("yc48_test.yc48", 1, 2, back, error)) << error;
+  EXPECT_EQ(back[1].y, 32767);
+
+  EXPECT_FALSE(write_yc48("no_such_dir/out.yc48", pixels.data(), 2, 2, 2, error));
+  EXPECT_EQ(GetFileAttributesA("no_such_dir/out.yc48.part"), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA("yc48_test.yc48");
+}
+
+bool parse(std::vector<const char*> args, TESTHOST_OPTIONS& options, std::string& error) {
+  args.insert(args.begin(), "testhost");
+  return parse_options(static_cast<int>(args.size()), const_cast<char**>(args.data()), options,
+                       error);
+}
+
+TEST(CommandLine, FramesKeepEarlierSettingsButNotTheirOutput) {
+  TESTHOST_OPTIONS o;
+  std::string error;
+  ASSERT_TRUE(parse({"p.auf",    "--check",  "1",         "--threads",
+                     "0",        "--frame",  "a",         "--frame-size",
+                     "640x480",  "--buffer", "1920x1080", "--track",
+                     "1280,720", "--out",    "a.out",     "--func-exit",
+                     "--frame",  "b",        "--track",   "-3,9",
+                     "--repeat", "5"},
+                    o, error))
+      << error;
+  EXPECT_EQ(o.plugin, "p.auf");
+  EXPECT_EQ(o.host.threads, 0);
+  ASSERT_EQ(o.frames.size(), 2u);
+  const FRAME_JOB& a = o.frames[0];
+  const FRAME_JOB& b = o.frames[1];
+  EXPECT_EQ(a.input, "a");
+  EXPECT_TRUE(a.set_check);
+  EXPECT_EQ(a.check, 1);
+  EXPECT_EQ(a.buffer_w, 1920);
+  EXPECT_EQ(a.track_h, 720);
+  EXPECT_EQ(a.output, "a.out");
+  EXPECT_TRUE(a.func_exit_after);
+  EXPECT_EQ(b.input, "b");
+  EXPECT_EQ(b.frame_w, 640);
+  EXPECT_EQ(b.buffer_h, 1080);
+  EXPECT_EQ(b.check, 1);
+  EXPECT_EQ(b.track_w, -3);
+  EXPECT_EQ(b.repeat, 5);
+  EXPECT_EQ(b.output, "");
+  EXPECT_FALSE(b.func_exit_after);
+}
+
+TEST(CommandLine, RefusesWhatItCannotUse) {
+  TESTHOST_OPTIONS o;
+  std::string error;
+  const std::vector<std::vector<const char*>> bad = {
+      {},
+      {"p.auf", "--threads", "33"},
+      {"p.auf", "--threads", "-1"},
+      {"p.auf", "--threads"},
+      {"p.auf", "--frame", "a"},  // no size
+      {"p.auf", "--frame", "a", "--frame-size", "640"},
+      {"p.auf", "--frame", "a", "--frame-size", "0x480"},
+      {"p.auf", "--frame", "a", "--frame-size", "640x480", "--track", "12"},
+      {"p.auf", "--frame", "a", "--frame-size", "640x480", "--repeat", "0"},
+      {"p.auf", "--max-size", "99999999999x2"},
+      {"p.auf", "--bogus"},
+      {"p.auf", "q.auf"},
+  };
+  for (const auto& args : bad) {
+    error.clear();
+    EXPECT_FALSE(parse(args, o, error)) << (args.empty() ? "(nothing)" : args.back());
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "frame_run.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "frame_buffer.h"
+#include "test_host.h"
+
+namespace {
+
+void copy_rows(const PIXEL_YC* from, int from_pitch, PIXEL_YC* to, int to_pitch, int w, int h) {
+  for (int row = 0; row < h; ++row)
+    std::memcpy(to + static_cast<size_t>(row) * to_pitch,
+                from + static_cast<size_t>(row) * from_pitch,
+                sizeof(PIXEL_YC) * static_cast<size_t>(w));
+}
+
+double now_ms() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+bool set_host_values(const FRAME_JOB& job, std::string& error) {
+  if (job.set_track) {
+    if (test_host.track.size() < 2) {
+      error = "the filter has fewer than two tracks";
+      return false;
+    }
+    test_host.track[0] = job.track_w;
+    test_host.track[1] = job.track_h;
+  }
+  if (job.set_check) {
+    if (test_host.check.empty()) {
+      error = "the filter has no check box";
+      return false;
+    }
+    test_host.check[0] = job.check;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
+               std::string& error) {
+  result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0};
+  std::vector<PIXEL_YC> input;
+  if (job.frame_w < 1 || job.frame_h < 1) {
+    error = "frame size " + std::to_string(job.frame_w) + "x" + std::to_string(job.frame_h) +
+            " is not usable";
+    return false;
+  }
+  if (!read_yc48(job.input, job.frame_w, job.frame_h, input, error)) return false;
+  if (!set_host_values(job, error)) return false;
+
+  const int target_w = test_host.track.size() >= 2 ? test_host.track[0] : 0;
+  const int target_h = test_host.track.size() >= 2 ? test_host.track[1] : 0;
+  result.buffer_w = job.buffer_w ? job.buffer_w : std::max(job.frame_w, target_w);
+  result.buffer_h = job.buffer_h ? job.buffer_h : std::max(job.frame_h, target_h);
+  if (job.frame_w > result.buffer_w || job.frame_h > result.buffer_h) {
+    error = "frame " + std::to_string(job.frame_w) + "x" + std::to_string(job.frame_h) +
+            " does not fit the buffer " + std::to_string(result.buffer_w) + "x" +
+            std::to_string(result.buffer_h);
+    return false;
+  }
+
+  GUARDED_BUFFER edit, temp;
+  if (!allocate_guarded_buffer(result.buffer_w, result.buffer_h, edit, error)) return false;
+  if (!allocate_guarded_buffer(result.buffer_w, result.buffer_h, temp, error)) {
+    free_guarded_buffer(edit);
+    return false;
+  }
+
+  FILTER_PROC_INFO info{};
+  std::vector<double> times;
+  const int runs = std::max(job.repeat, 1);
+  for (int run = 0; run < runs; ++run) {
+    copy_rows(input.data(), job.frame_w, edit.pixels, edit.max_w, job.frame_w, job.frame_h);
+    info = FILTER_PROC_INFO{};
+    info.ycp_edit = edit.pixels;
+    info.ycp_temp = temp.pixels;
+    info.w = job.frame_w;
+    info.h = job.frame_h;
+    info.max_w = edit.max_w;
+    info.max_h = edit.max_h;
+    info.frame_n = 1;
+    info.org_w = job.frame_w;
+    info.org_h = job.frame_h;
+    info.yc_size = sizeof(PIXEL_YC);
+    info.line_size = static_cast<int>(sizeof(PIXEL_YC)) * edit.max_w;
+    const double start = now_ms();
+    result.result = call_func_proc(plugin, &info);
+    times.push_back(now_ms() - start);
+  }
+  result.w = info.w;
+  result.h = info.h;
+  result.median_ms = median(times);
+
+  bool ok = true;
+  if (info.w < 1 || info.h < 1 || info.w > edit.max_w || info.h > edit.max_h) {
+    error = "the frame record now describes a " + std::to_string(info.w) + "x" +
+            std::to_string(info.h) + " image, which the buffer cannot hold";
+    ok = false;
+  } else if (!job.output.empty()) {
+    ok = write_yc48(job.output, edit.pixels, info.w, info.h, edit.max_w, error);
+  }
+  free_guarded_buffer(temp);
+  free_guarded_buffer(edit);
+  return ok;
+}

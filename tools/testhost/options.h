@@ -1,0 +1,19 @@
+#pragma once
+// The test host's command line.
+#include <string>
+#include <vector>
+
+#include "frame_run.h"
+#include "test_host.h"
+
+struct TESTHOST_OPTIONS {
+  std::string plugin;
+  HOST_SETTINGS host;
+  bool dump_table = false;
+  std::vector<FRAME_JOB> frames;
+};
+
+extern const char testhost_usage[];
+
+// False, with a message, for an unknown option, a missing or malformed value.
+bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string& error);
