@@ -66,7 +66,9 @@ int MEMORY_COMBO::get_text(char (&text)[combo_text_size]) {
   return static_cast<int>(n);
 }
 
-void MEMORY_COMBO::set_text(const char* text) {
+void MEMORY_COMBO::set_text(const char* text) { edit_text = text; }
+
+void MEMORY_COMBO::type_text(const char* text) {
   edit_text = text;
   selected = combo_error;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // A size combo box without Windows: the list, the selection and the edit text
 // in plain memory, behaving as the platform's drop-down combo box does for the
-// operations of SIZE_COMBO. Replacing the text drops the selection; selecting
-// an index outside the list selects none and empties the text; text search
-// ignores ASCII case, as the control's exact search does.
+// operations of SIZE_COMBO. An edit by the user (type_text) drops the
+// selection, while set_text, like the control's WM_SETTEXT, leaves it;
+// selecting an index outside the list selects none and empties the text; text
+// search ignores ASCII case, as the control's exact search does.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,4 +33,7 @@ struct MEMORY_COMBO final : SIZE_COMBO {
   int selection() override;
   int get_text(char (&text)[combo_text_size]) override;
   void set_text(const char* text) override;
+
+  // The user types or pastes `text` over the whole field with the list closed.
+  void type_text(const char* text);
 };

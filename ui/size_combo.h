@@ -1,7 +1,8 @@
 #pragma once
 // The few operations of the size combo box that the list rules use. The real
 // control answers them with window messages; MEMORY_COMBO keeps a plain list.
-// Both report no selection once the edit text has been replaced.
+// Both report no selection once the user has edited the text with the list
+// closed; the rules rely on that to tell a typed size from a chosen entry.
 #include <cstdint>
 
 constexpr int combo_error = -1;     // no such entry, or the control failed
@@ -25,7 +26,7 @@ struct SIZE_COMBO {
   virtual int selection() = 0;
   // Copies at most 63 characters of the edit text, terminated; returns the count.
   virtual int get_text(char (&text)[combo_text_size]) = 0;
-  // Replaces the edit text, which drops the selection.
+  // Replaces the edit text (the program's change, not the user's edit).
   virtual void set_text(const char* text) = 0;
 
  protected:

@@ -1,8 +1,9 @@
 #pragma once
 // Cases of the size list rules, run on every combo box implementation: the
 // in-memory one everywhere, the real control in the Windows build. A
-// COMBO_HOLDER gives a fresh, empty combo box as `combo` and lists its entry
-// texts with texts().
+// COMBO_HOLDER gives a fresh, empty combo box as `combo`, lists its entry
+// texts with texts() and replaces the whole text as the user would with
+// type(), which drops the selection.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -106,10 +107,13 @@ TYPED_TEST_P(SizeListRules, StoredValuesUsingAll32BitsLoadAndSaveWithoutOverflow
             (SAVED{{"size_00", INT32_MIN}, {"size_01", packed(0, 480)}, {"size_02", 1}, {"size_03", -1}}));
 }
 
-TYPED_TEST_P(SizeListRules, EditingTheTextDropsTheSelection) {
+TYPED_TEST_P(SizeListRules, TheUsersEditDropsTheSelectionAndTheProgramsDoesNot) {
   load_size_list(this->combo, this->settings);
   ASSERT_EQ(this->combo.selection(), 0);
-  this->combo.set_text("800x600");
+  this->combo.set_text("1280x720");
+  EXPECT_EQ(this->combo.selection(), 0);
+  EXPECT_EQ(this->edit_text(), "1280x720");
+  this->holder.type("800x600");
   EXPECT_EQ(this->combo.selection(), -1);
   EXPECT_EQ(this->edit_text(), "800x600");
 }
@@ -127,7 +131,7 @@ TYPED_TEST_P(SizeListRules, SelectedEntryIsAppliedWithoutTouchingTheList) {
 
 TYPED_TEST_P(SizeListRules, NinthSizeEvictsTheFirstAndBecomesTheSelectedEighth) {
   this->fill({{100, 100}, {200, 200}, {300, 300}, {400, 400}, {500, 500}, {600, 600}, {700, 700}, {800, 800}});
-  this->combo.set_text("900x900");
+  this->holder.type("900x900");
   FRAME_SIZE size{};
   ASSERT_EQ(read_selected_size(&this->combo, &size), 1);
   EXPECT_EQ(size.width, 900);
@@ -143,7 +147,7 @@ TYPED_TEST_P(SizeListRules, TypedSizeAlreadyListedIsSelectedInPlaceKeepingItsPac
   // A packed size that differs from the text shows that the entry is neither
   // rewritten nor read back: the result is the parsed size.
   this->combo.set_item_size(0, packed(1, 1));
-  this->combo.set_text("0640x0480");
+  this->holder.type("0640x0480");
   FRAME_SIZE size{};
   ASSERT_EQ(read_selected_size(&this->combo, &size), 1);
   EXPECT_EQ(size.width, 640);
@@ -156,7 +160,7 @@ TYPED_TEST_P(SizeListRules, TypedSizeAlreadyListedIsSelectedInPlaceKeepingItsPac
 
 TYPED_TEST_P(SizeListRules, ASizeWhoseTextStartsLikeAListedOneIsANewEntry) {
   this->fill({{640, 480}});
-  this->combo.set_text("640x48");
+  this->holder.type("640x48");
   FRAME_SIZE size{};
   ASSERT_EQ(read_selected_size(&this->combo, &size), 1);
   EXPECT_EQ(this->texts(), (TEXTS{"640x480", "640x48"}));
@@ -184,7 +188,7 @@ TYPED_TEST_P(SizeListRules, TypedTextsAreCleanedClampedAndWrittenBack) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
-    this->combo.set_text(c.typed.c_str());
+    this->holder.type(c.typed.c_str());
     FRAME_SIZE size{};
     ASSERT_EQ(read_selected_size(&this->combo, &size), 1);
     EXPECT_EQ(size.width, c.width);
@@ -201,7 +205,7 @@ TYPED_TEST_P(SizeListRules, TextWithoutTwoNumbersFailsAndIsKept) {
   const std::string cases[] = {"640", "", "x", "by 480", std::string(61, ' ') + "1 2"};  // the last: only 63 are read
   for (const auto& typed : cases) {
     SCOPED_TRACE(typed);
-    this->combo.set_text(typed.c_str());
+    this->holder.type(typed.c_str());
     FRAME_SIZE size{5, 6};
     EXPECT_EQ(read_selected_size(&this->combo, &size), 0);
     EXPECT_EQ(size.width, 5);
@@ -214,7 +218,7 @@ TYPED_TEST_P(SizeListRules, TextWithoutTwoNumbersFailsAndIsKept) {
 
 TYPED_TEST_P(SizeListRules, NoPlaceForTheResultFailsWithoutChangingTheList) {
   this->fill({{640, 480}});
-  this->combo.set_text("800x600");
+  this->holder.type("800x600");
   EXPECT_EQ(read_selected_size(&this->combo, nullptr), 0);
   FRAME_SIZE size{};
   EXPECT_EQ(read_selected_size(nullptr, &size), 0);
@@ -233,7 +237,7 @@ TYPED_TEST_P(SizeListRules, SavingNegatesOnlyTheSelectedEntryAndLeavesLaterKeys)
   EXPECT_EQ(this->settings.values["size_07"], 222);
 
   this->settings.saved.clear();
-  this->combo.set_text("typed");
+  this->holder.type("typed");
   save_size_list(this->combo, this->settings);
   EXPECT_EQ(this->settings.saved,
             (SAVED{{"size_00", packed(640, 480)}, {"size_01", packed(1280, 720)}, {"size_02", packed(1920, 1080)}}));
@@ -260,7 +264,8 @@ TYPED_TEST_P(SizeListRules, SavedListLoadsBackTheSame) {
 REGISTER_TYPED_TEST_SUITE_P(SizeListRules, EmptySettingsStartWith640x480SelectedAndSaveOnlyThatKey,
                             LoadingStopsAtTheFirstZeroAndANegativeValueSelects,
                             EqualValuesGiveOneEntryAndTheLastNegativeStaysSelected, LoadingReadsAtMostEightKeys,
-                            StoredValuesUsingAll32BitsLoadAndSaveWithoutOverflow, EditingTheTextDropsTheSelection,
+                            StoredValuesUsingAll32BitsLoadAndSaveWithoutOverflow,
+                            TheUsersEditDropsTheSelectionAndTheProgramsDoesNot,
                             SelectedEntryIsAppliedWithoutTouchingTheList,
                             NinthSizeEvictsTheFirstAndBecomesTheSelectedEighth,
                             TypedSizeAlreadyListedIsSelectedInPlaceKeepingItsPackedSize,

@@ -9,6 +9,7 @@ namespace {
 
 struct MEMORY_COMBO_HOLDER {
   MEMORY_COMBO combo;
+  void type(const char* text) { combo.type_text(text); }
   TEXTS texts() const {
     TEXTS out;
     for (const auto& e : combo.entries) out.push_back(e.text);
@@ -35,7 +36,7 @@ TEST(RefusedAppend, AttachesNothingAndSelectsNoneOnlyForLackOfSpace) {
   EXPECT_EQ(combo.item_size(0), packed(640, 480));
 
   // A typed size that cannot be added is still the size to apply.
-  combo.set_text("800x600");
+  combo.type_text("800x600");
   FRAME_SIZE size{};
   EXPECT_EQ(read_selected_size(&combo, &size), 1);
   EXPECT_EQ(size.width, 800);
