@@ -7,6 +7,15 @@
 
 namespace {
 
+// Characters that reached the edit field's own procedure.
+std::string passed_chars;
+WNDPROC field_proc = nullptr;
+
+LRESULT CALLBACK spy_field_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CHAR) passed_chars += static_cast<char>(wparam);
+  return CallWindowProcA(field_proc, window, message, wparam, lparam);
+}
+
 // A field wide enough for ten characters: the field does not scroll, so it
 // takes only as much text as it can show.
 class SizeField : public FilterWindowTest {
@@ -41,6 +50,15 @@ TEST_F(SizeField, TypingDropsTheSelectionAndNotifiesNothingTheFilterActsOn) {
   SendMessageA(size_controls.combo, CB_SETCURSEL, 0, 0);
   type_keys("1");
   EXPECT_EQ(selection(), -1);
+}
+
+TEST_F(SizeField, RefusedCharactersAndEnterNeverReachTheField) {
+  field_proc = size_controls.edit_proc;
+  size_controls.edit_proc = spy_field_proc;
+  passed_chars.clear();
+  type_keys("1x-X*2 \b\r");
+  size_controls.edit_proc = field_proc;
+  EXPECT_EQ(passed_chars, "1x*2 \b");
 }
 
 TEST_F(SizeField, AtMostTenCharactersCanBeTyped) {
