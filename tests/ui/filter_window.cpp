@@ -1,0 +1,204 @@
+#include "filter_window.h"
+
+#include <cstring>
+#include <ostream>
+
+#include "check_caption.h"
+#include "size_controls.h"
+#include "window_message.h"
+
+FAKE_HOST* fake_host = nullptr;
+
+namespace {
+
+constexpr char filter_window_class[] = "morvane_test_filter_window";
+
+BOOL __cdecl fake_window_update(void* fp) {
+  if (fp == &fake_host->filter) ++fake_host->window_updates;
+  return TRUE;
+}
+
+BOOL __cdecl fake_is_filter_active(void*) { return fake_host->active; }
+
+int __cdecl fake_ini_load_int(void*, char* key, int default_value) {
+  fake_host->loaded.emplace_back(key);
+  const auto found = fake_host->settings.find(key);
+  return found == fake_host->settings.end() ? default_value : found->second;
+}
+
+int __cdecl fake_ini_save_int(void*, char* key, int value) {
+  fake_host->saved.emplace_back(key, value);
+  fake_host->settings[key] = value;
+  return TRUE;
+}
+
+LRESULT CALLBACK filter_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (fake_host && fake_host->window == window) {
+    if (message == WM_COMMAND && LOWORD(wparam) == 0) ++fake_host->combo_commands;
+    fake_host->last_result = handle_window_message(window, message, wparam, lparam, nullptr, &fake_host->filter);
+    if (fake_host->last_result) ++fake_host->redraws;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void register_filter_window_class() {
+  static bool done = false;
+  if (done) return;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = filter_window_proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = filter_window_class;
+  done = RegisterClassA(&wc) != 0;
+}
+
+CREATION_WATCH* watch = nullptr;
+const char* refused_class = nullptr;
+
+LRESULT CALLBACK watch_creation(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND && fake_host && watch) {
+    const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lparam)->lpcs;
+    if (cs->hwndParent == fake_host->window && !IS_INTRESOURCE(cs->lpszClass)) {
+      watch->created.push_back({cs->lpszClass, cs->lpszName ? cs->lpszName : "", {cs->x, cs->y, cs->cx, cs->cy},
+                                static_cast<DWORD>(cs->style), cs->dwExStyle,
+                                reinterpret_cast<INT_PTR>(cs->hMenu), cs->hInstance});
+      if (refused_class && lstrcmpiA(cs->lpszClass, refused_class) == 0) return 1;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+}  // namespace
+
+void PrintTo(const PLACE& p, std::ostream* os) {
+  *os << "(" << p.x << ", " << p.y << ") " << p.width << "x" << p.height;
+}
+
+PLACE place_of(HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+CREATION_WATCH::CREATION_WATCH(const char* refused) {
+  watch = this;
+  refused_class = refused;
+  hook_ = SetWindowsHookExA(WH_CBT, watch_creation, nullptr, GetCurrentThreadId());
+}
+
+CREATION_WATCH::~CREATION_WATCH() {
+  UnhookWindowsHookEx(hook_);
+  watch = nullptr;
+  refused_class = nullptr;
+}
+
+void pump_messages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void FilterWindowTest::SetUp() {
+  ASSERT_EQ(size_controls.combo, nullptr) << "an earlier test left size controls behind";
+  fake_host = &host;
+  host.exfunc.filter_window_update = fake_window_update;
+  host.exfunc.is_filter_active = fake_is_filter_active;
+  host.exfunc.ini_load_int = fake_ini_load_int;
+  host.exfunc.ini_save_int = fake_ini_save_int;
+  host.filter.track_n = 2;
+  host.filter.track = host.track;
+  host.filter.track_s = host.track_s;
+  host.filter.track_e = host.track_e;
+  host.filter.check_n = 1;
+  host.filter.check = host.check;
+  host.filter.exfunc = &host.exfunc;
+  host.filter.dll_hinst = GetModuleHandleA(nullptr);
+}
+
+void FilterWindowTest::TearDown() {
+  close_window();
+  size_controls = {};
+  fake_host = nullptr;
+}
+
+void FilterWindowTest::open_window(int client_width, int client_height, int check_x, int check_y, int check_height,
+                                   const char* caption) {
+  register_filter_window_class();
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  RECT frame{0, 0, client_width, client_height};
+  AdjustWindowRect(&frame, style, FALSE);
+  HWND window = CreateWindowExA(0, filter_window_class, "Morvane", style, 40, 40, frame.right - frame.left,
+                                frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  host.window = window;
+  host.filter.hwnd = window;
+
+  // Should the frame differ from what AdjustWindowRect assumed, correct it once.
+  RECT client{};
+  GetClientRect(window, &client);
+  if (client.right != client_width || client.bottom != client_height) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + client_width - client.right,
+                 outer.bottom - outer.top + client_height - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    GetClientRect(window, &client);
+  }
+  ASSERT_EQ(client.right, client_width);
+  ASSERT_EQ(client.bottom, client_height);
+
+  // Children that resemble the check box but are not it come first.
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const char* check_caption = caption ? caption : vertical_first_caption;
+  CreateWindowExA(0, "STATIC", check_caption, WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, window, nullptr, instance,
+                  nullptr);
+  CreateWindowExA(0, "BUTTON", "X", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 40, 80, 20, window, nullptr,
+                  instance, nullptr);
+  host.check_box = CreateWindowExA(0, "BUTTON", check_caption, WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, check_x,
+                                   check_y, 120, check_height, window, nullptr, instance, nullptr);
+  ASSERT_NE(host.check_box, nullptr);
+  // The window stays hidden: nothing here depends on it being drawn, and
+  // mapping a window on the virtual display takes two seconds.
+  pump_messages();
+}
+
+void FilterWindowTest::close_window() {
+  if (!host.window) return;
+  DestroyWindow(host.window);
+  host.window = nullptr;
+  pump_messages();
+}
+
+BOOL FilterWindowTest::deliver(UINT message, WPARAM wparam, LPARAM lparam) {
+  host.last_result = -1;
+  SendMessageA(host.window, message, wparam, lparam);
+  return host.last_result;
+}
+
+void FilterWindowTest::type_keys(const std::string& keys) {
+  for (const char c : keys)
+    PostMessageA(size_controls.edit_field, WM_CHAR, static_cast<unsigned char>(c), 1);
+  pump_messages();
+}
+
+std::string FilterWindowTest::edit_text() {
+  char text[64] = {};
+  GetWindowTextA(size_controls.combo, text, sizeof text);
+  return text;
+}
+
+std::vector<std::string> FilterWindowTest::list_texts() {
+  std::vector<std::string> out;
+  const int n = static_cast<int>(SendMessageA(size_controls.combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    char text[64] = {};
+    SendMessageA(size_controls.combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    out.emplace_back(text);
+  }
+  return out;
+}
+
+int FilterWindowTest::selection() { return static_cast<int>(SendMessageA(size_controls.combo, CB_GETCURSEL, 0, 0)); }
