@@ -13,8 +13,8 @@ enum class CHROMA_SITING { cosited, centred };
 struct Y4M_FORMAT {
   int32_t width = 0;
   int32_t height = 0;
-  int shift_x = 0;  // chroma planes are (w + 2^shift_x - 1) >> shift_x wide
-  int shift_y = 0;
+  int shift_x = 1;  // chroma planes are (w + 2^shift_x - 1) >> shift_x wide
+  int shift_y = 1;  // (a header without C means 4:2:0)
   CHROMA_SITING siting_x = CHROMA_SITING::centred;
   CHROMA_SITING siting_y = CHROMA_SITING::centred;
   int depth = 8;    // 8 or 16 bits per sample (16: little-endian)

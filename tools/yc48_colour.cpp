@@ -7,6 +7,9 @@ int64_t divide_rounded(int64_t n, int64_t d) { return n >= 0 ? (n + d / 2) / d :
 
 int64_t clamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
+// n / d rounded down (d > 0).
+int64_t floor_divide(int64_t n, int64_t d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
+
 int16_t to_int16(int64_t v) { return static_cast<int16_t>(clamp(v, -32768, 32767)); }
 
 }  // namespace
@@ -24,16 +27,24 @@ int16_t chroma_to_yc48(int64_t sum, int weight_bits, int depth) {
 }
 
 uint16_t luma_from_yc48(int32_t y, int depth) {
-  // 8-bit: (y * 219 + 383 + (16 << 12)) >> 12
-  const int64_t v = (static_cast<int64_t>(y) * 219 + 383 + (16 << 12)) >> (20 - depth);
-  return static_cast<uint16_t>(clamp(v, 0, (int64_t{1} << depth) - 1));
+  if (depth == 8) return static_cast<uint16_t>(clamp((int64_t{y} * 219 + 383 + (16 << 12)) >> 12, 0, 255));
+  // 16-bit: the forward formula maps Y to y when Y * 1197 / 2^14 lies in
+  // [y + 299, y + 300); take (y + 299.5) * 2^14 / 1197 and round it.
+  const int64_t v = floor_divide((2 * int64_t{y} + 599) * 16384 + 1197, 2 * 1197);
+  return static_cast<uint16_t>(clamp(v, 0, 65535));
 }
 
 uint16_t chroma_from_yc48(int64_t sum, int weight_bits, int depth) {
-  // 8-bit: (c * 7 + 2048 * 7 + 66 + (16 << 7)) >> 7
-  const int64_t scaled = (sum * 7 + (int64_t{2048 * 7 + 66 + (16 << 7)} << weight_bits)) * (int64_t{1} << (depth - 8));
-  const int64_t v = scaled >> (7 + weight_bits);
-  return static_cast<uint16_t>(clamp(v, 0, (int64_t{1} << depth) - 1));
+  if (depth == 8) {
+    const int64_t v = (sum * 7 + (int64_t{2048 * 7 + 66 + (16 << 7)} << weight_bits)) >> (7 + weight_bits);
+    return static_cast<uint16_t>(clamp(v, 0, 255));
+  }
+  // 16-bit: the forward formula maps C to c when (C - 32768) * 4681 + 41984
+  // lies in [65536 c, 65536 (c + 1)); take the middle, with c = sum / 2^bits,
+  // and round it.
+  const int64_t unit = int64_t{1} << weight_bits;
+  const int64_t v = 32768 + floor_divide((2 * sum + unit) * 65536 + (4681 - 2 * 41984) * unit, 2 * 4681 * unit);
+  return static_cast<uint16_t>(clamp(v, 0, 65535));
 }
 
 PIXEL_YC rgb_to_yc48(int32_t r, int32_t g, int32_t b, int32_t max) {

@@ -4,8 +4,10 @@
 //
 // Limited-range Y'CbCr uses the host's own integer formulas for 8-bit
 // samples. A 16-bit sample is read as an 8-bit one with eight more fraction
-// bits: an 8-bit value shifted up by 8 gives exactly the 8-bit result, and
-// the top byte of a 16-bit result is the 8-bit result.
+// bits, so an 8-bit value shifted up by 8 gives exactly the 8-bit result. The
+// host has no 16-bit output formula: there the inverse takes the middle of
+// the range of samples that the forward formula maps to the YC48 value and
+// rounds it to nearest, which keeps a round trip within half a YC48 step.
 //
 // Chroma may arrive as a weighted sum of neighbouring samples (up- or
 // downsampling): `sum` is the sum of the samples times integer weights that
