@@ -2,6 +2,7 @@
 // The engine as the tools drive it: a pool of worker threads and the call
 // that resizes one frame, turning the engine's failure into an error line.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "resize.h"
@@ -32,3 +33,8 @@ void choose_kernels(const std::string& name);
 // only lack work memory for a frame the tools built).
 void resize_image(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
                   const ENGINE_THREADS& threads, const std::string& name);
+
+// Calls part(first, end) on every worker thread for its own share of rows
+// 0 .. rows - 1 (conversions of one frame, which touch no row twice), and
+// returns when all are done.
+void run_on_rows(const ENGINE_THREADS& threads, int32_t rows, const std::function<void(int32_t, int32_t)>& part);

@@ -7,24 +7,27 @@
 
 namespace {
 
-struct PLANE {
-  const uint8_t* data;
-  int32_t width;
-  int depth;
-};
+int32_t chroma_width(const Y4M_FORMAT& f) { return (f.width + (1 << f.shift_x) - 1) >> f.shift_x; }
+int32_t chroma_height(const Y4M_FORMAT& f) { return (f.height + (1 << f.shift_y) - 1) >> f.shift_y; }
 
-int32_t sample_at(const PLANE& p, int32_t x, int32_t y) {
-  const size_t i = static_cast<size_t>(y) * p.width + x;
-  if (p.depth == 8) return p.data[i];
-  uint16_t v;
-  std::memcpy(&v, p.data + 2 * i, 2);
-  return v;
+// Reads `count` samples of one plane row (8-bit, or 16-bit little-endian).
+template <int DEPTH>
+void load_row(const uint8_t* row, int32_t count, int32_t* out) {
+  if constexpr (DEPTH == 8) {
+    for (int32_t i = 0; i < count; ++i) out[i] = row[i];
+  } else {
+    for (int32_t i = 0; i < count; ++i) out[i] = row[2 * i] | (row[2 * i + 1] << 8);
+  }
 }
 
-void put_sample(uint8_t* plane, int32_t width, int depth, int32_t x, int32_t y, uint16_t v) {
-  const size_t i = static_cast<size_t>(y) * width + x;
-  if (depth == 8) plane[i] = static_cast<uint8_t>(v);
-  else std::memcpy(plane + 2 * i, &v, 2);
+template <int DEPTH>
+void store_sample(uint8_t* plane, size_t index, uint16_t v) {
+  if constexpr (DEPTH == 8) {
+    plane[index] = static_cast<uint8_t>(v);
+  } else {
+    plane[2 * index] = static_cast<uint8_t>(v);
+    plane[2 * index + 1] = static_cast<uint8_t>(v >> 8);
+  }
 }
 
 // Up to two chroma samples with weights adding up to 4, for the full-size
@@ -37,11 +40,59 @@ struct TAPS {
 TAPS upsampling_taps(int32_t at, int shift, CHROMA_SITING siting, int32_t count) {
   if (shift == 0) return {{at, at}, {4, 0}};
   const int32_t i = at >> 1;
-  const bool odd = at & 1;
-  if (siting == CHROMA_SITING::cosited)
-    return odd ? TAPS{{i, i + 1 < count ? i + 1 : count - 1}, {2, 2}} : TAPS{{i, i}, {4, 0}};
-  const int32_t other = odd ? (i + 1 < count ? i + 1 : count - 1) : (i > 0 ? i - 1 : 0);
-  return {{i, other}, {3, 1}};
+  const int32_t next = i + 1 < count ? i + 1 : count - 1;
+  if (siting == CHROMA_SITING::cosited) return at & 1 ? TAPS{{i, next}, {2, 2}} : TAPS{{i, i}, {4, 0}};
+  return {{i, at & 1 ? next : (i > 0 ? i - 1 : 0)}, {3, 1}};
+}
+
+// A chroma row brought to every column, times 4, kept for the next output
+// row that needs the same source row.
+struct WIDE_ROW {
+  int32_t source_row = -1;
+  std::vector<int32_t> values;
+};
+
+template <int DEPTH>
+const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t row, const Y4M_FORMAT& f,
+                           const std::vector<TAPS>& across, std::vector<int32_t>& narrow) {
+  for (WIDE_ROW& w : cache)
+    if (w.source_row == row) return w.values.data();
+  WIDE_ROW& w = cache[0].source_row < cache[1].source_row ? cache[0] : cache[1];
+  const int32_t cw = chroma_width(f);
+  load_row<DEPTH>(plane + static_cast<size_t>(row) * cw * (DEPTH / 8), cw, narrow.data());
+  w.values.resize(f.width);
+  for (int32_t x = 0; x < f.width; ++x) {
+    const TAPS& t = across[x];
+    w.values[x] = t.weight[0] * narrow[t.index[0]] + t.weight[1] * narrow[t.index[1]];
+  }
+  w.source_row = row;
+  return w.values.data();
+}
+
+template <int DEPTH>
+void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int32_t first, int32_t end) {
+  const int32_t cw = chroma_width(f), ch = chroma_height(f);
+  const size_t luma_bytes = static_cast<size_t>(f.width) * f.height * (DEPTH / 8);
+  const uint8_t* cb = planes + luma_bytes;
+  const uint8_t* cr = cb + static_cast<size_t>(cw) * ch * (DEPTH / 8);
+  std::vector<TAPS> across(f.width);
+  for (int32_t x = 0; x < f.width; ++x) across[x] = upsampling_taps(x, f.shift_x, f.siting_x, cw);
+  std::vector<int32_t> luma(f.width), narrow(cw);
+  WIDE_ROW cache_b[2], cache_r[2];
+  for (int32_t y = first; y < end; ++y) {
+    const TAPS down = upsampling_taps(y, f.shift_y, f.siting_y, ch);
+    const int32_t* b0 = widened_row<DEPTH>(cache_b, cb, down.index[0], f, across, narrow);
+    const int32_t* b1 = widened_row<DEPTH>(cache_b, cb, down.index[1], f, across, narrow);
+    const int32_t* r0 = widened_row<DEPTH>(cache_r, cr, down.index[0], f, across, narrow);
+    const int32_t* r1 = widened_row<DEPTH>(cache_r, cr, down.index[1], f, across, narrow);
+    load_row<DEPTH>(planes + static_cast<size_t>(y) * f.width * (DEPTH / 8), f.width, luma.data());
+    PIXEL_YC* out = pixel_at(frame, 0, y);
+    for (int32_t x = 0; x < f.width; ++x) {
+      const int64_t sum_b = int64_t{down.weight[0]} * b0[x] + int64_t{down.weight[1]} * b1[x];
+      const int64_t sum_r = int64_t{down.weight[0]} * r0[x] + int64_t{down.weight[1]} * r1[x];
+      out[x] = PIXEL_YC{luma_to_yc48(luma[x], DEPTH), chroma_to_yc48(sum_b, 4, DEPTH), chroma_to_yc48(sum_r, 4, DEPTH)};
+    }
+  }
 }
 
 // The full-size positions a chroma sample takes its value from, with weights
@@ -59,67 +110,58 @@ SPAN downsampling_span(int32_t index, int shift, CHROMA_SITING siting, int32_t s
   return {at, at + 1 < size ? at + 1 : at, 1};
 }
 
-}  // namespace
-
-void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame) {
-  const int bytes = f.depth / 8;
-  const int32_t cw = (f.width + (1 << f.shift_x) - 1) >> f.shift_x;
-  const int32_t ch = (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
-  const PLANE luma{planes, f.width, f.depth};
-  const uint8_t* cb_data = planes + static_cast<size_t>(f.width) * f.height * bytes;
-  const PLANE cb{cb_data, cw, f.depth};
-  const PLANE cr{cb_data + static_cast<size_t>(cw) * ch * bytes, cw, f.depth};
-
-  std::vector<TAPS> across(f.width);
-  for (int32_t x = 0; x < f.width; ++x) across[x] = upsampling_taps(x, f.shift_x, f.siting_x, cw);
-  for (int32_t y = 0; y < f.height; ++y) {
-    const TAPS down = upsampling_taps(y, f.shift_y, f.siting_y, ch);
-    PIXEL_YC* out = pixel_at(frame, 0, y);
-    for (int32_t x = 0; x < f.width; ++x) {
-      const TAPS& a = across[x];
-      int64_t sum_b = 0, sum_r = 0;
-      for (int v = 0; v < 2; ++v) {
-        if (!down.weight[v]) continue;
-        for (int u = 0; u < 2; ++u) {
-          if (!a.weight[u]) continue;
-          const int32_t w = down.weight[v] * a.weight[u];
-          sum_b += w * sample_at(cb, a.index[u], down.index[v]);
-          sum_r += w * sample_at(cr, a.index[u], down.index[v]);
-        }
-      }
-      out[x] = PIXEL_YC{luma_to_yc48(sample_at(luma, x, y), f.depth), chroma_to_yc48(sum_b, 4, f.depth),
-                        chroma_to_yc48(sum_r, 4, f.depth)};
-    }
-  }
-  frame.w = f.width;
-  frame.h = f.height;
-}
-
-void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes) {
-  const int bytes = f.depth / 8;
-  const int32_t cw = (f.width + (1 << f.shift_x) - 1) >> f.shift_x;
-  const int32_t ch = (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
-  for (int32_t y = 0; y < f.height; ++y) {
+template <int DEPTH>
+void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int32_t first, int32_t end) {
+  const int32_t cw = chroma_width(f), ch = chroma_height(f);
+  for (int32_t y = first; y < end; ++y) {
     const PIXEL_YC* in = pixel_at(frame, 0, y);
-    for (int32_t x = 0; x < f.width; ++x) put_sample(planes, f.width, f.depth, x, y, luma_from_yc48(in[x].y, f.depth));
+    const size_t row = static_cast<size_t>(y) * f.width;
+    for (int32_t x = 0; x < f.width; ++x) store_sample<DEPTH>(planes, row + x, luma_from_yc48(in[x].y, DEPTH));
   }
-  uint8_t* cb = planes + static_cast<size_t>(f.width) * f.height * bytes;
-  uint8_t* cr = cb + static_cast<size_t>(cw) * ch * bytes;
-  for (int32_t j = 0; j < ch; ++j) {
+  // The chroma rows whose first source row lies in [first, end).
+  const int32_t chroma_first = (first + (1 << f.shift_y) - 1) >> f.shift_y;
+  const int32_t chroma_end = end >= f.height ? ch : (end + (1 << f.shift_y) - 1) >> f.shift_y;
+  uint8_t* cb = planes + static_cast<size_t>(f.width) * f.height * (DEPTH / 8);
+  uint8_t* cr = cb + static_cast<size_t>(cw) * ch * (DEPTH / 8);
+  for (int32_t j = chroma_first; j < chroma_end; ++j) {
     const SPAN down = downsampling_span(j, f.shift_y, f.siting_y, f.height);
     const PIXEL_YC* rows[2] = {pixel_at(frame, 0, down.first), pixel_at(frame, 0, down.second)};
     for (int32_t i = 0; i < cw; ++i) {
       const SPAN across = downsampling_span(i, f.shift_x, f.siting_x, f.width);
       int64_t sum_b = 0, sum_r = 0;
-      for (int v = 0; v <= (down.bits ? 1 : 0); ++v) {
+      for (int v = 0; v <= down.bits; ++v) {
         const PIXEL_YC& p = rows[v][across.first];
         const PIXEL_YC& q = rows[v][across.second];
         sum_b += across.bits ? p.cb + q.cb : p.cb;
         sum_r += across.bits ? p.cr + q.cr : p.cr;
       }
       const int bits = down.bits + across.bits;
-      put_sample(cb, cw, f.depth, i, j, chroma_from_yc48(sum_b, bits, f.depth));
-      put_sample(cr, cw, f.depth, i, j, chroma_from_yc48(sum_r, bits, f.depth));
+      store_sample<DEPTH>(cb, static_cast<size_t>(j) * cw + i, chroma_from_yc48(sum_b, bits, DEPTH));
+      store_sample<DEPTH>(cr, static_cast<size_t>(j) * cw + i, chroma_from_yc48(sum_r, bits, DEPTH));
     }
   }
+}
+
+}  // namespace
+
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame, int32_t first_row,
+                     int32_t end_row) {
+  if (format.depth == 8) rows_to_frame<8>(planes, format, frame, first_row, end_row);
+  else rows_to_frame<16>(planes, format, frame, first_row, end_row);
+}
+
+void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes, int32_t first_row,
+                     int32_t end_row) {
+  if (format.depth == 8) frame_to_rows<8>(frame, format, planes, first_row, end_row);
+  else frame_to_rows<16>(frame, format, planes, first_row, end_row);
+}
+
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame) {
+  planes_to_frame(planes, format, frame, 0, format.height);
+  frame.w = format.width;
+  frame.h = format.height;
+}
+
+void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes) {
+  frame_to_planes(frame, format, planes, 0, format.height);
 }

@@ -72,9 +72,14 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, 
       fail(in.name, "truncated stream: " + frame_name(index) + " has " + std::to_string(got) + " of " +
                         std::to_string(planes_in.size()) + " bytes");
 
-    planes_to_frame(planes_in.data(), source, buffer.frame);
-    resize_image(buffer.frame, target.width, target.height, job.vertical_first, threads, in.name);
-    frame_to_planes(buffer.frame, target, planes_out.data());
+    FRAME& frame = buffer.frame;
+    run_on_rows(threads, source.height,
+                [&](int32_t first, int32_t end) { planes_to_frame(planes_in.data(), source, frame, first, end); });
+    frame.w = source.width;
+    frame.h = source.height;
+    resize_image(frame, target.width, target.height, job.vertical_first, threads, in.name);
+    run_on_rows(threads, target.height,
+                [&](int32_t first, int32_t end) { frame_to_planes(frame, target, planes_out.data(), first, end); });
 
     line.push_back('\n');
     write_all(out, line.data(), line.size());
