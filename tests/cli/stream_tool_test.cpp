@@ -9,16 +9,18 @@
 
 namespace {
 
-// A 4:2:0 8-bit stream of `frames` frames of 8 x 6 pixels, each line
+// A 4:2:0 8-bit stream of `frames` frames of w x h pixels (8 x 6 unless the
+// header says otherwise in its first two fields), each frame line
 // `frame_line` (the frame's own parameters kept as given).
 std::vector<uint8_t> make_stream(int frames, const std::string& header = "YUV4MPEG2 W8 H6 F25:1 Ip A1:1 C420jpeg",
-                                 const std::string& frame_line = "FRAME") {
+                                 const std::string& frame_line = "FRAME", int w = 8, int h = 6) {
   std::vector<uint8_t> s(header.begin(), header.end());
   s.push_back('\n');
+  const int bytes = w * h + 2 * ((w + 1) / 2) * ((h + 1) / 2);
   for (int f = 0; f < frames; ++f) {
     s.insert(s.end(), frame_line.begin(), frame_line.end());
     s.push_back('\n');
-    for (int i = 0; i < 8 * 6 + 2 * 4 * 3; ++i) s.push_back(static_cast<uint8_t>(16 + (i * 7 + f * 13) % 220));
+    for (int i = 0; i < bytes; ++i) s.push_back(static_cast<uint8_t>(16 + (i * 7 + f * 13) % 220));
   }
   return s;
 }
@@ -38,6 +40,22 @@ TEST(StreamTool, WritesTheHeaderWithTheNewSizeAndEveryFrame) {
   ASSERT_GE(out.size(), header.size());
   EXPECT_EQ(std::string(out.begin(), out.begin() + header.size()), header);
   EXPECT_EQ(out.size(), header.size() - 11 + 3 * (out_frame + 5));
+}
+
+TEST(StreamTool, ThreadCountsGiveTheSameStream) {
+  // Rows are converted in parts, one per thread; odd heights put the part
+  // edges between the two rows of a chroma sample.
+  SCRATCH_DIR dir;
+  write_bytes(dir.file("in.y4m"), make_stream(2, "YUV4MPEG2 W13 H11 C420mpeg2", "FRAME", 13, 11));
+  std::vector<uint8_t> first;
+  for (const char* threads : {"1", "2", "3", "7"}) {
+    const TOOL_RUN run = run_tool(dir, {"resize", "in.y4m", "out.y4m", "--size", "17x9", "--threads", threads});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const auto out = read_bytes(dir.file("out.y4m"));
+    if (first.empty()) first = out;
+    EXPECT_TRUE(out == first) << threads << " threads";
+  }
+  EXPECT_EQ(first.size(), std::string("YUV4MPEG2 W17 H9 C420mpeg2\n").size() + 2 * (6 + 17 * 9 + 2 * 9 * 5));
 }
 
 TEST(StreamTool, CutStreamPassesOnItsCompleteFramesThenFails) {
