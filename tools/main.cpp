@@ -20,7 +20,7 @@ Kinds of file (by extension; the output is of the input's kind):
 
 Examples:
   morvane resize photo.png photo-big.png --size 3840x2160
-  ffmpeg -i in.mp4 -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
+  ffmpeg -i in.mp4 -pix_fmt yuv420p -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
   morvane resize clip.y4m clip-small.y4m --size 640*360 --vertical-first --threads 2
   morvane resize frame.yc48 big.yc48 --input-size 640x480 --size 1280x960)";
 
@@ -33,7 +33,7 @@ constexpr const char* main_examples = R"(
 Examples:
   morvane demo
   morvane resize photo.png photo-big.png --size 3840x2160
-  ffmpeg -i in.mp4 -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
+  ffmpeg -i in.mp4 -pix_fmt yuv420p -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
 Run "morvane resize --help" for the kinds of file.)";
 
 void add_engine_options(CLI::App* app, int& threads, std::string& isa) {

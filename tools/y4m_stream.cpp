@@ -1,6 +1,7 @@
 #include "y4m_stream.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,10 +50,12 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, 
   FRAME_BUFFER buffer;
   make_frame_buffer(buffer, std::max(source.width, target.width), std::max(source.height, target.height),
                     in.name.c_str());
-  std::vector<uint8_t> planes_in, planes_out;
+  // Left uninitialised: pages are taken only as a frame really arrives.
+  const size_t in_bytes = y4m_frame_bytes(source), out_bytes = y4m_frame_bytes(target);
+  std::unique_ptr<uint8_t[]> planes_in, planes_out;
   try {
-    planes_in.resize(y4m_frame_bytes(source));
-    planes_out.resize(y4m_frame_bytes(target));
+    planes_in = std::make_unique_for_overwrite<uint8_t[]>(in_bytes);
+    planes_out = std::make_unique_for_overwrite<uint8_t[]>(out_bytes);
   } catch (const std::bad_alloc&) {
     fail(in.name, "out of memory for the frames of the stream");
   }
@@ -67,23 +70,23 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, 
     if (!is_y4m_frame_line(line) || frame_end == LINE_END::too_long)
       fail(in.name, frame_name(index) + " does not start with a FRAME line");
     if (frame_end == LINE_END::end_of_data) fail(in.name, "truncated stream: " + frame_name(index) + " has no data");
-    const size_t got = read_some(in, planes_in.data(), planes_in.size());
-    if (got < planes_in.size())
+    const size_t got = read_some(in, planes_in.get(), in_bytes);
+    if (got < in_bytes)
       fail(in.name, "truncated stream: " + frame_name(index) + " has " + std::to_string(got) + " of " +
-                        std::to_string(planes_in.size()) + " bytes");
+                        std::to_string(in_bytes) + " bytes");
 
     FRAME& frame = buffer.frame;
     run_on_rows(threads, source.height,
-                [&](int32_t first, int32_t end) { planes_to_frame(planes_in.data(), source, frame, first, end); });
+                [&](int32_t first, int32_t end) { planes_to_frame(planes_in.get(), source, frame, first, end); });
     frame.w = source.width;
     frame.h = source.height;
     resize_image(frame, target.width, target.height, job.vertical_first, threads, in.name);
     run_on_rows(threads, target.height,
-                [&](int32_t first, int32_t end) { frame_to_planes(frame, target, planes_out.data(), first, end); });
+                [&](int32_t first, int32_t end) { frame_to_planes(frame, target, planes_out.get(), first, end); });
 
     line.push_back('\n');
     write_all(out, line.data(), line.size());
-    write_all(out, planes_out.data(), planes_out.size());
+    write_all(out, planes_out.get(), out_bytes);
     if (out.to_stdout) flush_output(out);
     count_frame(progress);
   }
