@@ -1,0 +1,12 @@
+#pragma once
+// `morvane demo`: renders the test card, resizes it up and down and writes
+// every result as a PNG, with one line per job and the time the engine took.
+#include <string>
+
+struct DEMO_OPTIONS {
+  std::string folder = "morvane-demo";
+  int threads = 1;
+};
+
+// Throws TOOL_ERROR with the line to print on any failure.
+void run_demo(const DEMO_OPTIONS& options);

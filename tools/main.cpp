@@ -1,0 +1,94 @@
+// morvane: the spline frame resizer on the command line.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+
+#include "demo_command.h"
+#include "engine_run.h"
+#include "file_io.h"
+#include "resize_command.h"
+#include "tool_error.h"
+
+namespace {
+
+constexpr const char* resize_examples = R"(
+Kinds of file (by extension; the output is of the input's kind):
+  .png    8- or 16-bit grey, grey+alpha, RGB or RGBA; the output keeps both
+  .y4m    YUV4MPEG2 stream, 4:4:4, 4:2:2 or 4:2:0, 8 or 16 bits, progressive;
+          "-" reads it from standard input or writes it to standard output
+  .yc48   one raw frame of int16 y, cb, cr; needs --input-size
+
+Examples:
+  morvane resize photo.png photo-big.png --size 3840x2160
+  ffmpeg -i in.mp4 -pix_fmt yuv420p -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
+  morvane resize clip.y4m clip-small.y4m --size 640*360 --vertical-first --threads 2
+  morvane resize frame.yc48 big.yc48 --input-size 640x480 --size 1280x960)";
+
+constexpr const char* demo_examples = R"(
+Examples:
+  morvane demo               writes into ./morvane-demo
+  morvane demo /tmp/cards --threads 1)";
+
+constexpr const char* main_examples = R"(
+Examples:
+  morvane demo
+  morvane resize photo.png photo-big.png --size 3840x2160
+  ffmpeg -i in.mp4 -pix_fmt yuv420p -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
+Run "morvane resize --help" for the kinds of file.)";
+
+void add_engine_options(CLI::App* app, int& threads, std::string& isa) {
+  app->add_option("--threads", threads, "worker threads, 1 to 64 (default: one per processor)");
+  app->add_option("--isa", isa, "kernel variant: auto, sse, portable, ... (default: auto); every variant gives the same bits");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  remove_temp_outputs_on_signal();
+
+  CLI::App app{"morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
+  app.require_subcommand(1);
+  app.footer(main_examples);
+  app.failure_message([](const CLI::App*, const CLI::Error& e) {
+    return std::string("morvane: ") + e.what() + " (see morvane --help)\n";
+  });
+
+  std::string isa = "auto";
+  RESIZE_OPTIONS resize;
+  resize.threads = default_thread_count();
+  CLI::App* resize_app = app.add_subcommand("resize", "Resize a picture, a raw frame or a y4m stream.");
+  resize_app->add_option("INPUT", resize.input, "input file (.png, .y4m, .yc48), or - for a y4m stream on standard input")->required();
+  resize_app->add_option("OUTPUT", resize.output, "output file of the input's kind, or - for standard output")->required();
+  resize_app->add_option("--size", resize.size, "target size, such as 1280x720 or 1280*720")->required();
+  resize_app->add_option("--input-size", resize.input_size, "size of a .yc48 input, such as 640x480");
+  resize_app->add_flag("--vertical-first", resize.vertical_first, "resize the height before the width");
+  add_engine_options(resize_app, resize.threads, isa);
+  resize_app->add_flag("--quiet", resize.quiet, "no progress line for streams");
+  resize_app->footer(resize_examples);
+
+  DEMO_OPTIONS demo;
+  demo.threads = default_thread_count();
+  CLI::App* demo_app = app.add_subcommand("demo", "Resize a built-in test card up and down and write the PNGs.");
+  demo_app->add_option("OUTDIR", demo.folder, "folder for the PNGs (default: morvane-demo)");
+  add_engine_options(demo_app, demo.threads, isa);
+  demo_app->footer(demo_examples);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+
+  try {
+    choose_kernels(isa);
+    if (resize_app->parsed()) run_resize(resize);
+    if (demo_app->parsed()) run_demo(demo);
+  } catch (const TOOL_ERROR& e) {
+    std::fprintf(stderr, "morvane: %s\n", e.what());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "morvane: out of memory\n");
+    return 1;
+  }
+  return 0;
+}

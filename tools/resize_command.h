@@ -1,0 +1,17 @@
+#pragma once
+// `morvane resize`: one picture, one raw frame or one y4m stream in, the same
+// kind out at the new size.
+#include <string>
+
+struct RESIZE_OPTIONS {
+  std::string input;
+  std::string output;
+  std::string size;        // target size text, "1280x720"
+  std::string input_size;  // .yc48 only: the input's size text
+  bool vertical_first = false;
+  int threads = 1;
+  bool quiet = false;
+};
+
+// Throws TOOL_ERROR with the line to print on any failure.
+void run_resize(const RESIZE_OPTIONS& options);

@@ -1,0 +1,167 @@
+#include "y4m_planes.h"
+
+#include <cstring>
+
+#include "frame_buffer.h"
+#include "yc48_colour.h"
+
+namespace {
+
+int32_t chroma_width(const Y4M_FORMAT& f) { return (f.width + (1 << f.shift_x) - 1) >> f.shift_x; }
+int32_t chroma_height(const Y4M_FORMAT& f) { return (f.height + (1 << f.shift_y) - 1) >> f.shift_y; }
+
+// Reads `count` samples of one plane row (8-bit, or 16-bit little-endian).
+template <int DEPTH>
+void load_row(const uint8_t* row, int32_t count, int32_t* out) {
+  if constexpr (DEPTH == 8) {
+    for (int32_t i = 0; i < count; ++i) out[i] = row[i];
+  } else {
+    for (int32_t i = 0; i < count; ++i) out[i] = row[2 * i] | (row[2 * i + 1] << 8);
+  }
+}
+
+template <int DEPTH>
+void store_sample(uint8_t* plane, size_t index, uint16_t v) {
+  if constexpr (DEPTH == 8) {
+    plane[index] = static_cast<uint8_t>(v);
+  } else {
+    plane[2 * index] = static_cast<uint8_t>(v);
+    plane[2 * index + 1] = static_cast<uint8_t>(v >> 8);
+  }
+}
+
+// Up to two chroma samples with weights adding up to 4, for the full-size
+// position `at` along an axis with `count` chroma samples.
+struct TAPS {
+  int32_t index[2];
+  int32_t weight[2];
+};
+
+TAPS upsampling_taps(int32_t at, int shift, CHROMA_SITING siting, int32_t count) {
+  if (shift == 0) return {{at, at}, {4, 0}};
+  const int32_t i = at >> 1;
+  const int32_t next = i + 1 < count ? i + 1 : count - 1;
+  if (siting == CHROMA_SITING::cosited) return at & 1 ? TAPS{{i, next}, {2, 2}} : TAPS{{i, i}, {4, 0}};
+  return {{i, at & 1 ? next : (i > 0 ? i - 1 : 0)}, {3, 1}};
+}
+
+// A chroma row brought to every column, times 4, kept for the next output
+// row that needs the same source row.
+struct WIDE_ROW {
+  int32_t source_row = -1;
+  std::vector<int32_t> values;
+};
+
+template <int DEPTH>
+const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t row, const Y4M_FORMAT& f,
+                           const std::vector<TAPS>& across, std::vector<int32_t>& narrow) {
+  for (WIDE_ROW& w : cache)
+    if (w.source_row == row) return w.values.data();
+  WIDE_ROW& w = cache[0].source_row < cache[1].source_row ? cache[0] : cache[1];
+  const int32_t cw = chroma_width(f);
+  load_row<DEPTH>(plane + static_cast<size_t>(row) * cw * (DEPTH / 8), cw, narrow.data());
+  w.values.resize(f.width);
+  for (int32_t x = 0; x < f.width; ++x) {
+    const TAPS& t = across[x];
+    w.values[x] = t.weight[0] * narrow[t.index[0]] + t.weight[1] * narrow[t.index[1]];
+  }
+  w.source_row = row;
+  return w.values.data();
+}
+
+template <int DEPTH>
+void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int32_t first, int32_t end) {
+  const int32_t cw = chroma_width(f), ch = chroma_height(f);
+  const size_t luma_bytes = static_cast<size_t>(f.width) * f.height * (DEPTH / 8);
+  const uint8_t* cb = planes + luma_bytes;
+  const uint8_t* cr = cb + static_cast<size_t>(cw) * ch * (DEPTH / 8);
+  std::vector<TAPS> across(f.width);
+  for (int32_t x = 0; x < f.width; ++x) across[x] = upsampling_taps(x, f.shift_x, f.siting_x, cw);
+  std::vector<int32_t> luma(f.width), narrow(cw);
+  WIDE_ROW cache_b[2], cache_r[2];
+  for (int32_t y = first; y < end; ++y) {
+    const TAPS down = upsampling_taps(y, f.shift_y, f.siting_y, ch);
+    const int32_t* b0 = widened_row<DEPTH>(cache_b, cb, down.index[0], f, across, narrow);
+    const int32_t* b1 = widened_row<DEPTH>(cache_b, cb, down.index[1], f, across, narrow);
+    const int32_t* r0 = widened_row<DEPTH>(cache_r, cr, down.index[0], f, across, narrow);
+    const int32_t* r1 = widened_row<DEPTH>(cache_r, cr, down.index[1], f, across, narrow);
+    load_row<DEPTH>(planes + static_cast<size_t>(y) * f.width * (DEPTH / 8), f.width, luma.data());
+    PIXEL_YC* out = pixel_at(frame, 0, y);
+    for (int32_t x = 0; x < f.width; ++x) {
+      const int64_t sum_b = int64_t{down.weight[0]} * b0[x] + int64_t{down.weight[1]} * b1[x];
+      const int64_t sum_r = int64_t{down.weight[0]} * r0[x] + int64_t{down.weight[1]} * r1[x];
+      out[x] = PIXEL_YC{luma_to_yc48(luma[x], DEPTH), chroma_to_yc48(sum_b, 4, DEPTH), chroma_to_yc48(sum_r, 4, DEPTH)};
+    }
+  }
+}
+
+// The full-size positions a chroma sample takes its value from, with weights
+// adding up to 1 << bits.
+struct SPAN {
+  int32_t first;
+  int32_t second;
+  int bits;  // 0: first alone; 1: first and second, once each
+};
+
+SPAN downsampling_span(int32_t index, int shift, CHROMA_SITING siting, int32_t size) {
+  if (shift == 0) return {index, index, 0};
+  const int32_t at = 2 * index;
+  if (siting == CHROMA_SITING::cosited) return {at, at, 0};
+  return {at, at + 1 < size ? at + 1 : at, 1};
+}
+
+template <int DEPTH>
+void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int32_t first, int32_t end) {
+  const int32_t cw = chroma_width(f), ch = chroma_height(f);
+  for (int32_t y = first; y < end; ++y) {
+    const PIXEL_YC* in = pixel_at(frame, 0, y);
+    const size_t row = static_cast<size_t>(y) * f.width;
+    for (int32_t x = 0; x < f.width; ++x) store_sample<DEPTH>(planes, row + x, luma_from_yc48(in[x].y, DEPTH));
+  }
+  // The chroma rows whose first source row lies in [first, end).
+  const int32_t chroma_first = (first + (1 << f.shift_y) - 1) >> f.shift_y;
+  const int32_t chroma_end = end >= f.height ? ch : (end + (1 << f.shift_y) - 1) >> f.shift_y;
+  uint8_t* cb = planes + static_cast<size_t>(f.width) * f.height * (DEPTH / 8);
+  uint8_t* cr = cb + static_cast<size_t>(cw) * ch * (DEPTH / 8);
+  for (int32_t j = chroma_first; j < chroma_end; ++j) {
+    const SPAN down = downsampling_span(j, f.shift_y, f.siting_y, f.height);
+    const PIXEL_YC* rows[2] = {pixel_at(frame, 0, down.first), pixel_at(frame, 0, down.second)};
+    for (int32_t i = 0; i < cw; ++i) {
+      const SPAN across = downsampling_span(i, f.shift_x, f.siting_x, f.width);
+      int64_t sum_b = 0, sum_r = 0;
+      for (int v = 0; v <= down.bits; ++v) {
+        const PIXEL_YC& p = rows[v][across.first];
+        const PIXEL_YC& q = rows[v][across.second];
+        sum_b += across.bits ? p.cb + q.cb : p.cb;
+        sum_r += across.bits ? p.cr + q.cr : p.cr;
+      }
+      const int bits = down.bits + across.bits;
+      store_sample<DEPTH>(cb, static_cast<size_t>(j) * cw + i, chroma_from_yc48(sum_b, bits, DEPTH));
+      store_sample<DEPTH>(cr, static_cast<size_t>(j) * cw + i, chroma_from_yc48(sum_r, bits, DEPTH));
+    }
+  }
+}
+
+}  // namespace
+
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame, int32_t first_row,
+                     int32_t end_row) {
+  if (format.depth == 8) rows_to_frame<8>(planes, format, frame, first_row, end_row);
+  else rows_to_frame<16>(planes, format, frame, first_row, end_row);
+}
+
+void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes, int32_t first_row,
+                     int32_t end_row) {
+  if (format.depth == 8) frame_to_rows<8>(frame, format, planes, first_row, end_row);
+  else frame_to_rows<16>(frame, format, planes, first_row, end_row);
+}
+
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame) {
+  planes_to_frame(planes, format, frame, 0, format.height);
+  frame.w = format.width;
+  frame.h = format.height;
+}
+
+void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes) {
+  frame_to_planes(frame, format, planes, 0, format.height);
+}

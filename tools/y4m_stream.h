@@ -1,0 +1,20 @@
+#pragma once
+// Resizing a YUV4MPEG2 stream frame by frame: one frame in memory at a time,
+// whatever the stream's length, each frame passed on as soon as it is done.
+#include <cstdint>
+
+#include "engine_run.h"
+#include "file_io.h"
+#include "progress.h"
+
+struct STREAM_JOB {
+  int32_t target_w;
+  int32_t target_h;
+  bool vertical_first;
+};
+
+// Reads the stream from `in`, writes the resized stream to `out` (not
+// committed). Throws TOOL_ERROR naming the input for a damaged, cut-short or
+// unsupported stream; frames written before the failure stay written.
+void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, const ENGINE_THREADS& threads,
+                       PROGRESS& progress);
