@@ -48,9 +48,12 @@ int run_program(const std::string& command_line, std::string& output) {
   DWORD got;
   for (bool ended = false;;) {
     DWORD available = 0;
-    if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr)) break;  // closed: all read
+    if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr))
+      break;  // closed: all read
     if (available > 0) {
-      if (!ReadFile(read_end, chunk, available < sizeof chunk ? available : sizeof chunk, &got, nullptr)) break;
+      if (!ReadFile(read_end, chunk, available < sizeof chunk ? available : sizeof chunk, &got,
+                    nullptr))
+        break;
       output.append(chunk, got);
       continue;
     }

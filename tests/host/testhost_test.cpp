@@ -231,8 +231,9 @@ namespace {
 TEST(WindowActions, ReadAsWrittenWithQuotesKeepingSpacesAndSemicolons) {
   std::vector<WINDOW_ACTION> actions;
   std::string error;
-  ASSERT_TRUE(parse_action_list("size 401x90;type 640 by 480 ; paste \" 1x2; 3 \";enter;;pick 7; shot A.BMP;close",
-                                actions, error))
+  ASSERT_TRUE(parse_action_list(
+      "size 401x90;type 640 by 480 ; paste \" 1x2; 3 \";enter;;pick 7; shot A.BMP;close", actions,
+      error))
       << error;
   ASSERT_EQ(actions.size(), 7u);
   EXPECT_EQ(actions[0].kind, ACTION_KIND::size);
@@ -249,8 +250,8 @@ TEST(WindowActions, ReadAsWrittenWithQuotesKeepingSpacesAndSemicolons) {
   EXPECT_EQ(actions[6].kind, ACTION_KIND::close);
   EXPECT_EQ(actions[1].source, "type 640 by 480");
 
-  for (const char* bad : {"size 400", "size 0x90", "pick -1", "pick", "type", "shot a.png", "enter now", "bogus",
-                          "type \"open"}) {
+  for (const char* bad : {"size 400", "size 0x90", "pick -1", "pick", "type", "shot a.png",
+                          "enter now", "bogus", "type \"open"}) {
     std::vector<WINDOW_ACTION> none;
     error.clear();
     EXPECT_FALSE(parse_action_list(bad, none, error)) << bad;

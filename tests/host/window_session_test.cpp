@@ -22,6 +22,7 @@ struct STATE {
   bool open = false;
   int init_result = -2;
   std::vector<int> tracks, sliders;
+  std::vector<std::pair<int, int>> slider_ranges;
   std::vector<std::string> fields;
   bool has_list = false;
   std::vector<std::string> entries;
@@ -66,14 +67,17 @@ std::vector<STATE> states_of(const std::string& log) {
     long value = 0;
     if (!(rest = after(line, "  window: open")).empty()) {
       s.open = true;
-      std::sscanf(rest.c_str(), ", client %dx%d, WM_FILTER_INIT returned %d", &a, &b, &s.init_result);
+      std::sscanf(rest.c_str(), ", client %dx%d, WM_FILTER_INIT returned %d", &a, &b,
+                  &s.init_result);
     } else if (!(rest = after(line, "  track ")).empty()) {
       const size_t colon = rest.find(": ");
       std::sscanf(rest.c_str() + colon + 2, "%d", &a);
       s.tracks.push_back(a);
       const size_t slider = rest.find("; slider ");
-      if (slider != std::string::npos && std::sscanf(rest.c_str() + slider, "; slider %d", &b) == 1) {
+      if (slider != std::string::npos &&
+          std::sscanf(rest.c_str() + slider, "; slider %d in %d..%d", &b, &c, &d) == 3) {
         s.sliders.push_back(b);
+        s.slider_ranges.emplace_back(c, d);
         s.fields.push_back(quoted_text(rest, slider));
       }
     } else if (!(rest = after(line, "  list: ")).empty()) {
@@ -124,8 +128,9 @@ class WindowSession : public ::testing::Test {
   // testhost.exe with the settings file, `options` and the actions; the log
   // goes to `log`, its states to `states`.
   int run(const std::string& options, const std::string& actions) {
-    const std::string command = '"' + dos_path(TESTHOST_EXE) + "\" \"" + dos_path(MORVANE_AUF) + "\" --threads 2 --ini \"" +
-                                ini + "\" " + options + " --do \"" + actions + '"';
+    const std::string command = '"' + dos_path(TESTHOST_EXE) + "\" \"" + dos_path(MORVANE_AUF) +
+                                "\" --threads 2 --ini \"" + ini + "\" " + options + " --do \"" +
+                                actions + '"';
     const int code = run_program(command, log);
     states = states_of(log);
     return code;
@@ -167,8 +172,8 @@ TEST_F(WindowSession, EnterSetsBothTracksAndTheListComesBackInTheNextRun) {
   EXPECT_EQ(entered.selected, 1);
   EXPECT_EQ(entered.settings, "none") << "saved before the window closed";
 
-  const std::string saved = std::string("closed: WM_FILTER_EXIT returned 1\n  settings [") + section_utf8 +
-                            "]: size_00=31457920, size_01=-70780800\n";
+  const std::string saved = std::string("closed: WM_FILTER_EXIT returned 1\n  settings [") +
+                            section_utf8 + "]: size_00=31457920, size_01=-70780800\n";
   EXPECT_NE(log.find(saved), std::string::npos) << log;
 
   // A later run of the host: the same list, the same entry selected.
@@ -183,14 +188,17 @@ TEST_F(WindowSession, EnterSetsBothTracksAndTheListComesBackInTheNextRun) {
 
 TEST_F(WindowSession, SetButtonClampsToTheHostsRangesAndIgnoresWhatIsNoSize) {
   ASSERT_EQ(run("--min-size 64x64 --max-size 1920x1080",
-                "type 4000x3000; click; state; type 40x40; enter; state; type 1280X720; state; enter; state;"
+                "type 4000x3000; click; state; type 40x40; enter; state; type 1280X720; state; "
+                "enter; state;"
                 "paste -640X480; state; click; state; pick 1; state; click; state"),
             0)
       << log;
   ASSERT_EQ(states.size(), 9u) << log;  // eight asked for, one before closing
   const STATE& big = states[0];
   EXPECT_EQ(big.tracks, (std::vector<int>{1920, 1080}));
-  EXPECT_EQ(big.sliders, (std::vector<int>{1920, 1080})) << "the slider stays in its range";
+  EXPECT_EQ(big.sliders, (std::vector<int>{1920, 1080}));
+  EXPECT_EQ(big.slider_ranges, (std::vector<std::pair<int, int>>{{64, 1920}, {64, 1080}}))
+      << "the sliders show the ranges func_init took from the host";
   EXPECT_EQ(big.entries.back(), "4000x3000") << "the list keeps the size as typed";
 
   const STATE& small = states[1];
@@ -222,7 +230,8 @@ TEST_F(WindowSession, SetButtonClampsToTheHostsRangesAndIgnoresWhatIsNoSize) {
 }
 
 TEST_F(WindowSession, SwitchingOffReleasesTheWorkMemoryAndOnLeavesItToTheNextFrame) {
-  ASSERT_EQ(run("", "open; frame; state; off; state; frame; state; on; state; frame; state"), 0) << log;
+  ASSERT_EQ(run("", "open; frame; state; off; state; frame; state; on; state; frame; state"), 0)
+      << log;
   ASSERT_EQ(states.size(), 6u) << log;
   EXPECT_GT(states[0].memory, 0) << "a processed frame holds work memory";
   EXPECT_EQ(states[1].memory, 0) << "switching off releases it";
@@ -233,21 +242,24 @@ TEST_F(WindowSession, SwitchingOffReleasesTheWorkMemoryAndOnLeavesItToTheNextFra
   EXPECT_EQ(states[3].memory, 0) << "switching on allocates nothing";
   EXPECT_GT(states[4].memory, 0) << "the next frame allocates again";
   EXPECT_EQ(states[4].processed, states[0].processed + 1);
-  EXPECT_NE(log.find("func_exit returned 1\nwork memory after func_exit: 0 bytes in 0 blocks\n"), std::string::npos)
+  EXPECT_NE(log.find("func_exit returned 1\nwork memory after func_exit: 0 bytes in 0 blocks\n"),
+            std::string::npos)
       << log;
 }
 
 TEST_F(WindowSession, ExitAfterAnInitThatFoundNoCheckBoxSavesNothing) {
-  ASSERT_TRUE(WritePrivateProfileStringA("Morvane\x95\xE2\x8A\xD4", "size_00", "47187200", ini.c_str()));
+  ASSERT_TRUE(
+      WritePrivateProfileStringA("Morvane\x95\xE2\x8A\xD4", "size_00", "47187200", ini.c_str()));
   ASSERT_EQ(run("--check-caption other", "open; state; close"), 0) << log;
   ASSERT_EQ(states.size(), 1u) << log;
   EXPECT_EQ(states[0].init_result, 0);
   EXPECT_FALSE(states[0].has_list);
   EXPECT_EQ(states[0].children.count(set_button_id), 0u);
-  EXPECT_EQ(states[0].children[check_box_id].w, 400 - 2 * 6) << "the check box keeps the host's width";
+  EXPECT_EQ(states[0].children[check_box_id].w, 400 - 2 * 6)
+      << "the check box keeps the host's width";
   EXPECT_EQ(states[0].processed, 0) << "a failed init asks for no redraw";
-  const std::string unchanged = std::string("closed: WM_FILTER_EXIT returned 1\n  settings [") + section_utf8 +
-                                "]: size_00=47187200\n";
+  const std::string unchanged = std::string("closed: WM_FILTER_EXIT returned 1\n  settings [") +
+                                section_utf8 + "]: size_00=47187200\n";
   EXPECT_NE(log.find(unchanged), std::string::npos) << log;
 
   // Without a size field the host says so and stops.
@@ -283,8 +295,9 @@ bool read_bitmap(const std::string& path, int& w, int& h, std::set<uint32_t>& co
   if (!file) return false;
   BITMAPFILEHEADER header{};
   BITMAPINFOHEADER info{};
-  bool ok = std::fread(&header, sizeof header, 1, file) == 1 && std::fread(&info, sizeof info, 1, file) == 1 &&
-            header.bfType == 0x4D42 && info.biBitCount == 24;
+  bool ok = std::fread(&header, sizeof header, 1, file) == 1 &&
+            std::fread(&info, sizeof info, 1, file) == 1 && header.bfType == 0x4D42 &&
+            info.biBitCount == 24;
   w = info.biWidth;
   h = info.biHeight;
   const size_t pitch = (static_cast<size_t>(w) * 3 + 3) / 4 * 4;

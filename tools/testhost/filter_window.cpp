@@ -10,7 +10,8 @@ FILTER_WINDOW filter_window;
 namespace {
 
 constexpr char window_class[] = "morvane_testhost_filter";
-constexpr DWORD window_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD window_style =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // Control ids of the host's own children, clear of any id a filter uses.
 constexpr int label_id = 0x100;
@@ -39,7 +40,8 @@ void set_number(HWND field, int value) { SetWindowTextA(field, std::to_string(va
 
 // A slider was moved: the track takes its position.
 void take_slider(int track) {
-  const int position = static_cast<int>(SendMessageA(filter_window.sliders[track], TBM_GETPOS, 0, 0));
+  const int position =
+      static_cast<int>(SendMessageA(filter_window.sliders[track], TBM_GETPOS, 0, 0));
   if (position == test_host.track[track]) return;
   test_host.track[track] = position;
   filter_window.updating = true;
@@ -62,9 +64,10 @@ void mark_filter_on(HWND window) {
 LRESULT CALLBACK filter_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   FILTER* filter = test_host.filter;
   if (filter && filter->func_WndProc) {
-    const int answer = static_cast<int>(call_misaligned(
-        as_code(filter->func_WndProc), STACK_SKEW::by4, as_arg(window), message, static_cast<uint32_t>(wparam),
-        static_cast<uint32_t>(lparam), as_arg(&edit_handle_stand_in), as_arg(filter)));
+    const int answer = static_cast<int>(
+        call_misaligned(as_code(filter->func_WndProc), STACK_SKEW::by4, as_arg(window), message,
+                        static_cast<uint32_t>(wparam), static_cast<uint32_t>(lparam),
+                        as_arg(&edit_handle_stand_in), as_arg(filter)));
     if (message == WM_FILTER_INIT) filter_window.init_result = answer;
     if (message == WM_FILTER_EXIT)
       filter_window.exit_result = answer;  // the window ends; nothing to redraw
@@ -80,7 +83,8 @@ LRESULT CALLBACK filter_window_proc(HWND window, UINT message, WPARAM wparam, LP
     }
     case WM_COMMAND: {
       const int check = LOWORD(wparam) - check_id;
-      if (HIWORD(wparam) == BN_CLICKED && check >= 0 && check < static_cast<int>(filter_window.check_boxes.size()) &&
+      if (HIWORD(wparam) == BN_CLICKED && check >= 0 &&
+          check < static_cast<int>(filter_window.check_boxes.size()) &&
           reinterpret_cast<HWND>(lparam) == filter_window.check_boxes[check])
         take_check_box(check);
       break;
@@ -121,11 +125,14 @@ bool register_window_class() {
   return registered;
 }
 
-HWND make_child(HWND parent, const char* window_class_name, const char* text, DWORD style, int x, int y, int w,
-                int h, int id) {
-  HWND child = CreateWindowExA(0, window_class_name, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+HWND make_child(HWND parent, const char* window_class_name, const char* text, DWORD style, int x,
+                int y, int w, int h, int id) {
+  HWND child = CreateWindowExA(0, window_class_name, text, WS_CHILD | WS_VISIBLE | style, x, y, w,
+                               h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleA(nullptr), nullptr);
+  if (child)
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
   return child;
 }
 
@@ -137,10 +144,12 @@ void fit_client(HWND window, int client_w, int client_h) {
   RECT outer{};
   GetWindowRect(window, &outer);
   SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + client_w - client.right,
-               outer.bottom - outer.top + client_h - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+               outer.bottom - outer.top + client_h - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool make_controls(HWND window, const FILTER& filter, const WINDOW_SETUP& setup, int client_w, int client_h) {
+bool make_controls(HWND window, const FILTER& filter, const WINDOW_SETUP& setup, int client_w,
+                   int client_h) {
   const int tracks = filter.track_n > 0 ? filter.track_n : 0;
   const int checks = filter.check_n > 0 ? filter.check_n : 0;
   const int slider_x = margin + label_width + 4;
@@ -150,18 +159,20 @@ bool make_controls(HWND window, const FILTER& filter, const WINDOW_SETUP& setup,
     const char* name = filter.track_name && filter.track_name[i] ? filter.track_name[i] : "";
     filter_window.labels.push_back(
         make_child(window, "STATIC", name, SS_RIGHT, margin, y + 4, label_width, 18, label_id + i));
-    filter_window.sliders.push_back(make_child(window, TRACKBAR_CLASSA, "", TBS_HORZ | TBS_NOTICKS, slider_x, y,
-                                               slider_w, row_height - 2, slider_id + i));
-    filter_window.fields.push_back(make_child(window, "EDIT", "", WS_BORDER | ES_READONLY | ES_RIGHT,
-                                              client_w - margin - field_width, y + 2, field_width, 20,
-                                              field_id + i));
+    filter_window.sliders.push_back(make_child(window, TRACKBAR_CLASSA, "", TBS_HORZ | TBS_NOTICKS,
+                                               slider_x, y, slider_w, row_height - 2,
+                                               slider_id + i));
+    filter_window.fields.push_back(
+        make_child(window, "EDIT", "", WS_BORDER | ES_READONLY | ES_RIGHT,
+                   client_w - margin - field_width, y + 2, field_width, 20, field_id + i));
   }
   for (int j = 0; j < checks; ++j) {
     const int y = client_h - 1 - (checks - j) * row_height + (row_height - check_height);
     const char* name = filter.check_name && filter.check_name[j] ? filter.check_name[j] : "";
     const char* caption = setup.rename_checks ? setup.check_caption.c_str() : name;
-    filter_window.check_boxes.push_back(make_child(window, "BUTTON", caption, BS_AUTOCHECKBOX, margin, y,
-                                                   client_w - 2 * margin, check_height, check_id + j));
+    filter_window.check_boxes.push_back(make_child(window, "BUTTON", caption, BS_AUTOCHECKBOX,
+                                                   margin, y, client_w - 2 * margin, check_height,
+                                                   check_id + j));
   }
   for (const auto* group : {&filter_window.labels, &filter_window.sliders, &filter_window.fields,
                             &filter_window.check_boxes})
@@ -192,12 +203,14 @@ bool open_filter_window(const PLUGIN& plugin, const WINDOW_SETUP& setup, CURRENT
   const int tracks = filter->track_n > 0 ? filter->track_n : 0;
   const int checks = filter->check_n > 0 ? filter->check_n : 0;
   const int client_w = setup.client_w > 0 ? setup.client_w : default_client_width;
-  const int client_h = setup.client_h > 0 ? setup.client_h : 2 * margin + (tracks + checks) * row_height;
+  const int client_h =
+      setup.client_h > 0 ? setup.client_h : 2 * margin + (tracks + checks) * row_height;
   RECT outer{0, 0, client_w, client_h};
   AdjustWindowRect(&outer, window_style, FALSE);
-  HWND window = CreateWindowExA(0, window_class, filter->name ? filter->name : "filter", window_style, 40, 40,
-                                outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+  HWND window =
+      CreateWindowExA(0, window_class, filter->name ? filter->name : "filter", window_style, 40, 40,
+                      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                      GetModuleHandleA(nullptr), nullptr);
   if (!window) {
     error = "cannot make the filter window (error " + std::to_string(GetLastError()) + ")";
     return false;
@@ -206,9 +219,10 @@ bool open_filter_window(const PLUGIN& plugin, const WINDOW_SETUP& setup, CURRENT
   fit_client(window, client_w, client_h);
   RECT client{};
   GetClientRect(window, &client);
-  if (client.right != client_w || client.bottom != client_h || !make_controls(window, *filter, setup, client_w, client_h)) {
-    error = "cannot make the filter window's controls at a client size of " + std::to_string(client_w) + "x" +
-            std::to_string(client_h);
+  if (client.right != client_w || client.bottom != client_h ||
+      !make_controls(window, *filter, setup, client_w, client_h)) {
+    error = "cannot make the filter window's controls at a client size of " +
+            std::to_string(client_w) + "x" + std::to_string(client_h);
     DestroyWindow(window);
     filter_window.window = nullptr;
     return false;
@@ -248,7 +262,8 @@ void show_filter_values() {
     set_number(filter_window.fields[i], test_host.track[i]);
   }
   for (size_t j = 0; j < filter_window.check_boxes.size() && j < test_host.check.size(); ++j)
-    SendMessageA(filter_window.check_boxes[j], BM_SETCHECK, test_host.check[j] ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(filter_window.check_boxes[j], BM_SETCHECK,
+                 test_host.check[j] ? BST_CHECKED : BST_UNCHECKED, 0);
   filter_window.updating = false;
 }
 
@@ -260,7 +275,8 @@ void process_current_frame() {
   }
   FRAME_RESULT result;
   std::string error;
-  if (!run_frame_on(*filter_window.plugin, filter_window.frame.job, filter_window.frame.pixels, result, error))
+  if (!run_frame_on(*filter_window.plugin, filter_window.frame.job, filter_window.frame.pixels,
+                    result, error))
     filter_window.frame_error = error;
   if (result.result < 0) {
     ++filter_window.frames_passed;  // no func_proc: the frame passes unchanged
@@ -288,7 +304,8 @@ void show_filter_window() {
     pump_messages();
     Sleep(20);
   }
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   pump_messages();
 }
 

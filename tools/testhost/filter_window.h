@@ -23,11 +23,11 @@
 constexpr int default_client_width = 400;
 
 struct WINDOW_SETUP {
-  int client_w = 0;  // client size; 0: default_client_width, and rows for
-  int client_h = 0;  // every track and check
-  bool rename_checks = false;     // caption every check box check_caption
-  std::string check_caption;      // instead of the check's name
-  bool visible = false;           // mapping a window costs about 2 s under Xvfb
+  int client_w = 0;            // client size; 0: default_client_width, and rows for
+  int client_h = 0;            // every track and check
+  bool rename_checks = false;  // caption every check box check_caption
+  std::string check_caption;   // instead of the check's name
+  bool visible = false;        // mapping a window costs about 2 s under Xvfb
 };
 
 // The frame the window shows: processed when the filter's window function
@@ -42,14 +42,14 @@ struct FILTER_WINDOW {
   HWND window;
   std::vector<HWND> labels, sliders, fields;  // per track
   std::vector<HWND> check_boxes;              // per check
-  int init_result;        // func_WndProc's answer to WM_FILTER_INIT; -1 before it
-  int exit_result;        // likewise for WM_FILTER_EXIT
+  int init_result;  // func_WndProc's answer to WM_FILTER_INIT; -1 before it
+  int exit_result;  // likewise for WM_FILTER_EXIT
   CURRENT_FRAME frame;
-  int frames_processed;   // calls of func_proc
-  int frames_passed;      // frames shown unprocessed, the filter being off
-  FRAME_RESULT last;      // of the latest func_proc call
+  int frames_processed;  // calls of func_proc
+  int frames_passed;     // frames shown unprocessed, the filter being off
+  FRAME_RESULT last;     // of the latest func_proc call
   std::string frame_error;
-  bool updating;          // the host itself is setting its controls
+  bool updating;  // the host itself is setting its controls
 };
 
 extern FILTER_WINDOW filter_window;

@@ -76,7 +76,8 @@ bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, in
 }
 
 std::vector<PIXEL_YC> make_test_card(int w, int h) {
-  std::vector<PIXEL_YC> pixels(static_cast<size_t>(w > 0 ? w : 0) * static_cast<size_t>(h > 0 ? h : 0));
+  std::vector<PIXEL_YC> pixels(static_cast<size_t>(w > 0 ? w : 0) *
+                               static_cast<size_t>(h > 0 ? h : 0));
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       PIXEL_YC& p = pixels[static_cast<size_t>(y) * w + x];

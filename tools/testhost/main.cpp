@@ -74,8 +74,8 @@ int run(const TESTHOST_OPTIONS& options) {
   std::printf("func_exit returned %d\n", call_func_exit(plugin));
   if (options.window.wanted) {
     const PAGE_MEMORY memory = held_page_memory();
-    std::printf("work memory after func_exit: %u bytes in %u blocks\n", static_cast<unsigned>(memory.bytes),
-                static_cast<unsigned>(memory.blocks));
+    std::printf("work memory after func_exit: %u bytes in %u blocks\n",
+                static_cast<unsigned>(memory.bytes), static_cast<unsigned>(memory.blocks));
   }
   stop_page_watch();
   unload_plugin(plugin);

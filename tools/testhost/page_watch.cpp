@@ -61,7 +61,8 @@ bool watch_page_memory(HMODULE module) {
   const auto* dos = at<IMAGE_DOS_HEADER>(module, 0);
   if (dos->e_magic != IMAGE_DOS_SIGNATURE) return false;
   const auto* nt = at<IMAGE_NT_HEADERS>(module, static_cast<DWORD>(dos->e_lfanew));
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  const IMAGE_DATA_DIRECTORY& imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (imports.VirtualAddress == 0) return false;
 
   bool found = false;
@@ -70,8 +71,8 @@ bool watch_page_memory(HMODULE module) {
     if (lstrcmpiA(at<char>(module, library->Name), "KERNEL32.dll") != 0) continue;
     // Names come from the lookup table; the address table beside it is what
     // the module's calls go through.
-    auto* names = at<IMAGE_THUNK_DATA>(module, library->OriginalFirstThunk ? library->OriginalFirstThunk
-                                                                          : library->FirstThunk);
+    auto* names = at<IMAGE_THUNK_DATA>(
+        module, library->OriginalFirstThunk ? library->OriginalFirstThunk : library->FirstThunk);
     auto* slots = at<IMAGE_THUNK_DATA>(module, library->FirstThunk);
     for (; names->u1.AddressOfData; ++names, ++slots) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;

@@ -8,7 +8,7 @@
 #include <cstddef>
 
 struct PAGE_MEMORY {
-  size_t bytes;   // sizes asked for, summed over the blocks still held
+  size_t bytes;  // sizes asked for, summed over the blocks still held
   size_t blocks;
 };
 

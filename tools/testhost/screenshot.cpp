@@ -5,7 +5,8 @@
 
 namespace {
 
-bool write_bitmap_file(const std::string& path, int w, int h, const std::vector<BYTE>& rows, std::string& error) {
+bool write_bitmap_file(const std::string& path, int w, int h, const std::vector<BYTE>& rows,
+                       std::string& error) {
   BITMAPINFOHEADER info{};
   info.biSize = sizeof info;
   info.biWidth = w;
@@ -21,7 +22,8 @@ bool write_bitmap_file(const std::string& path, int w, int h, const std::vector<
 
   const std::string temporary = path + ".part";
   FILE* file = std::fopen(temporary.c_str(), "wb");
-  bool ok = file && std::fwrite(&header, sizeof header, 1, file) == 1 && std::fwrite(&info, sizeof info, 1, file) == 1 &&
+  bool ok = file && std::fwrite(&header, sizeof header, 1, file) == 1 &&
+            std::fwrite(&info, sizeof info, 1, file) == 1 &&
             std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
   if (file && std::fclose(file) != 0) ok = false;
   if (ok) ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
@@ -57,8 +59,8 @@ bool save_window_bitmap(HWND window, const std::string& path, std::string& error
   format.bmiHeader.biCompression = BI_RGB;
   const size_t pitch = (static_cast<size_t>(w) * 3 + 3) / 4 * 4;
   std::vector<BYTE> rows(pitch * static_cast<size_t>(h));
-  const bool read = copied && GetDIBits(memory_dc, bitmap, 0, static_cast<UINT>(h), rows.data(), &format,
-                                        DIB_RGB_COLORS) == h;
+  const bool read = copied && GetDIBits(memory_dc, bitmap, 0, static_cast<UINT>(h), rows.data(),
+                                        &format, DIB_RGB_COLORS) == h;
   DeleteObject(bitmap);
   DeleteDC(memory_dc);
   ReleaseDC(window, window_dc);

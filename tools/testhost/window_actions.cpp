@@ -53,8 +53,8 @@ struct NAMED_KIND {
 };
 
 constexpr NAMED_KIND kinds[] = {
-    {"size", ACTION_KIND::size, true},   {"open", ACTION_KIND::open, false},
-    {"type", ACTION_KIND::type, true},   {"paste", ACTION_KIND::paste, true},
+    {"size", ACTION_KIND::size, true},    {"open", ACTION_KIND::open, false},
+    {"type", ACTION_KIND::type, true},    {"paste", ACTION_KIND::paste, true},
     {"enter", ACTION_KIND::enter, false}, {"pick", ACTION_KIND::pick, true},
     {"click", ACTION_KIND::click, false}, {"off", ACTION_KIND::off, false},
     {"on", ACTION_KIND::on, false},       {"frame", ACTION_KIND::frame, false},
@@ -87,7 +87,8 @@ bool parse_action(const std::string& written, WINDOW_ACTION& action, std::string
     }
     return true;
   }
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    value = value.substr(1, value.size() - 2);
   if (value.empty()) {
     error = "'" + name + "' needs a value";
     return false;
@@ -121,7 +122,8 @@ bool parse_action(const std::string& written, WINDOW_ACTION& action, std::string
   }
 }
 
-bool parse_action_list(const std::string& text, std::vector<WINDOW_ACTION>& actions, std::string& error) {
+bool parse_action_list(const std::string& text, std::vector<WINDOW_ACTION>& actions,
+                       std::string& error) {
   std::string current;
   bool quoted = false;
   auto finish = [&]() {
@@ -148,7 +150,8 @@ bool parse_action_list(const std::string& text, std::vector<WINDOW_ACTION>& acti
   return finish();
 }
 
-bool read_action_file(const std::string& path, std::vector<WINDOW_ACTION>& actions, std::string& error) {
+bool read_action_file(const std::string& path, std::vector<WINDOW_ACTION>& actions,
+                      std::string& error) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {
     error = "cannot open the script '" + path + "'";

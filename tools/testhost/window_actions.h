@@ -5,13 +5,27 @@
 #include <string>
 #include <vector>
 
-enum class ACTION_KIND { size, open, type, paste, enter, pick, click, off, on, frame, state, shot, close };
+enum class ACTION_KIND {
+  size,
+  open,
+  type,
+  paste,
+  enter,
+  pick,
+  click,
+  off,
+  on,
+  frame,
+  state,
+  shot,
+  close
+};
 
 struct WINDOW_ACTION {
   ACTION_KIND kind;
-  std::string text;  // type, paste: the text; shot: the file
-  int a = 0;         // size: width; pick: the entry
-  int b = 0;         // size: height
+  std::string text;    // type, paste: the text; shot: the file
+  int a = 0;           // size: width; pick: the entry
+  int b = 0;           // size: height
   std::string source;  // the action as written, for messages and the log
 };
 
@@ -24,7 +38,9 @@ extern const char window_actions_help[];
 bool parse_action(const std::string& written, WINDOW_ACTION& action, std::string& error);
 
 // Actions separated by ';' (not inside double quotes); empty ones are skipped.
-bool parse_action_list(const std::string& text, std::vector<WINDOW_ACTION>& actions, std::string& error);
+bool parse_action_list(const std::string& text, std::vector<WINDOW_ACTION>& actions,
+                       std::string& error);
 
 // A file of actions, one per line; blank lines and lines starting with # are skipped.
-bool read_action_file(const std::string& path, std::vector<WINDOW_ACTION>& actions, std::string& error);
+bool read_action_file(const std::string& path, std::vector<WINDOW_ACTION>& actions,
+                      std::string& error);

@@ -22,8 +22,8 @@ bool open_window(SESSION& s, std::string& error) {
   s.opened = true;
   RECT client{};
   GetClientRect(filter_window.window, &client);
-  std::fprintf(s.out, "opened: client %ldx%ld, WM_FILTER_INIT returned %d\n", client.right, client.bottom,
-               filter_window.init_result);
+  std::fprintf(s.out, "opened: client %ldx%ld, WM_FILTER_INIT returned %d\n", client.right,
+               client.bottom, filter_window.init_result);
   return true;
 }
 
@@ -91,22 +91,26 @@ bool do_action(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
       return open_window(s, error);
     case ACTION_KIND::type: {
       HWND field;
-      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error))) return false;
+      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error)))
+        return false;
       // Tabbing into the field selects its text, which the first key replaces.
       SendMessageA(field, EM_SETSEL, 0, -1);
-      for (const char c : action.text) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+      for (const char c : action.text)
+        PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
       return true;
     }
     case ACTION_KIND::paste: {
       HWND field;
-      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error))) return false;
+      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error)))
+        return false;
       SendMessageA(field, EM_SETSEL, 0, -1);  // pasting over the whole text
       return paste_text(field, action.text, error);
     }
     case ACTION_KIND::enter: {
       // The key itself; TranslateMessage makes the character from it.
       HWND field;
-      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error))) return false;
+      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error)))
+        return false;
       const UINT scan = MapVirtualKeyA(VK_RETURN, MAPVK_VK_TO_VSC);
       PostMessageA(field, WM_KEYDOWN, VK_RETURN, static_cast<LPARAM>(1 | scan << 16));
       PostMessageA(field, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(1 | scan << 16 | 3u << 30));
@@ -116,7 +120,8 @@ bool do_action(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
       // As a choice from the drop-down list: the selection moves and the
       // combo box tells its parent.
       HWND combo;
-      if (!need_window(s, error) || !(combo = need(find_size_combo(), "size list", error))) return false;
+      if (!need_window(s, error) || !(combo = need(find_size_combo(), "size list", error)))
+        return false;
       const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
       if (action.a >= count) {
         error = "the size list has " + std::to_string(count) + " entries";
@@ -129,7 +134,8 @@ bool do_action(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
     }
     case ACTION_KIND::click: {
       HWND button;
-      if (!need_window(s, error) || !(button = need(find_set_button(), "set button", error))) return false;
+      if (!need_window(s, error) || !(button = need(find_set_button(), "set button", error)))
+        return false;
       SendMessageA(button, BM_CLICK, 0, 0);
       return true;
     }
@@ -167,7 +173,8 @@ bool make_current_frame(const FRAME_JOB* frame_file, CURRENT_FRAME& frame, std::
     return true;
   }
   frame.job = *frame_file;
-  if (!read_yc48(frame.job.input, frame.job.frame_w, frame.job.frame_h, frame.pixels, error)) return false;
+  if (!read_yc48(frame.job.input, frame.job.frame_w, frame.job.frame_h, frame.pixels, error))
+    return false;
   if (frame.job.set_track && test_host.track.size() >= 2) {
     test_host.track[0] = frame.job.track_w;
     test_host.track[1] = frame.job.track_h;
@@ -180,7 +187,8 @@ bool make_current_frame(const FRAME_JOB* frame_file, CURRENT_FRAME& frame, std::
   return true;
 }
 
-int run_window_session(const PLUGIN& plugin, const WINDOW_OPTIONS& options, const CURRENT_FRAME& frame, FILE* out) {
+int run_window_session(const PLUGIN& plugin, const WINDOW_OPTIONS& options,
+                       const CURRENT_FRAME& frame, FILE* out) {
   SESSION s{&plugin, options.setup, &frame, false, out};
   s.setup.visible = options.interactive;
   std::string error;
@@ -200,7 +208,8 @@ int run_window_session(const PLUGIN& plugin, const WINDOW_OPTIONS& options, cons
   if (ok && options.interactive) {
     run_until_closed();
     if (!filter_window_is_open()) {
-      std::fprintf(out, "closed by the user: WM_FILTER_EXIT returned %d\n", filter_window.exit_result);
+      std::fprintf(out, "closed by the user: WM_FILTER_EXIT returned %d\n",
+                   filter_window.exit_result);
       print_window_state(out);
     }
   }

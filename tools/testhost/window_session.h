@@ -15,7 +15,7 @@ struct WINDOW_OPTIONS {
   bool wanted = false;       // --window, --script or --do
   bool interactive = false;  // --window: the window stays until the user closes it
   std::vector<WINDOW_ACTION> actions;
-  std::string screenshot;    // saved after the last action, before the window closes
+  std::string screenshot;  // saved after the last action, before the window closes
   WINDOW_SETUP setup;
 };
 
@@ -28,4 +28,5 @@ bool make_current_frame(const FRAME_JOB* frame_file, CURRENT_FRAME& frame, std::
 
 // 0 when every action was done; 2, with a message on stderr, at the first
 // that could not be (the window is closed properly all the same).
-int run_window_session(const PLUGIN& plugin, const WINDOW_OPTIONS& options, const CURRENT_FRAME& frame, FILE* out);
+int run_window_session(const PLUGIN& plugin, const WINDOW_OPTIONS& options,
+                       const CURRENT_FRAME& frame, FILE* out);
