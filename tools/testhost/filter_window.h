@@ -45,8 +45,8 @@ struct FILTER_WINDOW {
   int init_result;  // func_WndProc's answer to WM_FILTER_INIT; -1 before it
   int exit_result;  // likewise for WM_FILTER_EXIT
   CURRENT_FRAME frame;
-  int frames_processed;  // calls of func_proc
-  int frames_passed;     // frames shown unprocessed, the filter being off
+  int frames_processed;  // calls of func_proc since the window opened
+  int frames_passed;     // frames shown unprocessed since then (filter off)
   FRAME_RESULT last;     // of the latest func_proc call
   std::string frame_error;
   bool updating;  // the host itself is setting its controls

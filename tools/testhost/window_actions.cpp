@@ -11,7 +11,7 @@ const char window_actions_help[] =
     "  open           open the filter window (the first action that needs it does)\n"
     "  type TEXT      select the size field's text and type TEXT over it, each\n"
     "                 character a keystroke (WM_CHAR)\n"
-    "  paste TEXT     TEXT through the clipboard into the size field\n"
+    "  paste TEXT     paste TEXT over the size field's text, through the clipboard\n"
     "  enter          press Enter in the size field\n"
     "  pick I         choose entry I (0 is the first) of the size list\n"
     "  click          click the set button\n"
