@@ -1,10 +1,12 @@
 #include "filter.h"
 
+#include "check_caption.h"
+#include "window_message.h"
+
 namespace {
 
 // Texts in code page 932, the bytes the host shows.
 char filter_name[] = "Morvane\x95\xE2\x8A\xD4";                   // "Morvane補間"
-char vertical_first_name[] = "\x8F\x63\x82\xF0\x97\x44\x90\xE6";  // "縦を優先" (vertical first)
 char information[] = "morvane by Ulvo, ver1.4";
 
 char track_x_name[] = "X";  // target width
@@ -14,7 +16,9 @@ int track_defaults[] = {640, 480};
 int track_minimums[] = {32, 32};      // replaced by init_filter
 int track_maximums[] = {2048, 2048};  // replaced by init_filter
 
-char* check_names[] = {vertical_first_name};
+// The window handler finds the host's check box by this caption, so both use
+// the same bytes. The host only reads the names.
+char* check_names[] = {const_cast<char*>(vertical_first_caption)};
 int check_defaults[] = {0};
 
 }  // namespace
@@ -36,9 +40,7 @@ FILTER_DLL filter_table = {
     .func_init = init_filter,
     .func_exit = exit_filter,
     .func_update = nullptr,
-    // The filter window's message handler goes here once the window has its
-    // size controls; while this is null the host sends no window messages.
-    .func_WndProc = nullptr,
+    .func_WndProc = handle_window_message,
     .track = nullptr,
     .check = nullptr,
     .ex_data_ptr = nullptr,

@@ -134,7 +134,7 @@ TEST(FramesThroughTheTestHost, DumpShowsTheTableAsTheHostReadsIt) {
            "name: 4D 6F 72 76 61 6E 65 95 E2 8A D4 \"Morvane補間\"\n",
            "  track 0 default 640, range 32..2048\n",
            "  check 0 name: 8F 63 82 F0 97 44 90 E6 \"縦を優先\"\n",
-           "func_update: null\nfunc_WndProc: null\n",
+           "func_update: null\nfunc_WndProc: set\n",
            "func_init returned 1\n  track 0 range 24..4096, default 640\n  track 1 range 16..2304, "
            "default 480\n",
        })

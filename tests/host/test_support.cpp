@@ -41,10 +41,25 @@ int run_program(const std::string& command_line, std::string& output) {
     CloseHandle(read_end);
     return -1;
   }
+  // Read while the program runs and stop when it has ended, rather than at
+  // the pipe's end: a program that uses windows makes Wine start a desktop
+  // process, which inherits the pipe and keeps it open a second longer.
   char chunk[4096];
   DWORD got;
-  while (ReadFile(read_end, chunk, sizeof chunk, &got, nullptr) && got > 0)
-    output.append(chunk, got);
+  for (bool ended = false;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr))
+      break;  // closed: all read
+    if (available > 0) {
+      if (!ReadFile(read_end, chunk, available < sizeof chunk ? available : sizeof chunk, &got,
+                    nullptr))
+        break;
+      output.append(chunk, got);
+      continue;
+    }
+    if (ended) break;  // everything it wrote before its end has been read
+    ended = WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0;
+  }
   CloseHandle(read_end);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;

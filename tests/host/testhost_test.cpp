@@ -1,5 +1,6 @@
 // The test host's own parts: the misaligned calls, the worker threads, the
-// settings file, the guarded buffers, the .yc48 files and the command line.
+// settings file, the guarded buffers, the .yc48 files, the command line and
+// the actions of a scripted window session.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include "misaligned_call.h"
 #include "options.h"
 #include "test_host.h"
+#include "window_actions.h"
 
 // Returns the stack pointer at its entry (where the return address lies).
 extern "C" uint32_t entry_stack_pointer();
@@ -210,12 +212,73 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
       {"p.auf", "--max-size", "99999999999x2"},
       {"p.auf", "--bogus"},
       {"p.auf", "q.auf"},
+      {"p.auf", "--screenshot", "window.png"},
+      {"p.auf", "--do", "type 1x2; bogus"},
+      {"p.auf", "--script", "no_such_script.txt"},
+      {"p.auf", "--window", "--frame", "a", "--frame-size", "4x4", "--frame", "b"},
   };
   for (const auto& args : bad) {
     error.clear();
     EXPECT_FALSE(parse(args, o, error)) << (args.empty() ? "(nothing)" : args.back());
     EXPECT_FALSE(error.empty());
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowActions, ReadAsWrittenWithQuotesKeepingSpacesAndSemicolons) {
+  std::vector<WINDOW_ACTION> actions;
+  std::string error;
+  ASSERT_TRUE(parse_action_list(
+      "size 401x90;type 640 by 480 ; paste \" 1x2; 3 \";enter;;pick 7; shot A.BMP;close", actions,
+      error))
+      << error;
+  ASSERT_EQ(actions.size(), 7u);
+  EXPECT_EQ(actions[0].kind, ACTION_KIND::size);
+  EXPECT_EQ(actions[0].a, 401);
+  EXPECT_EQ(actions[0].b, 90);
+  EXPECT_EQ(actions[1].kind, ACTION_KIND::type);
+  EXPECT_EQ(actions[1].text, "640 by 480");
+  EXPECT_EQ(actions[2].kind, ACTION_KIND::paste);
+  EXPECT_EQ(actions[2].text, " 1x2; 3 ");
+  EXPECT_EQ(actions[3].kind, ACTION_KIND::enter);
+  EXPECT_EQ(actions[4].kind, ACTION_KIND::pick);
+  EXPECT_EQ(actions[4].a, 7);
+  EXPECT_EQ(actions[5].text, "A.BMP");
+  EXPECT_EQ(actions[6].kind, ACTION_KIND::close);
+  EXPECT_EQ(actions[1].source, "type 640 by 480");
+
+  for (const char* bad : {"size 400", "size 0x90", "pick -1", "pick", "type", "shot a.png",
+                          "enter now", "bogus", "type \"open"}) {
+    std::vector<WINDOW_ACTION> none;
+    error.clear();
+    EXPECT_FALSE(parse_action_list(bad, none, error)) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+}
+
+TEST(WindowActions, ScriptFileSkipsCommentsAndNamesTheBadLine) {
+  const char* path = "window_actions_test.txt";
+  FILE* file = std::fopen(path, "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("# a session\r\n\r\ntype 1x2; 3\r\n  enter\nclick\n", file);
+  std::fclose(file);
+  std::vector<WINDOW_ACTION> actions;
+  std::string error;
+  ASSERT_TRUE(read_action_file(path, actions, error)) << error;
+  ASSERT_EQ(actions.size(), 3u);
+  EXPECT_EQ(actions[0].text, "1x2; 3") << "a line is one action, semicolons and all";
+  EXPECT_EQ(actions[1].kind, ACTION_KIND::enter);
+
+  file = std::fopen(path, "wb");
+  std::fputs("open\n# fine\nsize 12\n", file);
+  std::fclose(file);
+  EXPECT_FALSE(read_action_file(path, actions, error));
+  EXPECT_NE(error.find("line 3"), std::string::npos) << error;
+  DeleteFileA(path);
+  EXPECT_FALSE(read_action_file(path, actions, error));
 }
 
 }  // namespace

@@ -74,3 +74,18 @@ bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, in
   }
   return ok;
 }
+
+std::vector<PIXEL_YC> make_test_card(int w, int h) {
+  std::vector<PIXEL_YC> pixels(static_cast<size_t>(w > 0 ? w : 0) *
+                               static_cast<size_t>(h > 0 ? h : 0));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      PIXEL_YC& p = pixels[static_cast<size_t>(y) * w + x];
+      const bool grid = x % 16 == 0 || y % 16 == 0;
+      p.y = static_cast<int16_t>(grid ? 4096 : 4096 * x / (w > 1 ? w - 1 : 1));
+      p.cb = static_cast<int16_t>(-2048 + 4096 * y / (h > 1 ? h - 1 : 1));
+      p.cr = static_cast<int16_t>(2048 - 4096 * y / (h > 1 ? h - 1 : 1));
+    }
+  }
+  return pixels;
+}

@@ -29,3 +29,7 @@ bool read_yc48(const std::string& path, int w, int h, std::vector<PIXEL_YC>& pix
 // leaves a partial file at `path`.
 bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, int pitch,
                 std::string& error);
+
+// A w x h test card for when no frame file is given: a luma ramp from left
+// to right, chroma ramps from top to bottom, and a grid line every 16 pixels.
+std::vector<PIXEL_YC> make_test_card(int w, int h);

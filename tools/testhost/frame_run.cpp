@@ -60,6 +60,18 @@ bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
     return false;
   }
   if (!read_yc48(job.input, job.frame_w, job.frame_h, input, error)) return false;
+  return run_frame_on(plugin, job, input, result, error);
+}
+
+bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<PIXEL_YC>& input,
+                  FRAME_RESULT& result, std::string& error) {
+  result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0};
+  if (job.frame_w < 1 || job.frame_h < 1 ||
+      input.size() != static_cast<size_t>(job.frame_w) * static_cast<size_t>(job.frame_h)) {
+    error = "the frame's pixels do not make a " + std::to_string(job.frame_w) + "x" +
+            std::to_string(job.frame_h) + " image";
+    return false;
+  }
   if (!set_host_values(job, error)) return false;
 
   const int target_w = test_host.track.size() >= 2 ? test_host.track[0] : 0;

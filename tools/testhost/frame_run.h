@@ -3,7 +3,9 @@
 // host's track and check values set, func_proc called (optionally many times,
 // timed) and the image the frame record then describes written out.
 #include <string>
+#include <vector>
 
+#include "pixel.h"
 #include "plugin.h"
 
 struct FRAME_JOB {
@@ -35,3 +37,8 @@ struct FRAME_RESULT {
 // plug-in's answer is in `result` either way.
 bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
                std::string& error);
+
+// The same with the frame's pixels already in memory (job.input is not read);
+// `input` holds frame_w x frame_h pixels, rows packed.
+bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<PIXEL_YC>& input,
+                  FRAME_RESULT& result, std::string& error);

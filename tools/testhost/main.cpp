@@ -7,6 +7,7 @@
 
 #include "frame_run.h"
 #include "options.h"
+#include "page_watch.h"
 #include "plugin.h"
 #include "table_dump.h"
 #include "test_host.h"
@@ -40,13 +41,24 @@ int run(const TESTHOST_OPTIONS& options) {
     stop_test_host();
     return 3;
   }
+  // From here on the host sees every block of page memory the plug-in takes.
+  watch_page_memory(plugin.module);
   if (options.dump_table) print_filter_table(*plugin.table, stdout);
 
   std::printf("func_init returned %d\n", call_func_init(plugin));
   if (options.dump_table) print_track_ranges(*plugin.table, stdout);
 
   int status = 0;
-  for (size_t i = 0; i < options.frames.size() && status != 2; ++i) {
+  if (options.window.wanted) {
+    CURRENT_FRAME frame;
+    if (make_current_frame(options.frames.empty() ? nullptr : &options.frames[0], frame, error)) {
+      status = run_window_session(plugin, options.window, frame, stdout);
+    } else {
+      std::fprintf(stderr, "testhost: %s\n", error.c_str());
+      status = 2;
+    }
+  }
+  for (size_t i = 0; i < options.frames.size() && status != 2 && !options.window.wanted; ++i) {
     const FRAME_JOB& job = options.frames[i];
     FRAME_RESULT result;
     if (!run_frame(plugin, job, result, error)) {
@@ -60,6 +72,12 @@ int run(const TESTHOST_OPTIONS& options) {
   }
 
   std::printf("func_exit returned %d\n", call_func_exit(plugin));
+  if (options.window.wanted) {
+    const PAGE_MEMORY memory = held_page_memory();
+    std::printf("work memory after func_exit: %u bytes in %u blocks\n",
+                static_cast<unsigned>(memory.bytes), static_cast<unsigned>(memory.blocks));
+  }
+  stop_page_watch();
   unload_plugin(plugin);
   stop_test_host();
   return status;
@@ -76,6 +94,7 @@ int main(int argc, char** argv) {
   if (argc < 2 || !parse_options(argc, argv, options, error)) {
     if (!error.empty()) std::fprintf(stderr, "testhost: %s\n", error.c_str());
     std::fputs(testhost_usage, stderr);
+    std::fputs(window_actions_help, stderr);
     return 2;
   }
   const int status = run(options);

@@ -6,6 +6,7 @@
 
 const char testhost_usage[] =
     "usage: testhost PLUGIN.auf [host options] [--dump-table] [--frame IN.yc48 frame options]...\n"
+    "                [filter window options]\n"
     "Loads a filter plug-in as the editor does and drives it.\n"
     "host options:\n"
     "  --threads N        exec_multi_thread_func on N threads, 1 to 32; 0 leaves it null\n"
@@ -24,7 +25,15 @@ const char testhost_usage[] =
     "  --check C          check value 0 (vertical first when nonzero)\n"
     "  --out OUT.yc48     write the image the frame record describes after func_proc\n"
     "  --repeat N         call func_proc N times and print the median ms per frame\n"
-    "  --func-exit        call func_exit after this frame (later frames go on)\n";
+    "  --func-exit        call func_exit after this frame (later frames go on)\n"
+    "filter window (the first --frame is its current frame, else a 320x240 test card;\n"
+    "the window's state is printed after the actions, then the window closes):\n"
+    "  --window           open the filter window and keep it until you close it; its\n"
+    "                     system menu's \"Filter on\" switches the filter off and on\n"
+    "  --do \"ACTIONS\"     actions separated by ';' (see below); may be repeated\n"
+    "  --script FILE      actions from FILE, one per line\n"
+    "  --screenshot F.bmp save the window as drawn after the last action\n"
+    "  --check-caption T  caption every check box T instead of the check's name\n";
 
 namespace {
 
@@ -129,6 +138,32 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
         return bad(text, "a count of at least 1");
     } else if (option == "--func-exit") {
       current.func_exit_after = true;
+    } else if (option == "--window") {
+      options.window.wanted = options.window.interactive = true;
+    } else if (option == "--do") {
+      if (!value(text)) return false;
+      if (!parse_action_list(text, options.window.actions, error)) {
+        error = "--do: " + error;
+        return false;
+      }
+      options.window.wanted = true;
+    } else if (option == "--script") {
+      if (!value(text)) return false;
+      if (!read_action_file(text, options.window.actions, error)) return false;
+      options.window.wanted = true;
+    } else if (option == "--screenshot") {
+      if (!value(text)) return false;
+      WINDOW_ACTION shot;
+      if (!parse_action(std::string("shot ") + text, shot, error)) {
+        error = "--screenshot " + std::string(text) + ": screenshots are saved as .bmp";
+        return false;
+      }
+      options.window.screenshot = shot.text;
+      options.window.wanted = true;
+    } else if (option == "--check-caption") {
+      if (!value(text)) return false;
+      options.window.setup.rename_checks = true;
+      options.window.setup.check_caption = text;
     } else if (option.size() > 1 && option[0] == '-') {
       error = "unknown option " + option;
       return false;
@@ -142,6 +177,10 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
   if (have_frame) options.frames.push_back(current);
   if (options.plugin.empty()) {
     error = "no plug-in given";
+    return false;
+  }
+  if (options.window.wanted && options.frames.size() > 1) {
+    error = "the filter window takes one --frame";
     return false;
   }
   for (const FRAME_JOB& frame : options.frames) {

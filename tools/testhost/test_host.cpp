@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "abi.h"
+#include "filter_window.h"
 
 TEST_HOST test_host;
 
@@ -29,10 +30,11 @@ HOST_ENTRY BOOL __cdecl get_sys_info(void*, SYS_INFO* sip) {
   return TRUE;
 }
 
-// The filter window re-reads the track values and ranges here once the host
-// has a window; for now the call is counted.
+// The filter window, when there is one, re-reads the track values and
+// ranges and the check values; every call is counted.
 HOST_ENTRY BOOL __cdecl filter_window_update(void*) {
   ++test_host.window_updates;
+  show_filter_values();
   return TRUE;
 }
 
