@@ -42,18 +42,78 @@ struct AVX512 {
     _mm512_mask_storeu_epi16(p, first(count), _mm512_castsi256_si512(narrow16(v)));
   }
 
-  static void widen_pixel(float* dst, const uint8_t* src, int bytes) {
-    __m128i s;
-    if (bytes == 8) {
-      s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src));
-    } else {
-      int32_t yc;
-      int16_t cr;
-      __builtin_memcpy(&yc, src, 4);
-      __builtin_memcpy(&cr, src + 4, 2);
-      s = _mm_insert_epi16(_mm_cvtsi32_si128(yc), cr, 2);
+  // Rows and lanes in blocks of four pixels: each of a vector's five rows
+  // brings 24 bytes (pixels p .. p + 3); two-source word permutes take
+  // channel c of pixel p + k in row j to lane 3j + c of knot p + k, and back.
+  static constexpr bool PIXEL_LANES = true;
+
+  // The int16 of `lanes` (up to 16) from p; all 32 bytes when `whole`.
+  static __m256i load_words(const uint8_t* p, int lanes, bool whole) {
+    if (whole) return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    return _mm512_castsi512_si256(_mm512_maskz_loadu_epi16(first(lanes), p));
+  }
+  static __m512i pair(__m256i lo, __m256i hi) { return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1); }
+  static __m512i indices(const int16_t (&lane)[32]) { return _mm512_loadu_si512(lane); }
+
+  static void place_pixels(float* dst, intptr_t stride, const uint8_t* const* rows, int32_t n) {
+    // Knot k of a block: lanes 3j + c from rows 0-3 (first permute, rows 0/1
+    // in the first source, 2/3 in the second) and from row 4 (second permute).
+    __m512i from_rows[4], from_last[4];
+    for (int k = 0; k < 4; ++k) {
+      int16_t a[32] = {}, b[32] = {};
+      for (int j = 0; j < 5; ++j)
+        for (int c = 0; c < 3; ++c) {
+          if (j < 4) a[3 * j + c] = static_cast<int16_t>(16 * j + 3 * k + c);
+          else b[3 * j + c] = static_cast<int16_t>(3 * k + c);
+        }
+      from_rows[k] = indices(a);
+      from_last[k] = indices(b);
     }
-    _mm_storeu_ps(dst, _mm_cvtepi32_ps(_mm_cvtepi16_epi32(s)));
+    for (int32_t p = 0; p < n; p += 4) {
+      const int32_t count = n - p < 4 ? n - p : 4;
+      const bool whole = p + 6 <= n;  // 32 bytes stay inside the row
+      const intptr_t at = 6 * static_cast<intptr_t>(p);
+      __m256i r[5];
+      for (int j = 0; j < 5; ++j) r[j] = load_words(rows[j] + at, 3 * count, whole);
+      const __m512i r01 = pair(r[0], r[1]), r23 = pair(r[2], r[3]), r4 = _mm512_castsi256_si512(r[4]);
+      for (int k = 0; k < count; ++k) {
+        __m512i t = _mm512_permutex2var_epi16(r01, from_rows[k], r23);
+        t = _mm512_mask_permutexvar_epi16(t, 0x7000, from_last[k], r4);
+        store(dst + (p + k) * stride, widen16(_mm512_castsi512_si256(t)));
+      }
+    }
+  }
+
+  static void spread_pixels(uint8_t* const* rows, const int16_t* stage, intptr_t stride, int32_t m) {
+    // Row j of a block: outputs i .. i + 3 as 12 int16, lanes 3k + c.
+    __m512i to_row[5];
+    for (int j = 0; j < 5; ++j) {
+      int16_t a[32] = {};
+      for (int k = 0; k < 4; ++k)
+        for (int c = 0; c < 3; ++c) a[3 * k + c] = static_cast<int16_t>(16 * k + 3 * j + c);
+      to_row[j] = indices(a);
+    }
+    for (int32_t i = 0; i < m; i += 4) {
+      const int32_t count = m - i < 4 ? m - i : 4;
+      const int16_t* o = stage + i * stride;
+      // Outputs past m are read from the staging area but never stored.
+      const __m512i o01 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o)),
+                               _mm256_load_si256(reinterpret_cast<const __m256i*>(o + stride)));
+      const __m512i o23 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o + 2 * stride)),
+                               _mm256_load_si256(reinterpret_cast<const __m256i*>(o + 3 * stride)));
+      const intptr_t at = 6 * static_cast<intptr_t>(i);
+      // 32 bytes reach 8 bytes into pixels i + 4 and i + 5, which the next
+      // block writes again; near the end only the block's own bytes.
+      const bool whole = i + 6 <= m;
+      for (int j = 0; j < 5; ++j) {
+        const __m512i t = _mm512_permutex2var_epi16(o01, to_row[j], o23);
+        if (whole) {
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows[j] + at), _mm512_castsi512_si256(t));
+        } else {
+          _mm512_mask_storeu_epi16(rows[j] + at, first(3 * count), t);
+        }
+      }
+    }
   }
 
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }

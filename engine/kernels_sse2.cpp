@@ -44,6 +44,7 @@ struct SSE2 {
     __builtin_memcpy(p, s, 2 * count);
   }
 
+  static constexpr bool PIXEL_LANES = false;
   static void widen_pixel(float* dst, const uint8_t* src, int bytes) {
     __m128i s;
     if (bytes == 8) {

@@ -13,10 +13,13 @@
 //
 // A walk carries NV vectors of W lanes (L = NV * W lanes):
 // - vertical pass: L / 4 neighbouring column groups, the lanes in memory order;
-// - horizontal pass: W / 3 rows per vector (rounded down), the row's y, cb, cr
-//   in three neighbouring lanes.
+// - horizontal pass: (W - 1) / 3 rows per vector, each row's y, cb, cr in
+//   three neighbouring lanes (lanes 3j .. 3j + 2 for the vector's row j).
 // Its knots lie in the slot after the position table: knot p is L values then
-// L curvatures, so one walk over n samples needs (n + 2) * 8 * L bytes.
+// L forward-sweep values, so a walk over n samples needs (n + 2) * 8 * L bytes.
+// The back substitution runs from the last knot down together with the
+// evaluation, so the curvatures stay in registers and the outputs of a line
+// are written from the last to the first.
 //
 // A policy P provides:
 //   V, W                  vector of W float lanes (4, 8 or 16)
@@ -29,9 +32,16 @@
 //   widen_part(p, count)  the first count (< W) int16, other lanes 0
 //   narrow(p, v)          round to nearest even (MXCSR), saturate, W int16
 //   narrow_part(p, v, count)
-//   widen_pixel(dst, src, bytes)  8 bytes: 4 int16; 6 bytes: 3 int16 and 0;
-//                         to 4 floats at dst (4-byte aligned)
 //   prefetch(p)
+//   PIXEL_LANES           true: the policy moves blocks of pixels between the
+//                         W / 3 rows of a vector and its lanes itself, with
+//     place_pixels(dst, stride, rows, n)   pixel p of rows[j] into lanes
+//                         3j .. 3j + 2 of the vector at dst + p * stride floats
+//     spread_pixels(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
+//                         output i (at stage + i * stride) to pixel i of rows[j]
+//                         false: pixel by pixel, with
+//     widen_pixel(dst, src, bytes)  8 bytes: 4 int16; 6 bytes: 3 int16 and 0;
+//                                 to 4 floats at dst (4-byte aligned)
 #include <cstdint>
 
 #include "kernels.h"
@@ -88,137 +98,211 @@ float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
 }
 
 // Vectors a walk over lines of n samples carries: as many as stay within the
-// slot and WALK_BYTES, between 1 and MAX_VECTORS. One always fits the slot.
+// slot and WALK_BYTES, between 1 and MAX_VECTORS. A walk of one vector always
+// fits the slot, output staging (2 bytes per lane and output, with the
+// last block of four read whole) included.
 template <class P>
-int walk_vectors(const PASS_JOB& job, int32_t n) {
+int walk_vectors(const PASS_JOB& job, int32_t n, int32_t staged_outputs) {
   const int64_t capacity = static_cast<int64_t>(P::LINE_BUFFERS - 1) * job.knots * sizeof(KNOT);
   const int64_t budget = capacity < P::WALK_BYTES ? capacity : P::WALK_BYTES;
-  const int64_t per_vector = (static_cast<int64_t>(n) + 2) * 2 * P::W * sizeof(float);
+  const int64_t per_vector =
+      ((static_cast<int64_t>(n) + 2) * 2 * sizeof(float) + static_cast<int64_t>(staged_outputs) * 2) * P::W;
   const int64_t nv = budget / per_vector;
   return nv < 1 ? 1 : nv > P::MAX_VECTORS ? P::MAX_VECTORS : static_cast<int>(nv);
 }
 
-// Thomas elimination of one walk. fetch(j, out) yields sample j of every lane
-// (out[0 .. NV - 1]), once per sample, in order. With StoreValues false the
-// values of knots 1 .. n are already in place and only knots 0 and n + 1 are
-// written.
-template <class P, int NV, bool StoreValues, class Fetch>
-inline void solve_walk(float* knots, const FACTOR_TABLE* table, int32_t n, Fetch fetch) {
+// Forward sweep of one walk. The source yields the samples: seek(j) once per
+// sample j, in order, then get(v) for each vector. Stores V_p and c_p of every
+// knot (only V_0 and V_{n+1} with StoreValues false, when the values of knots
+// 1 .. n are in place already) and leaves c_n in c.
+template <class P, int NV, bool StoreValues, class Source>
+inline void forward_sweep(float* knots, const FACTOR_TABLE* table, int32_t n, Source& source,
+                          typename P::V (&c)[NV]) {
   using V = typename P::V;
   constexpr int W = P::W;
   constexpr int L = NV * W;
   const V zero = P::zero();
   const V six = P::set1(6.0f);
-  V cur[NV], d[NV], c[NV];
-  fetch(0, cur);
+  V cur[NV], d[NV];
+  source.seek(0);
   for (int v = 0; v < NV; ++v) {
+    cur[v] = source.get(v);
     P::store(knots + v * W, cur[v]);
-    P::store(knots + L + v * W, zero);
     d[v] = zero;  // V_1 - V_0 = s_0 - s_0
     c[v] = zero;
   }
-  float* knot = knots;
-  // One forward step: d carries V_{p+1} - V_p into the next step as its
+  // Knot p from V_{p+1}: d carries V_{p+1} - V_p into the next step as its
   // V_p - V_{p-1}, the same difference of the same two values.
-  auto step = [&](int32_t p, const V* next) {
+  float* knot = knots;
+  for (int32_t p = 1; p < n; ++p) {
     knot += 2 * L;
+    source.seek(p);
     const V f = P::set1(table[p - 1].lane[0]);
     for (int v = 0; v < NV; ++v) {
-      const V dn = P::sub(next[v], cur[v]);
+      const V next = source.get(v);
+      const V dn = P::sub(next, cur[v]);
       const V r = P::mul(P::sub(dn, d[v]), six);  // exact for int16 samples
       c[v] = P::mul(P::sub(r, c[v]), f);
       if (StoreValues) P::store(knot + v * W, cur[v]);
       P::store(knot + L + v * W, c[v]);
       d[v] = dn;
-      cur[v] = next[v];
+      cur[v] = next;
     }
-  };
-  for (int32_t p = 1; p < n; ++p) {
-    V next[NV];
-    fetch(p, next);
-    step(p, next);
   }
-  {
-    V last[NV];
-    for (int v = 0; v < NV; ++v) last[v] = cur[v];
-    step(n, last);  // V_{n+1} repeats s_{n-1}
-  }
-  knot += 2 * L;
+  knot += 2 * L;  // knot n, whose right neighbour V_{n+1} repeats s_{n-1}
+  const V f = P::set1(table[n - 1].lane[0]);
   for (int v = 0; v < NV; ++v) {
-    P::store(knot + v * W, cur[v]);
-    P::store(knot + L + v * W, zero);
-  }
-  // Back substitution, M_n = c_n; the chain stays in registers.
-  for (int32_t p = n - 1; p >= 1; --p) {
-    float* m = knots + static_cast<intptr_t>(p) * 2 * L + L;
-    const V f = P::set1(table[p - 1].lane[0]);
-    for (int v = 0; v < NV; ++v) {
-      c[v] = P::sub(P::load(m + v * W), P::mul(f, c[v]));
-      P::store(m + v * W, c[v]);
-    }
+    const V dn = P::sub(cur[v], cur[v]);
+    const V r = P::mul(P::sub(dn, d[v]), six);
+    c[v] = P::mul(P::sub(r, c[v]), f);
+    if (StoreValues) P::store(knot + v * W, cur[v]);
+    P::store(knot + 2 * L + v * W, cur[v]);
   }
 }
 
-// Evaluates the walk's splines at the m outputs and hands put(i, r) the NV
-// result vectors of output i, in increasing order of i.
-template <class P, int NV, class Put>
-inline void resample_walk(const float* knots, const POSITION* positions, int32_t m, Put put) {
+// Back substitution from M_n = c_n down, each M_p = c_p - F[p - 1] * M_{p+1},
+// and the evaluation of every output between knots p and p + 1 as soon as
+// M_p is known, from output m - 1 down to 0. The sink takes output i:
+// seek(i), then put(v, r) for each vector.
+template <class P, int NV, class Sink>
+inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE* table, int32_t n,
+                                         const POSITION* positions, int32_t m, const typename P::V (&cn)[NV],
+                                         Sink& sink) {
   using V = typename P::V;
   constexpr int W = P::W;
   constexpr int L = NV * W;
   const V sixth = P::set1(1.0f / 6.0f);
-  for (int32_t i = 0; i < m; ++i) {
-    const POSITION& e = positions[i];
-    const float* k0 = knots + static_cast<intptr_t>(e.k) * 2 * L;
+  V mk[NV], mk1[NV];  // M_p and M_{p+1}
+  for (int v = 0; v < NV; ++v) {
+    mk[v] = cn[v];
+    mk1[v] = P::zero();
+  }
+  int32_t i = m - 1;
+  auto resample_at = [&](int32_t p) {
+    const float* k0 = knots + static_cast<intptr_t>(p) * 2 * L;
     const float* k1 = k0 + 2 * L;
-    const V wa = P::set1(e.wa);
-    const V wt = P::set1(e.wt);
-    const V t = P::set1(e.t);
-    const V a = P::set1(e.a);
-    V r[NV];
-    for (int v = 0; v < NV; ++v) {
-      const V curv = P::mul(P::add(P::mul(wa, P::load(k0 + L + v * W)), P::mul(wt, P::load(k1 + L + v * W))),
-                            sixth);
-      const V lin = P::add(P::mul(P::load(k1 + v * W), t), P::mul(P::load(k0 + v * W), a));
-      r[v] = P::add(curv, lin);
+    for (; i >= 0 && positions[i].k == p; --i) {
+      const POSITION& e = positions[i];
+      const V wa = P::set1(e.wa);
+      const V wt = P::set1(e.wt);
+      const V t = P::set1(e.t);
+      const V a = P::set1(e.a);
+      sink.seek(i);
+      for (int v = 0; v < NV; ++v) {
+        const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
+        const V lin = P::add(P::mul(P::load(k1 + v * W), t), P::mul(P::load(k0 + v * W), a));
+        sink.put(v, P::add(curv, lin));
+      }
     }
-    put(i, r);
+  };
+  resample_at(n);
+  for (int32_t p = n - 1; p >= 1 && i >= 0; --p) {
+    const float* c = knots + static_cast<intptr_t>(p) * 2 * L + L;
+    const V f = P::set1(table[p - 1].lane[0]);
+    for (int v = 0; v < NV; ++v) {
+      mk1[v] = mk[v];
+      mk[v] = P::sub(P::load(c + v * W), P::mul(f, mk[v]));
+    }
+    resample_at(p);
+  }
+  if (i >= 0) {
+    for (int v = 0; v < NV; ++v) {
+      mk1[v] = mk[v];
+      mk[v] = P::zero();  // M_0
+    }
+    resample_at(0);
   }
 }
 
-// One vertical walk: `lanes` int16 (more than (NV - 1) * W, at most NV * W)
-// from `base` down the rows.
-template <class P, int NV>
+// Column groups: `lanes` int16 (more than (NV - 1) * W, at most NV * W, the
+// last vector partial unless Full) from `base` down the rows.
+template <class P, int NV, bool Full>
+struct COLUMN_SOURCE {
+  const uint8_t* base;
+  intptr_t pitch;
+  int last;  // int16 in the last vector
+  const uint8_t* row = nullptr;
+
+  void seek(int32_t j) {
+    row = base + j * pitch;
+    const uint8_t* ahead = row + prefetch_rows * pitch;
+    for (int b = 0; b < NV * P::W * 2; b += 64) P::prefetch(ahead + b);
+    P::prefetch(ahead + NV * P::W * 2 - 1);
+  }
+  typename P::V get(int v) const {
+    if (Full || v < NV - 1) return P::widen(row + 2 * P::W * v);
+    return P::widen_part(row + 2 * P::W * v, last);
+  }
+};
+
+template <class P, int NV, bool Full>
+struct COLUMN_SINK {
+  uint8_t* base;
+  intptr_t pitch;
+  int last;
+  uint8_t* row = nullptr;
+
+  void seek(int32_t i) { row = base + i * pitch; }
+  void put(int v, typename P::V r) const {
+    if (Full || v < NV - 1) {
+      P::narrow(row + 2 * P::W * v, r);
+    } else {
+      P::narrow_part(row + 2 * P::W * v, r, last);
+    }
+  }
+};
+
+template <class P, int NV, bool Full>
 void column_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, uint8_t* base,
                  int32_t lanes) {
   using V = typename P::V;
-  constexpr int W = P::W;
-  const int last = lanes - (NV - 1) * W;  // int16 in the last vector
+  const int last = lanes - (NV - 1) * P::W;
   const intptr_t pitch = job.pitch;
-  const int32_t bytes = 2 * lanes;
   float* knots = walk_knots<P>(slot, job);
-  auto fetch = [&](int32_t j, V* out) {
-    const uint8_t* row = base + j * pitch;
-    const uint8_t* ahead = row + prefetch_rows * pitch;
-    for (int32_t b = 0; b < bytes; b += 64) P::prefetch(ahead + b);
-    P::prefetch(ahead + bytes - 1);
-    for (int v = 0; v < NV - 1; ++v) out[v] = P::widen(row + 2 * W * v);
-    out[NV - 1] = last == W ? P::widen(row + 2 * W * (NV - 1)) : P::widen_part(row + 2 * W * (NV - 1), last);
-  };
   for (int32_t r = 0; r < prefetch_rows && r < job.n; ++r) {
-    for (int32_t b = 0; b < bytes; b += 64) P::prefetch(base + r * pitch + b);
+    for (int b = 0; b < 2 * lanes; b += 64) P::prefetch(base + r * pitch + b);
   }
-  solve_walk<P, NV, true>(knots, job.table, job.n, fetch);
-  resample_walk<P, NV>(knots, positions, job.m, [&](int32_t i, const V* r) {
-    uint8_t* row = base + i * pitch;
-    for (int v = 0; v < NV - 1; ++v) P::narrow(row + 2 * W * v, r[v]);
-    if (last == W) {
-      P::narrow(row + 2 * W * (NV - 1), r[NV - 1]);
-    } else {
-      P::narrow_part(row + 2 * W * (NV - 1), r[NV - 1], last);
-    }
-  });
+  COLUMN_SOURCE<P, NV, Full> source{base, pitch, last};
+  V c[NV];
+  forward_sweep<P, NV, true>(knots, job.table, job.n, source, c);
+  COLUMN_SINK<P, NV, Full> sink{base, pitch, last};
+  back_substitute_and_resample<P, NV>(knots, job.table, job.n, positions, job.m, c, sink);
 }
+
+// Outputs narrowed into a staging area, output i at stage + i * L int16.
+template <class P, int NV>
+struct LANE_STAGE_SINK {
+  int16_t* stage;
+  int16_t* at = nullptr;
+  void seek(int32_t i) { at = stage + static_cast<intptr_t>(i) * NV * P::W; }
+  void put(int v, typename P::V r) const { P::narrow(at + v * P::W, r); }
+};
+
+// Rows whose values are placed in the knot buffer before the sweep, and whose
+// outputs go through a small staging array.
+template <class P, int NV>
+struct KNOT_SOURCE {
+  const float* knots;
+  const float* value = nullptr;
+  void seek(int32_t j) { value = knots + static_cast<intptr_t>(j + 1) * 2 * NV * P::W; }
+  typename P::V get(int v) const { return P::load(value + v * P::W); }
+};
+
+template <class P, int NV>
+struct STAGED_SINK {
+  static constexpr int per_vector = (P::W - 1) / 3;
+  static constexpr int R = NV * per_vector;
+  uint8_t* const* rows;
+  alignas(64) int16_t stage[NV * P::W] = {};
+  intptr_t at = 0;
+  void seek(int32_t i) { at = 6 * static_cast<intptr_t>(i); }
+  void put(int v, typename P::V r) {
+    P::narrow(stage + v * P::W, r);
+    if (v < NV - 1) return;
+    for (int k = 0; k < R; ++k)
+      __builtin_memcpy(rows[k] + at, stage + P::W * (k / per_vector) + 3 * (k % per_vector), 6);
+  }
+};
 
 // One horizontal walk over `count` rows from `first` (0 < count <= NV * W / 3
 // rows); missing rows repeat the last one, which then is written twice with
@@ -229,59 +313,59 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
   using V = typename P::V;
   constexpr int W = P::W;
   constexpr int L = NV * W;
-  constexpr int per_vector = (W - 1) / 3;  // the fourth lane of a row needs room too
+  constexpr int per_vector = (W - 1) / 3;
   constexpr int R = NV * per_vector;
   const int32_t n = job.n;
-  const int32_t m = job.m;
   uint8_t* rows[R];
-  int lane[R];
-  for (int r = 0; r < R; ++r) {
+  for (int r = 0; r < R; ++r)
     rows[r] = job.frame + static_cast<intptr_t>(first + (r < count ? r : count - 1)) * job.pitch;
-    lane[r] = W * (r / per_vector) + 3 * (r % per_vector);
-  }
   float* knots = walk_knots<P>(slot, job);
-
-  // Values of knots 1 .. n. A pixel brings four lanes; the next row of the
-  // vector overwrites the fourth. Lanes that no row reaches are cleared.
-  for (int32_t p = 0; p < n; ++p) {
-    float* value = knots + static_cast<intptr_t>(p + 1) * 2 * L;
-    const int bytes = p + 1 < n ? 8 : 6;  // nothing past the row's last pixel
-    if (3 * per_vector + 1 < W) {
-      for (int v = 0; v < NV; ++v) P::store(value + v * W, P::zero());
+  V c[NV];
+  if constexpr (P::PIXEL_LANES) {
+    for (int v = 0; v < NV; ++v) P::place_pixels(knots + 2 * L + v * W, 2 * L, rows + per_vector * v, n);
+    KNOT_SOURCE<P, NV> source{knots};
+    forward_sweep<P, NV, false>(knots, job.table, n, source, c);
+    int16_t* stage = reinterpret_cast<int16_t*>(knots + (static_cast<intptr_t>(n) + 2) * 2 * L);
+    LANE_STAGE_SINK<P, NV> sink{stage};
+    back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
+    for (int v = 0; v < NV; ++v) P::spread_pixels(rows + per_vector * v, stage + v * W, L, job.m);
+  } else {
+    // Values of knots 1 .. n. A pixel brings four lanes; the next row of the
+    // vector overwrites the fourth. Lanes that no row reaches are cleared.
+    for (int32_t p = 0; p < n; ++p) {
+      float* value = knots + static_cast<intptr_t>(p + 1) * 2 * L;
+      const int bytes = p + 1 < n ? 8 : 6;  // nothing past the row's last pixel
+      if (3 * per_vector + 1 < W) {
+        for (int v = 0; v < NV; ++v) P::store(value + v * W, P::zero());
+      }
+      for (int r = 0; r < R; ++r)
+        P::widen_pixel(value + W * (r / per_vector) + 3 * (r % per_vector), rows[r] + 6 * static_cast<intptr_t>(p),
+                       bytes);
     }
-    for (int r = 0; r < R; ++r) P::widen_pixel(value + lane[r], rows[r] + 6 * static_cast<intptr_t>(p), bytes);
+    KNOT_SOURCE<P, NV> source{knots};
+    forward_sweep<P, NV, false>(knots, job.table, n, source, c);
+    STAGED_SINK<P, NV> sink{rows};
+    back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
   }
-  solve_walk<P, NV, false>(knots, job.table, n, [&](int32_t j, V* out) {
-    const float* value = knots + static_cast<intptr_t>(j + 1) * 2 * L;
-    for (int v = 0; v < NV; ++v) out[v] = P::load(value + v * W);
-  });
-
-  alignas(64) int16_t stage[L];
-  resample_walk<P, NV>(knots, positions, m, [&](int32_t i, const V* r) {
-    for (int v = 0; v < NV; ++v) P::narrow(stage + v * W, r[v]);
-    const intptr_t at = 6 * static_cast<intptr_t>(i);
-    if (i + 1 < m) {
-      // Eight bytes: the fourth lands on pixel i + 1, which output i + 1 rewrites.
-      for (int k = 0; k < R; ++k) __builtin_memcpy(rows[k] + at, stage + lane[k], 8);
-    } else {
-      for (int k = 0; k < R; ++k) __builtin_memcpy(rows[k] + at, stage + lane[k], 6);
-    }
-  });
 }
 
 // The widest walk instantiation not above `nv` (1 .. NV).
 template <class P, int NV>
-void column_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
+void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
                     uint8_t* base, int32_t lanes) {
   if constexpr (NV > 1) {
-    if (nv < NV) return column_walk_of<P, NV - 1>(nv, job, slot, positions, base, lanes);
+    if (nv < NV) return column_walk_of<P, NV - 1>(nv, full, job, slot, positions, base, lanes);
   }
-  column_walk<P, NV>(job, slot, positions, base, lanes);
+  if (full) {
+    column_walk<P, NV, true>(job, slot, positions, base, lanes);
+  } else {
+    column_walk<P, NV, false>(job, slot, positions, base, lanes);
+  }
 }
 
 template <class P, int NV>
-void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
-                 int32_t first, int32_t count) {
+void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, int32_t first,
+                 int32_t count) {
   if constexpr (NV > 1) {
     if (nv < NV) return row_walk_of<P, NV - 1>(nv, job, slot, positions, first, count);
   }
@@ -294,14 +378,14 @@ void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, i
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   const int32_t groups_per_vector = P::W / 4;
-  const int32_t walk_groups = walk_vectors<P>(job, job.n) * groups_per_vector;
+  const int32_t walk_groups = walk_vectors<P>(job, job.n, 0) * groups_per_vector;
   for (int32_t g = first; g < end;) {
     const int32_t groups = end - g < walk_groups ? end - g : walk_groups;
     int32_t lanes = 4 * groups;
     if (g + groups == job.groups) lanes -= 4 - job.tail_lanes;
     const int nv = (lanes + P::W - 1) / P::W;
-    column_walk_of<P, P::MAX_VECTORS>(nv, job, slot, positions, job.frame + 8 * static_cast<intptr_t>(g),
-                                      lanes);
+    column_walk_of<P, P::MAX_VECTORS>(nv, lanes == nv * P::W, job, slot, positions,
+                                      job.frame + 8 * static_cast<intptr_t>(g), lanes);
     g += groups;
   }
 }
@@ -312,7 +396,7 @@ void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int3
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = (P::W - 1) / 3;
-  const int32_t walk_rows = walk_vectors<P>(job, job.n) * per_vector;
+  const int32_t walk_rows = walk_vectors<P>(job, job.n, P::PIXEL_LANES ? job.m + 3 : 0) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = end - r < walk_rows ? end - r : walk_rows;
     const int nv = (count + per_vector - 1) / per_vector;
