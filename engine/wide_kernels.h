@@ -6,6 +6,9 @@
 // flags. Everything here is a template of P or sits in an unnamed namespace,
 // so no code built for a wider instruction set can leak into another file.
 //
+// The loops over a walk's vectors are unrolled by pragma, so that a walk's
+// vectors stay in registers whatever the compiler's unrolling heuristics.
+//
 // Each lane sees exactly the baseline's operations in the baseline's order,
 // one rounding each; only the number of lines in flight differs. Work that is
 // the same for every line of a pass (positions, knot indices, weights) is done
@@ -25,7 +28,8 @@
 //   V, W                  vector of W float lanes (4, 8 or 16)
 //   MAX_VECTORS           vectors one walk may keep in flight
 //   LINE_BUFFERS          the variant's line buffers per slot (>= 1 + W / 4)
-//   WALK_BYTES            knot memory a walk should stay within (L2 cache)
+//   COLUMN_WALK_BYTES     knot memory a vertical walk may use
+//   ROW_WALK_BYTES        knot and staging memory a horizontal walk may use
 //   load, store           aligned float vectors
 //   add, sub, mul, set1, zero
 //   widen(p)              W int16 -> floats, exactly
@@ -33,6 +37,7 @@
 //   narrow(p, v)          round to nearest even (MXCSR), saturate, W int16
 //   narrow_part(p, v, count)
 //   prefetch(p)
+//   PREFETCH_ROWS         vertical walks hint rows this far ahead of the fetch
 //   PIXEL_LANES           true: the policy moves blocks of pixels between the
 //                         W / 3 rows of a vector and its lanes itself, with
 //     place_pixels(dst, stride, rows, n)   pixel p of rows[j] into lanes
@@ -68,8 +73,6 @@ struct SLOT_HEADER {
 };
 static_assert(sizeof(SLOT_HEADER) == 64, "positions start on a cache line");
 
-constexpr int prefetch_rows = 16;  // vertical walks fetch this many rows ahead
-
 template <class P>
 const POSITION* position_table(SPLINE_LINE* slot, int32_t n, int32_t m) {
   auto* header = reinterpret_cast<SLOT_HEADER*>(slot);
@@ -98,13 +101,15 @@ float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
 }
 
 // Vectors a walk over lines of n samples carries: as many as stay within the
-// slot and WALK_BYTES, between 1 and MAX_VECTORS. A walk of one vector always
-// fits the slot, output staging (2 bytes per lane and output, with the
-// last block of four read whole) included.
+// slot and `limit` bytes, between 1 and MAX_VECTORS. A walk of one vector
+// always fits the slot, output staging (2 bytes per lane and output, with the
+// last block of four read whole) included. Vertical walks gain from width
+// beyond the L2 cache (a walk touches one page per row, and wide walks share
+// the page walks); horizontal ones do not.
 template <class P>
-int walk_vectors(const PASS_JOB& job, int32_t n, int32_t staged_outputs) {
+int walk_vectors(const PASS_JOB& job, int32_t n, int32_t staged_outputs, int64_t limit) {
   const int64_t capacity = static_cast<int64_t>(P::LINE_BUFFERS - 1) * job.knots * sizeof(KNOT);
-  const int64_t budget = capacity < P::WALK_BYTES ? capacity : P::WALK_BYTES;
+  const int64_t budget = capacity < limit ? capacity : limit;
   const int64_t per_vector =
       ((static_cast<int64_t>(n) + 2) * 2 * sizeof(float) + static_cast<int64_t>(staged_outputs) * 2) * P::W;
   const int64_t nv = budget / per_vector;
@@ -125,6 +130,7 @@ inline void forward_sweep(float* knots, const FACTOR_TABLE* table, int32_t n, So
   const V six = P::set1(6.0f);
   V cur[NV], d[NV];
   source.seek(0);
+  #pragma GCC unroll 16
   for (int v = 0; v < NV; ++v) {
     cur[v] = source.get(v);
     P::store(knots + v * W, cur[v]);
@@ -138,6 +144,7 @@ inline void forward_sweep(float* knots, const FACTOR_TABLE* table, int32_t n, So
     knot += 2 * L;
     source.seek(p);
     const V f = P::set1(table[p - 1].lane[0]);
+    #pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) {
       const V next = source.get(v);
       const V dn = P::sub(next, cur[v]);
@@ -151,6 +158,7 @@ inline void forward_sweep(float* knots, const FACTOR_TABLE* table, int32_t n, So
   }
   knot += 2 * L;  // knot n, whose right neighbour V_{n+1} repeats s_{n-1}
   const V f = P::set1(table[n - 1].lane[0]);
+  #pragma GCC unroll 16
   for (int v = 0; v < NV; ++v) {
     const V dn = P::sub(cur[v], cur[v]);
     const V r = P::mul(P::sub(dn, d[v]), six);
@@ -173,6 +181,7 @@ inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE*
   constexpr int L = NV * W;
   const V sixth = P::set1(1.0f / 6.0f);
   V mk[NV], mk1[NV];  // M_p and M_{p+1}
+  #pragma GCC unroll 16
   for (int v = 0; v < NV; ++v) {
     mk[v] = cn[v];
     mk1[v] = P::zero();
@@ -188,6 +197,7 @@ inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE*
       const V t = P::set1(e.t);
       const V a = P::set1(e.a);
       sink.seek(i);
+      #pragma GCC unroll 16
       for (int v = 0; v < NV; ++v) {
         const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
         const V lin = P::add(P::mul(P::load(k1 + v * W), t), P::mul(P::load(k0 + v * W), a));
@@ -199,6 +209,7 @@ inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE*
   for (int32_t p = n - 1; p >= 1 && i >= 0; --p) {
     const float* c = knots + static_cast<intptr_t>(p) * 2 * L + L;
     const V f = P::set1(table[p - 1].lane[0]);
+    #pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) {
       mk1[v] = mk[v];
       mk[v] = P::sub(P::load(c + v * W), P::mul(f, mk[v]));
@@ -206,6 +217,7 @@ inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE*
     resample_at(p);
   }
   if (i >= 0) {
+    #pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) {
       mk1[v] = mk[v];
       mk[v] = P::zero();  // M_0
@@ -225,7 +237,7 @@ struct COLUMN_SOURCE {
 
   void seek(int32_t j) {
     row = base + j * pitch;
-    const uint8_t* ahead = row + prefetch_rows * pitch;
+    const uint8_t* ahead = row + P::PREFETCH_ROWS * pitch;
     for (int b = 0; b < NV * P::W * 2; b += 64) P::prefetch(ahead + b);
     P::prefetch(ahead + NV * P::W * 2 - 1);
   }
@@ -259,7 +271,7 @@ void column_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positio
   const int last = lanes - (NV - 1) * P::W;
   const intptr_t pitch = job.pitch;
   float* knots = walk_knots<P>(slot, job);
-  for (int32_t r = 0; r < prefetch_rows && r < job.n; ++r) {
+  for (int32_t r = 0; r < P::PREFETCH_ROWS && r < job.n; ++r) {
     for (int b = 0; b < 2 * lanes; b += 64) P::prefetch(base + r * pitch + b);
   }
   COLUMN_SOURCE<P, NV, Full> source{base, pitch, last};
@@ -322,12 +334,14 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
   float* knots = walk_knots<P>(slot, job);
   V c[NV];
   if constexpr (P::PIXEL_LANES) {
+    #pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) P::place_pixels(knots + 2 * L + v * W, 2 * L, rows + per_vector * v, n);
     KNOT_SOURCE<P, NV> source{knots};
     forward_sweep<P, NV, false>(knots, job.table, n, source, c);
     int16_t* stage = reinterpret_cast<int16_t*>(knots + (static_cast<intptr_t>(n) + 2) * 2 * L);
     LANE_STAGE_SINK<P, NV> sink{stage};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
+    #pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) P::spread_pixels(rows + per_vector * v, stage + v * W, L, job.m);
   } else {
     // Values of knots 1 .. n. A pixel brings four lanes; the next row of the
@@ -336,6 +350,7 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
       float* value = knots + static_cast<intptr_t>(p + 1) * 2 * L;
       const int bytes = p + 1 < n ? 8 : 6;  // nothing past the row's last pixel
       if (3 * per_vector + 1 < W) {
+        #pragma GCC unroll 16
         for (int v = 0; v < NV; ++v) P::store(value + v * W, P::zero());
       }
       for (int r = 0; r < R; ++r)
@@ -378,7 +393,7 @@ void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, i
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   const int32_t groups_per_vector = P::W / 4;
-  const int32_t walk_groups = walk_vectors<P>(job, job.n, 0) * groups_per_vector;
+  const int32_t walk_groups = walk_vectors<P>(job, job.n, 0, P::COLUMN_WALK_BYTES) * groups_per_vector;
   for (int32_t g = first; g < end;) {
     const int32_t groups = end - g < walk_groups ? end - g : walk_groups;
     int32_t lanes = 4 * groups;
@@ -396,7 +411,7 @@ void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int3
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = (P::W - 1) / 3;
-  const int32_t walk_rows = walk_vectors<P>(job, job.n, P::PIXEL_LANES ? job.m + 3 : 0) * per_vector;
+  const int32_t walk_rows = walk_vectors<P>(job, job.n, P::PIXEL_LANES ? job.m + 3 : 0, P::ROW_WALK_BYTES) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = end - r < walk_rows ? end - r : walk_rows;
     const int nv = (count + per_vector - 1) / per_vector;
