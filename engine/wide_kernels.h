@@ -101,18 +101,19 @@ float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
 }
 
 // Vectors a walk over lines of n samples carries: as many as stay within the
-// slot and `limit` bytes, between 1 and MAX_VECTORS. A walk of one vector
-// always fits the slot, output staging (2 bytes per lane and output, with the
-// last block of four read whole) included. Vertical walks gain from width
-// beyond the L2 cache (a walk touches one page per row, and wide walks share
-// the page walks); horizontal ones do not.
+// slot and `limit` bytes, but `at_least` when the slot holds them; between 1
+// and MAX_VECTORS. A walk of one vector always fits the slot, output staging
+// (2 bytes per lane and output, with the last block of four read whole)
+// included. Vertical walks gain from width beyond the L2 cache (a walk
+// touches one page per row, and wide walks share the page walks); horizontal
+// ones only need two vectors to hide the latency of their chains.
 template <class P>
-int walk_vectors(const PASS_JOB& job, int32_t n, int32_t staged_outputs, int64_t limit) {
+int walk_vectors(const PASS_JOB& job, int32_t n, int32_t staged_outputs, int64_t limit, int at_least) {
   const int64_t capacity = static_cast<int64_t>(P::LINE_BUFFERS - 1) * job.knots * sizeof(KNOT);
-  const int64_t budget = capacity < limit ? capacity : limit;
   const int64_t per_vector =
       ((static_cast<int64_t>(n) + 2) * 2 * sizeof(float) + static_cast<int64_t>(staged_outputs) * 2) * P::W;
-  const int64_t nv = budget / per_vector;
+  const int64_t wanted = limit > at_least * per_vector ? limit : at_least * per_vector;
+  const int64_t nv = (capacity < wanted ? capacity : wanted) / per_vector;
   return nv < 1 ? 1 : nv > P::MAX_VECTORS ? P::MAX_VECTORS : static_cast<int>(nv);
 }
 
@@ -393,7 +394,7 @@ void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, i
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   const int32_t groups_per_vector = P::W / 4;
-  const int32_t walk_groups = walk_vectors<P>(job, job.n, 0, P::COLUMN_WALK_BYTES) * groups_per_vector;
+  const int32_t walk_groups = walk_vectors<P>(job, job.n, 0, P::COLUMN_WALK_BYTES, 1) * groups_per_vector;
   for (int32_t g = first; g < end;) {
     const int32_t groups = end - g < walk_groups ? end - g : walk_groups;
     int32_t lanes = 4 * groups;
@@ -411,7 +412,7 @@ void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int3
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = (P::W - 1) / 3;
-  const int32_t walk_rows = walk_vectors<P>(job, job.n, P::PIXEL_LANES ? job.m + 3 : 0, P::ROW_WALK_BYTES) * per_vector;
+  const int32_t walk_rows = walk_vectors<P>(job, job.n, P::PIXEL_LANES ? job.m + 3 : 0, P::ROW_WALK_BYTES, 2) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = end - r < walk_rows ? end - r : walk_rows;
     const int nv = (count + per_vector - 1) / per_vector;
