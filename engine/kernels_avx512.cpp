@@ -57,7 +57,7 @@ struct AVX512 {
   static __m512i pair(__m256i lo, __m256i hi) { return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1); }
   static __m512i indices(const int16_t (&lane)[32]) { return _mm512_loadu_si512(lane); }
 
-  static void place_pixels(float* dst, intptr_t stride, const uint8_t* const* rows, int32_t n) {
+  static void place_pixels(int16_t* dst, intptr_t stride, const uint8_t* const* rows, int32_t n) {
     // Knot k of a block: lanes 3j + c from rows 0-3 (first permute, rows 0/1
     // in the first source, 2/3 in the second) and from row 4 (second permute).
     __m512i from_rows[4], from_last[4];
@@ -81,7 +81,7 @@ struct AVX512 {
       for (int k = 0; k < count; ++k) {
         __m512i t = _mm512_permutex2var_epi16(r01, from_rows[k], r23);
         t = _mm512_mask_permutexvar_epi16(t, 0x7000, from_last[k], r4);
-        store(dst + (p + k) * stride, widen16(_mm512_castsi512_si256(t)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + (p + k) * stride), _mm512_castsi512_si256(t));
       }
     }
   }

@@ -18,8 +18,8 @@
 // - vertical pass: L / 4 neighbouring column groups, the lanes in memory order;
 // - horizontal pass: (W - 1) / 3 rows per vector, each row's y, cb, cr in
 //   three neighbouring lanes (lanes 3j .. 3j + 2 for the vector's row j).
-// Its knots lie in the slot after the position table: knot p is L values then
-// L forward-sweep values, so a walk over n samples needs (n + 2) * 8 * L bytes.
+// Its knots lie in the slot after the position table (see FLOAT_KNOTS and
+// WORD_KNOTS).
 // The back substitution runs from the last knot down together with the
 // evaluation, so the curvatures stay in registers and the outputs of a line
 // are written from the last to the first.
@@ -40,8 +40,8 @@
 //   PREFETCH_ROWS         vertical walks hint rows this far ahead of the fetch
 //   PIXEL_LANES           true: the policy moves blocks of pixels between the
 //                         W / 3 rows of a vector and its lanes itself, with
-//     place_pixels(dst, stride, rows, n)   pixel p of rows[j] into lanes
-//                         3j .. 3j + 2 of the vector at dst + p * stride floats
+//     place_pixels(dst, stride, rows, n)   pixel p of rows[j] into int16 lanes
+//                         3j .. 3j + 2 of the W int16 at dst + p * stride
 //     spread_pixels(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
 //                         output i (at stage + i * stride) to pixel i of rows[j]
 //                         false: pixel by pixel, with
@@ -100,72 +100,98 @@ float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
   return reinterpret_cast<float*>(slot + job.knots);
 }
 
-// Vectors a walk over lines of n samples carries: as many as stay within the
-// slot and `limit` bytes, but `at_least` when the slot holds them; between 1
-// and MAX_VECTORS. A walk of one vector always fits the slot, output staging
-// (2 bytes per lane and output, with the last block of four read whole)
-// included. Vertical walks gain from width beyond the L2 cache (a walk
-// touches one page per row, and wide walks share the page walks); horizontal
-// ones only need two vectors to hide the latency of their chains.
+// Vectors a walk carries when it needs `per_lane` bytes for each of its
+// lanes: as many as stay within the slot and `limit` bytes, but `at_least`
+// when the slot holds them; between 1 and MAX_VECTORS. A walk of one vector
+// always fits the slot. Vertical walks gain from width beyond the L2 cache (a
+// walk touches one page per row, and wide walks share the page walks);
+// horizontal ones only need two vectors to hide the latency of their chains.
 template <class P>
-int walk_vectors(const PASS_JOB& job, int32_t n, int32_t staged_outputs, int64_t limit, int at_least) {
+int walk_vectors(const PASS_JOB& job, int64_t per_lane, int64_t limit, int at_least) {
   const int64_t capacity = static_cast<int64_t>(P::LINE_BUFFERS - 1) * job.knots * sizeof(KNOT);
-  const int64_t per_vector =
-      ((static_cast<int64_t>(n) + 2) * 2 * sizeof(float) + static_cast<int64_t>(staged_outputs) * 2) * P::W;
+  const int64_t per_vector = per_lane * P::W;
   const int64_t wanted = limit > at_least * per_vector ? limit : at_least * per_vector;
   const int64_t nv = (capacity < wanted ? capacity : wanted) / per_vector;
   return nv < 1 ? 1 : nv > P::MAX_VECTORS ? P::MAX_VECTORS : static_cast<int>(nv);
 }
 
+// Where a walk keeps its knots. Vertical walks: knot p is L float values
+// then L forward-sweep values c_p. Horizontal walks: the c_p of all knots as
+// floats, then the values of all knots as int16 (they are int16 samples, so
+// nothing is lost), which the row walk places before the sweep; the smaller
+// knots keep long rows inside the L2 cache.
+template <class P, int NV>
+struct FLOAT_KNOTS {
+  static constexpr int L = NV * P::W;
+  static constexpr bool hoist_values = false;  // read by the evaluation as memory operands
+  float* base;
+  float* c(int32_t p) const { return base + static_cast<intptr_t>(p) * 2 * L + L; }
+  typename P::V value(int32_t p, int v) const { return P::load(base + static_cast<intptr_t>(p) * 2 * L + v * P::W); }
+  void store_value(int32_t p, int v, typename P::V x) const {
+    P::store(base + static_cast<intptr_t>(p) * 2 * L + v * P::W, x);
+  }
+};
+
+template <class P, int NV>
+struct WORD_KNOTS {
+  static constexpr int L = NV * P::W;
+  static constexpr bool hoist_values = true;  // widened once per knot with outputs
+  float* cs;
+  int16_t* values;
+  float* c(int32_t p) const { return cs + static_cast<intptr_t>(p) * L; }
+  typename P::V value(int32_t p, int v) const { return P::widen(values + static_cast<intptr_t>(p) * L + v * P::W); }
+  static int64_t bytes_per_lane(int32_t n) { return (static_cast<int64_t>(n) + 2) * (sizeof(float) + sizeof(int16_t)); }
+};
+
 // Forward sweep of one walk. The source yields the samples: seek(j) once per
-// sample j, in order, then get(v) for each vector. Stores V_p and c_p of every
-// knot (only V_0 and V_{n+1} with StoreValues false, when the values of knots
-// 1 .. n are in place already) and leaves c_n in c.
-template <class P, int NV, bool StoreValues, class Source>
-inline void forward_sweep(float* knots, const FACTOR_TABLE* table, int32_t n, Source& source,
+// sample j, in order, then get(v) for each vector. Stores c_p of knots 1 .. n
+// and, with StoreValues, the values of knots 0 .. n + 1 (otherwise they are in
+// place already); leaves c_n in c.
+template <class P, int NV, bool StoreValues, class Knots, class Source>
+inline void forward_sweep(const Knots& knots, const FACTOR_TABLE* table, int32_t n, Source& source,
                           typename P::V (&c)[NV]) {
   using V = typename P::V;
   constexpr int W = P::W;
-  constexpr int L = NV * W;
   const V zero = P::zero();
   const V six = P::set1(6.0f);
   V cur[NV], d[NV];
   source.seek(0);
-  #pragma GCC unroll 16
+#pragma GCC unroll 16
   for (int v = 0; v < NV; ++v) {
     cur[v] = source.get(v);
-    P::store(knots + v * W, cur[v]);
+    if constexpr (StoreValues) knots.store_value(0, v, cur[v]);
     d[v] = zero;  // V_1 - V_0 = s_0 - s_0
     c[v] = zero;
   }
   // Knot p from V_{p+1}: d carries V_{p+1} - V_p into the next step as its
   // V_p - V_{p-1}, the same difference of the same two values.
-  float* knot = knots;
   for (int32_t p = 1; p < n; ++p) {
-    knot += 2 * L;
     source.seek(p);
+    float* cp = knots.c(p);
     const V f = P::set1(table[p - 1].lane[0]);
-    #pragma GCC unroll 16
+#pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) {
       const V next = source.get(v);
       const V dn = P::sub(next, cur[v]);
       const V r = P::mul(P::sub(dn, d[v]), six);  // exact for int16 samples
       c[v] = P::mul(P::sub(r, c[v]), f);
-      if (StoreValues) P::store(knot + v * W, cur[v]);
-      P::store(knot + L + v * W, c[v]);
+      if constexpr (StoreValues) knots.store_value(p, v, cur[v]);
+      P::store(cp + v * W, c[v]);
       d[v] = dn;
       cur[v] = next;
     }
   }
-  knot += 2 * L;  // knot n, whose right neighbour V_{n+1} repeats s_{n-1}
+  // Knot n, whose right neighbour V_{n+1} repeats s_{n-1}.
   const V f = P::set1(table[n - 1].lane[0]);
-  #pragma GCC unroll 16
+#pragma GCC unroll 16
   for (int v = 0; v < NV; ++v) {
     const V dn = P::sub(cur[v], cur[v]);
     const V r = P::mul(P::sub(dn, d[v]), six);
     c[v] = P::mul(P::sub(r, c[v]), f);
-    if (StoreValues) P::store(knot + v * W, cur[v]);
-    P::store(knot + 2 * L + v * W, cur[v]);
+    if constexpr (StoreValues) {
+      knots.store_value(n, v, cur[v]);
+      knots.store_value(n + 1, v, cur[v]);
+    }
   }
 }
 
@@ -173,24 +199,30 @@ inline void forward_sweep(float* knots, const FACTOR_TABLE* table, int32_t n, So
 // and the evaluation of every output between knots p and p + 1 as soon as
 // M_p is known, from output m - 1 down to 0. The sink takes output i:
 // seek(i), then put(v, r) for each vector.
-template <class P, int NV, class Sink>
-inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE* table, int32_t n,
+template <class P, int NV, class Knots, class Sink>
+inline void back_substitute_and_resample(const Knots& knots, const FACTOR_TABLE* table, int32_t n,
                                          const POSITION* positions, int32_t m, const typename P::V (&cn)[NV],
                                          Sink& sink) {
   using V = typename P::V;
   constexpr int W = P::W;
-  constexpr int L = NV * W;
   const V sixth = P::set1(1.0f / 6.0f);
   V mk[NV], mk1[NV];  // M_p and M_{p+1}
-  #pragma GCC unroll 16
+#pragma GCC unroll 16
   for (int v = 0; v < NV; ++v) {
     mk[v] = cn[v];
     mk1[v] = P::zero();
   }
   int32_t i = m - 1;
   auto resample_at = [&](int32_t p) {
-    const float* k0 = knots + static_cast<intptr_t>(p) * 2 * L;
-    const float* k1 = k0 + 2 * L;
+    if (i < 0 || positions[i].k != p) return;
+    V vk[Knots::hoist_values ? NV : 1], vk1[Knots::hoist_values ? NV : 1];
+    if constexpr (Knots::hoist_values) {
+#pragma GCC unroll 16
+      for (int v = 0; v < NV; ++v) {
+        vk[v] = knots.value(p, v);
+        vk1[v] = knots.value(p + 1, v);
+      }
+    }
     for (; i >= 0 && positions[i].k == p; --i) {
       const POSITION& e = positions[i];
       const V wa = P::set1(e.wa);
@@ -198,19 +230,21 @@ inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE*
       const V t = P::set1(e.t);
       const V a = P::set1(e.a);
       sink.seek(i);
-      #pragma GCC unroll 16
+#pragma GCC unroll 16
       for (int v = 0; v < NV; ++v) {
+        const V v0 = Knots::hoist_values ? vk[Knots::hoist_values ? v : 0] : knots.value(p, v);
+        const V v1 = Knots::hoist_values ? vk1[Knots::hoist_values ? v : 0] : knots.value(p + 1, v);
         const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
-        const V lin = P::add(P::mul(P::load(k1 + v * W), t), P::mul(P::load(k0 + v * W), a));
+        const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
         sink.put(v, P::add(curv, lin));
       }
     }
   };
   resample_at(n);
   for (int32_t p = n - 1; p >= 1 && i >= 0; --p) {
-    const float* c = knots + static_cast<intptr_t>(p) * 2 * L + L;
+    const float* c = knots.c(p);
     const V f = P::set1(table[p - 1].lane[0]);
-    #pragma GCC unroll 16
+#pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) {
       mk1[v] = mk[v];
       mk[v] = P::sub(P::load(c + v * W), P::mul(f, mk[v]));
@@ -218,7 +252,7 @@ inline void back_substitute_and_resample(const float* knots, const FACTOR_TABLE*
     resample_at(p);
   }
   if (i >= 0) {
-    #pragma GCC unroll 16
+#pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) {
       mk1[v] = mk[v];
       mk[v] = P::zero();  // M_0
@@ -275,11 +309,12 @@ void column_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positio
   for (int32_t r = 0; r < P::PREFETCH_ROWS && r < job.n; ++r) {
     for (int b = 0; b < 2 * lanes; b += 64) P::prefetch(base + r * pitch + b);
   }
+  const FLOAT_KNOTS<P, NV> layout{knots};
   COLUMN_SOURCE<P, NV, Full> source{base, pitch, last};
   V c[NV];
-  forward_sweep<P, NV, true>(knots, job.table, job.n, source, c);
+  forward_sweep<P, NV, true>(layout, job.table, job.n, source, c);
   COLUMN_SINK<P, NV, Full> sink{base, pitch, last};
-  back_substitute_and_resample<P, NV>(knots, job.table, job.n, positions, job.m, c, sink);
+  back_substitute_and_resample<P, NV>(layout, job.table, job.n, positions, job.m, c, sink);
 }
 
 // Outputs narrowed into a staging area, output i at stage + i * L int16.
@@ -291,16 +326,16 @@ struct LANE_STAGE_SINK {
   void put(int v, typename P::V r) const { P::narrow(at + v * P::W, r); }
 };
 
-// Rows whose values are placed in the knot buffer before the sweep, and whose
-// outputs go through a small staging array.
-template <class P, int NV>
-struct KNOT_SOURCE {
-  const float* knots;
-  const float* value = nullptr;
-  void seek(int32_t j) { value = knots + static_cast<intptr_t>(j + 1) * 2 * NV * P::W; }
-  typename P::V get(int v) const { return P::load(value + v * P::W); }
+// Samples of a row walk, placed in the knots before the sweep.
+template <class P, class Knots>
+struct PLACED_SOURCE {
+  const Knots& knots;
+  int32_t j = 0;
+  void seek(int32_t sample) { j = sample + 1; }
+  typename P::V get(int v) const { return knots.value(j, v); }
 };
 
+// Outputs of a walk of rows through a small staging array, six bytes a pixel.
 template <class P, int NV>
 struct STAGED_SINK {
   static constexpr int per_vector = (P::W - 1) / 3;
@@ -317,6 +352,18 @@ struct STAGED_SINK {
   }
 };
 
+// Bytes per lane of a row walk over n samples to m outputs.
+template <class P>
+int64_t row_walk_bytes(int32_t n, int32_t m) {
+  if constexpr (P::PIXEL_LANES) {
+    // int16 values and float c_p per knot, int16 staging per output (the
+    // last block of four read whole)
+    return WORD_KNOTS<P, 1>::bytes_per_lane(n) + (static_cast<int64_t>(m) + 3) * sizeof(int16_t);
+  } else {
+    return (static_cast<int64_t>(n) + 2) * 2 * sizeof(float);
+  }
+}
+
 // One horizontal walk over `count` rows from `first` (0 < count <= NV * W / 3
 // rows); missing rows repeat the last one, which then is written twice with
 // the same bytes.
@@ -332,33 +379,43 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
   uint8_t* rows[R];
   for (int r = 0; r < R; ++r)
     rows[r] = job.frame + static_cast<intptr_t>(first + (r < count ? r : count - 1)) * job.pitch;
-  float* knots = walk_knots<P>(slot, job);
+  float* memory = walk_knots<P>(slot, job);
   V c[NV];
   if constexpr (P::PIXEL_LANES) {
-    #pragma GCC unroll 16
-    for (int v = 0; v < NV; ++v) P::place_pixels(knots + 2 * L + v * W, 2 * L, rows + per_vector * v, n);
-    KNOT_SOURCE<P, NV> source{knots};
+    const WORD_KNOTS<P, NV> knots{memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) P::place_pixels(knots.values + L + v * W, L, rows + per_vector * v, n);
+    __builtin_memcpy(knots.values, knots.values + L, sizeof(int16_t) * L);  // V_0 = s_0
+    __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L, knots.values + static_cast<intptr_t>(n) * L,
+                     sizeof(int16_t) * L);  // V_{n+1} = s_{n-1}
+    PLACED_SOURCE<P, WORD_KNOTS<P, NV>> source{knots};
     forward_sweep<P, NV, false>(knots, job.table, n, source, c);
-    int16_t* stage = reinterpret_cast<int16_t*>(knots + (static_cast<intptr_t>(n) + 2) * 2 * L);
+    int16_t* stage = knots.values + (static_cast<intptr_t>(n) + 2) * L;
     LANE_STAGE_SINK<P, NV> sink{stage};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
-    #pragma GCC unroll 16
+#pragma GCC unroll 16
     for (int v = 0; v < NV; ++v) P::spread_pixels(rows + per_vector * v, stage + v * W, L, job.m);
   } else {
-    // Values of knots 1 .. n. A pixel brings four lanes; the next row of the
-    // vector overwrites the fourth. Lanes that no row reaches are cleared.
+    // Values of knots 0 .. n + 1. A pixel brings four lanes; the next row of
+    // the vector overwrites the fourth. Lanes that no row reaches are cleared.
+    const FLOAT_KNOTS<P, NV> knots{memory};
     for (int32_t p = 0; p < n; ++p) {
-      float* value = knots + static_cast<intptr_t>(p + 1) * 2 * L;
+      float* value = memory + static_cast<intptr_t>(p + 1) * 2 * L;
       const int bytes = p + 1 < n ? 8 : 6;  // nothing past the row's last pixel
       if (3 * per_vector + 1 < W) {
-        #pragma GCC unroll 16
+#pragma GCC unroll 16
         for (int v = 0; v < NV; ++v) P::store(value + v * W, P::zero());
       }
       for (int r = 0; r < R; ++r)
         P::widen_pixel(value + W * (r / per_vector) + 3 * (r % per_vector), rows[r] + 6 * static_cast<intptr_t>(p),
                        bytes);
     }
-    KNOT_SOURCE<P, NV> source{knots};
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) {
+      knots.store_value(0, v, knots.value(1, v));
+      knots.store_value(n + 1, v, knots.value(n, v));
+    }
+    PLACED_SOURCE<P, FLOAT_KNOTS<P, NV>> source{knots};
     forward_sweep<P, NV, false>(knots, job.table, n, source, c);
     STAGED_SINK<P, NV> sink{rows};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
@@ -394,7 +451,7 @@ void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, i
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   const int32_t groups_per_vector = P::W / 4;
-  const int32_t walk_groups = walk_vectors<P>(job, job.n, 0, P::COLUMN_WALK_BYTES, 1) * groups_per_vector;
+  const int32_t walk_groups = walk_vectors<P>(job, (static_cast<int64_t>(job.n) + 2) * 2 * sizeof(float), P::COLUMN_WALK_BYTES, 1) * groups_per_vector;
   for (int32_t g = first; g < end;) {
     const int32_t groups = end - g < walk_groups ? end - g : walk_groups;
     int32_t lanes = 4 * groups;
@@ -412,7 +469,7 @@ void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int3
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = (P::W - 1) / 3;
-  const int32_t walk_rows = walk_vectors<P>(job, job.n, P::PIXEL_LANES ? job.m + 3 : 0, P::ROW_WALK_BYTES, 2) * per_vector;
+  const int32_t walk_rows = walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = end - r < walk_rows ? end - r : walk_rows;
     const int nv = (count + per_vector - 1) / per_vector;
