@@ -57,6 +57,12 @@ struct AVX512 {
   static __m512i pair(__m256i lo, __m256i hi) { return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1); }
   static __m512i indices(const int16_t (&lane)[32]) { return _mm512_loadu_si512(lane); }
 
+  // The rows of all NV vectors of a walk are read (or written) together, with
+  // a prefetch this far ahead in each row: more streams in flight, and reads
+  // that run on across page boundaries where the hardware's stop.
+  static constexpr intptr_t row_prefetch = 1024;
+
+  template <int NV>
   static void place_pixels(int16_t* dst, intptr_t stride, const uint8_t* const* rows, int32_t n) {
     // Knot k of a block: lanes 3j + c from rows 0-3 (first permute, rows 0/1
     // in the first source, 2/3 in the second) and from row 4 (second permute).
@@ -75,17 +81,25 @@ struct AVX512 {
       const int32_t count = n - p < 4 ? n - p : 4;
       const bool whole = p + 6 <= n;  // 32 bytes stay inside the row
       const intptr_t at = 6 * static_cast<intptr_t>(p);
-      __m256i r[5];
-      for (int j = 0; j < 5; ++j) r[j] = load_words(rows[j] + at, 3 * count, whole);
-      const __m512i r01 = pair(r[0], r[1]), r23 = pair(r[2], r[3]), r4 = _mm512_castsi256_si512(r[4]);
-      for (int k = 0; k < count; ++k) {
-        __m512i t = _mm512_permutex2var_epi16(r01, from_rows[k], r23);
-        t = _mm512_mask_permutexvar_epi16(t, 0x7000, from_last[k], r4);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + (p + k) * stride), _mm512_castsi512_si256(t));
+#pragma GCC unroll 16
+      for (int u = 0; u < NV; ++u) {
+        const uint8_t* const* row = rows + 5 * u;
+        __m256i r[5];
+        for (int j = 0; j < 5; ++j) {
+          _mm_prefetch(reinterpret_cast<const char*>(row[j] + at + row_prefetch), _MM_HINT_T0);
+          r[j] = load_words(row[j] + at, 3 * count, whole);
+        }
+        const __m512i r01 = pair(r[0], r[1]), r23 = pair(r[2], r[3]), r4 = _mm512_castsi256_si512(r[4]);
+        for (int k = 0; k < count; ++k) {
+          __m512i t = _mm512_permutex2var_epi16(r01, from_rows[k], r23);
+          t = _mm512_mask_permutexvar_epi16(t, 0x7000, from_last[k], r4);
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + (p + k) * stride + u * W), _mm512_castsi512_si256(t));
+        }
       }
     }
   }
 
+  template <int NV>
   static void spread_pixels(uint8_t* const* rows, const int16_t* stage, intptr_t stride, int32_t m) {
     // Row j of a block: outputs i .. i + 3 as 12 int16, lanes 3k + c.
     __m512i to_row[5];
@@ -97,22 +111,27 @@ struct AVX512 {
     }
     for (int32_t i = 0; i < m; i += 4) {
       const int32_t count = m - i < 4 ? m - i : 4;
-      const int16_t* o = stage + i * stride;
-      // Outputs past m are read from the staging area but never stored.
-      const __m512i o01 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o)),
-                               _mm256_load_si256(reinterpret_cast<const __m256i*>(o + stride)));
-      const __m512i o23 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o + 2 * stride)),
-                               _mm256_load_si256(reinterpret_cast<const __m256i*>(o + 3 * stride)));
       const intptr_t at = 6 * static_cast<intptr_t>(i);
       // 32 bytes reach 8 bytes into pixels i + 4 and i + 5, which the next
       // block writes again; near the end only the block's own bytes.
       const bool whole = i + 6 <= m;
-      for (int j = 0; j < 5; ++j) {
-        const __m512i t = _mm512_permutex2var_epi16(o01, to_row[j], o23);
-        if (whole) {
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows[j] + at), _mm512_castsi512_si256(t));
-        } else {
-          _mm512_mask_storeu_epi16(rows[j] + at, first(3 * count), t);
+#pragma GCC unroll 16
+      for (int u = 0; u < NV; ++u) {
+        uint8_t* const* row = rows + 5 * u;
+        const int16_t* o = stage + i * stride + u * W;
+        // Outputs past m are read from the staging area but never stored.
+        const __m512i o01 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o)),
+                                 _mm256_load_si256(reinterpret_cast<const __m256i*>(o + stride)));
+        const __m512i o23 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o + 2 * stride)),
+                                 _mm256_load_si256(reinterpret_cast<const __m256i*>(o + 3 * stride)));
+        for (int j = 0; j < 5; ++j) {
+          __builtin_prefetch(row[j] + at + row_prefetch, 1, 3);
+          const __m512i t = _mm512_permutex2var_epi16(o01, to_row[j], o23);
+          if (whole) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(row[j] + at), _mm512_castsi512_si256(t));
+          } else {
+            _mm512_mask_storeu_epi16(row[j] + at, first(3 * count), t);
+          }
         }
       }
     }

@@ -40,9 +40,9 @@
 //   PREFETCH_ROWS         vertical walks hint rows this far ahead of the fetch
 //   PIXEL_LANES           true: the policy moves blocks of pixels between the
 //                         W / 3 rows of a vector and its lanes itself, with
-//     place_pixels(dst, stride, rows, n)   pixel p of rows[j] into int16 lanes
-//                         3j .. 3j + 2 of the W int16 at dst + p * stride
-//     spread_pixels(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
+//     place_pixels<NV>(dst, stride, rows, n)   pixel p of rows[j] into int16
+//                         lanes 3j .. 3j + 2 of the L int16 at dst + p * stride
+//     spread_pixels<NV>(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
 //                         output i (at stage + i * stride) to pixel i of rows[j]
 //                         false: pixel by pixel, with
 //     widen_pixel(dst, src, bytes)  8 bytes: 4 int16; 6 bytes: 3 int16 and 0;
@@ -383,8 +383,7 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
   V c[NV];
   if constexpr (P::PIXEL_LANES) {
     const WORD_KNOTS<P, NV> knots{memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
-#pragma GCC unroll 16
-    for (int v = 0; v < NV; ++v) P::place_pixels(knots.values + L + v * W, L, rows + per_vector * v, n);
+    P::template place_pixels<NV>(knots.values + L, L, rows, n);
     __builtin_memcpy(knots.values, knots.values + L, sizeof(int16_t) * L);  // V_0 = s_0
     __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L, knots.values + static_cast<intptr_t>(n) * L,
                      sizeof(int16_t) * L);  // V_{n+1} = s_{n-1}
@@ -393,8 +392,7 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
     int16_t* stage = knots.values + (static_cast<intptr_t>(n) + 2) * L;
     LANE_STAGE_SINK<P, NV> sink{stage};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
-#pragma GCC unroll 16
-    for (int v = 0; v < NV; ++v) P::spread_pixels(rows + per_vector * v, stage + v * W, L, job.m);
+    P::template spread_pixels<NV>(rows, stage, L, job.m);
   } else {
     // Values of knots 0 .. n + 1. A pixel brings four lanes; the next row of
     // the vector overwrites the fourth. Lanes that no row reaches are cleared.
