@@ -21,7 +21,7 @@ struct AVX512 {
   static constexpr int LINE_BUFFERS = 17;
   static constexpr int64_t COLUMN_WALK_BYTES = int64_t{1} << 40;  // as wide as the slot allows
   static constexpr int64_t ROW_WALK_BYTES = 512 * 1024;
-  static constexpr int PREFETCH_ROWS = 16;
+  static constexpr int PREFETCH_ROWS = 32;
 
   static V load(const float* p) { return _mm512_load_ps(p); }
   static void store(float* p, V v) { _mm512_store_ps(p, v); }

@@ -38,6 +38,7 @@
 //   narrow_part(p, v, count)
 //   prefetch(p)
 //   PREFETCH_ROWS         vertical walks hint rows this far ahead of the fetch
+//                         and of the stores
 //   PIXEL_LANES           true: the policy moves blocks of pixels between the
 //                         W / 3 rows of a vector and its lanes itself, with
 //     place_pixels<NV>(dst, stride, rows, n)   pixel p of rows[j] into int16
@@ -289,7 +290,15 @@ struct COLUMN_SINK {
   int last;
   uint8_t* row = nullptr;
 
-  void seek(int32_t i) { row = base + i * pitch; }
+  // The outputs go up the rows; rows past the source's were not read by the
+  // sweep, so they are fetched for writing ahead of the stores.
+  void seek(int32_t i) {
+    row = base + i * pitch;
+    if (i >= P::PREFETCH_ROWS) {
+      const uint8_t* ahead = row - P::PREFETCH_ROWS * pitch;
+      for (int b = 0; b < NV * P::W * 2; b += 64) __builtin_prefetch(ahead + b, 1, 3);
+    }
+  }
   void put(int v, typename P::V r) const {
     if (Full || v < NV - 1) {
       P::narrow(row + 2 * P::W * v, r);
