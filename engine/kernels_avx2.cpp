@@ -44,20 +44,6 @@ struct AVX2 {
   }
 
   static constexpr bool PIXEL_LANES = false;
-  static void widen_pixel(float* dst, const uint8_t* src, int bytes) {
-    __m128i s;
-    if (bytes == 8) {
-      s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src));
-    } else {
-      int32_t yc;
-      int16_t cr;
-      __builtin_memcpy(&yc, src, 4);
-      __builtin_memcpy(&cr, src + 4, 2);
-      s = _mm_insert_epi16(_mm_cvtsi32_si128(yc), cr, 2);
-    }
-    _mm_storeu_ps(dst, _mm_cvtepi32_ps(_mm_cvtepi16_epi32(s)));
-  }
-
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
 };
 
@@ -66,6 +52,6 @@ struct AVX2 {
 const KERNEL_VARIANT avx2_kernels = {"avx2",
                                      AVX2::LINE_BUFFERS,
                                      AVX2::MAX_VECTORS * AVX2::W / 4,
-                                     AVX2::MAX_VECTORS * ((AVX2::W - 1) / 3),
+                                     AVX2::MAX_VECTORS * (AVX2::W / 4),
                                      wide_column_groups<AVX2>,
                                      wide_pixel_rows<AVX2>};

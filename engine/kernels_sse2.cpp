@@ -47,20 +47,6 @@ struct SSE2 {
   }
 
   static constexpr bool PIXEL_LANES = false;
-  static void widen_pixel(float* dst, const uint8_t* src, int bytes) {
-    __m128i s;
-    if (bytes == 8) {
-      s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src));
-    } else {
-      int32_t yc;
-      int16_t cr;
-      __builtin_memcpy(&yc, src, 4);
-      __builtin_memcpy(&cr, src + 4, 2);
-      s = _mm_insert_epi16(_mm_cvtsi32_si128(yc), cr, 2);
-    }
-    _mm_storeu_ps(dst, widen64(s));
-  }
-
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
 };
 
@@ -70,6 +56,6 @@ struct SSE2 {
 const KERNEL_VARIANT sse2_kernels = {"sse2",
                                      SSE2::LINE_BUFFERS,
                                      8,
-                                     SSE2::MAX_VECTORS * ((SSE2::W - 1) / 3),
+                                     SSE2::MAX_VECTORS * (SSE2::W / 4),
                                      wide_column_groups<SSE2>,
                                      wide_pixel_rows<SSE2>};

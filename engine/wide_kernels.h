@@ -16,8 +16,10 @@
 //
 // A walk carries NV vectors of W lanes (L = NV * W lanes):
 // - vertical pass: L / 4 neighbouring column groups, the lanes in memory order;
-// - horizontal pass: (W - 1) / 3 rows per vector, each row's y, cb, cr in
-//   three neighbouring lanes (lanes 3j .. 3j + 2 for the vector's row j).
+// - horizontal pass: rows_per_vector rows per vector, each row's y, cb, cr in
+//   three neighbouring lanes: lanes 3j .. 3j + 2 for the vector's row j where
+//   the policy moves pixels itself (PIXEL_LANES), else lanes 4j + 1 .. 4j + 3,
+//   so that a pixel moves as the 8 bytes that end with it.
 // Its knots lie in the slot after the position table (see FLOAT_KNOTS and
 // WORD_KNOTS).
 // The back substitution runs from the last knot down together with the
@@ -45,9 +47,7 @@
 //                         lanes 3j .. 3j + 2 of the L int16 at dst + p * stride
 //     spread_pixels<NV>(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
 //                         output i (at stage + i * stride) to pixel i of rows[j]
-//                         false: pixel by pixel, with
-//     widen_pixel(dst, src, bytes)  8 bytes: 4 int16; 6 bytes: 3 int16 and 0;
-//                                 to 4 floats at dst (4-byte aligned)
+//                         false: pixel by pixel, 8 bytes at a time
 #include <cstdint>
 
 #include "kernels.h"
@@ -344,11 +344,19 @@ struct PLACED_SOURCE {
   typename P::V get(int v) const { return knots.value(j, v); }
 };
 
-// Outputs of a walk of rows through a small staging array, six bytes a pixel.
+// Rows of a vector: five of three lanes in 16 where the policy moves pixels
+// by permutes, otherwise one per four lanes.
+template <class P>
+constexpr int rows_per_vector() {
+  return P::PIXEL_LANES ? (P::W - 1) / 3 : P::W / 4;
+}
+
+// Outputs of a walk of rows, each pixel as the 8 bytes that end with it: the
+// 2 bytes before it belong to the pixel before, which is written later since
+// the outputs go from the last to the first. Output 0 is its 6 bytes alone.
 template <class P, int NV>
-struct STAGED_SINK {
-  static constexpr int per_vector = (P::W - 1) / 3;
-  static constexpr int R = NV * per_vector;
+struct PIXEL_SINK {
+  static constexpr int R = NV * P::W / 4;
   uint8_t* const* rows;
   alignas(64) int16_t stage[NV * P::W] = {};
   intptr_t at = 0;
@@ -356,75 +364,65 @@ struct STAGED_SINK {
   void put(int v, typename P::V r) {
     P::narrow(stage + v * P::W, r);
     if (v < NV - 1) return;
-    for (int k = 0; k < R; ++k)
-      __builtin_memcpy(rows[k] + at, stage + P::W * (k / per_vector) + 3 * (k % per_vector), 6);
+    if (at > 0) {
+      for (int k = 0; k < R; ++k) __builtin_memcpy(rows[k] + at - 2, stage + 4 * k, 8);
+    } else {
+      for (int k = 0; k < R; ++k) __builtin_memcpy(rows[k], stage + 4 * k + 1, 6);
+    }
   }
 };
 
-// Bytes per lane of a row walk over n samples to m outputs.
+// Bytes per lane of a row walk over n samples to m outputs: int16 values and
+// float c_p per knot, and where the policy moves pixels itself int16 staging
+// per output (the last block of four read whole).
 template <class P>
 int64_t row_walk_bytes(int32_t n, int32_t m) {
-  if constexpr (P::PIXEL_LANES) {
-    // int16 values and float c_p per knot, int16 staging per output (the
-    // last block of four read whole)
-    return WORD_KNOTS<P, 1>::bytes_per_lane(n) + (static_cast<int64_t>(m) + 3) * sizeof(int16_t);
-  } else {
-    return (static_cast<int64_t>(n) + 2) * 2 * sizeof(float);
-  }
+  const int64_t staging = P::PIXEL_LANES ? (static_cast<int64_t>(m) + 3) * sizeof(int16_t) : 0;
+  return WORD_KNOTS<P, 1>::bytes_per_lane(n) + staging;
 }
 
-// One horizontal walk over `count` rows from `first` (0 < count <= NV * W / 3
-// rows); missing rows repeat the last one, which then is written twice with
-// the same bytes.
+// One horizontal walk over `count` rows from `first` (0 < count <= NV *
+// rows_per_vector rows); missing rows repeat the last one, which then is
+// written twice with the same bytes.
 template <class P, int NV>
 void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, int32_t first,
               int32_t count) {
   using V = typename P::V;
-  constexpr int W = P::W;
-  constexpr int L = NV * W;
-  constexpr int per_vector = (W - 1) / 3;
-  constexpr int R = NV * per_vector;
+  constexpr int L = NV * P::W;
+  constexpr int R = NV * rows_per_vector<P>();
   const int32_t n = job.n;
   uint8_t* rows[R];
   for (int r = 0; r < R; ++r)
     rows[r] = job.frame + static_cast<intptr_t>(first + (r < count ? r : count - 1)) * job.pitch;
   float* memory = walk_knots<P>(slot, job);
-  V c[NV];
+  const WORD_KNOTS<P, NV> knots{memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
+  // Values of knots 1 .. n, then V_0 = s_0 and V_{n+1} = s_{n-1}.
   if constexpr (P::PIXEL_LANES) {
-    const WORD_KNOTS<P, NV> knots{memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
     P::template place_pixels<NV>(knots.values + L, L, rows, n);
-    __builtin_memcpy(knots.values, knots.values + L, sizeof(int16_t) * L);  // V_0 = s_0
-    __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L, knots.values + static_cast<intptr_t>(n) * L,
-                     sizeof(int16_t) * L);  // V_{n+1} = s_{n-1}
-    PLACED_SOURCE<P, WORD_KNOTS<P, NV>> source{knots};
-    forward_sweep<P, NV, false>(knots, job.table, n, source, c);
+  } else {
+    int16_t* value = knots.values + L;
+    for (int r = 0; r < R; ++r) {
+      value[4 * r] = 0;
+      __builtin_memcpy(value + 4 * r + 1, rows[r], 6);
+    }
+    for (int32_t p = 1; p < n; ++p) {
+      value += L;
+      for (int r = 0; r < R; ++r) __builtin_memcpy(value + 4 * r, rows[r] + 6 * static_cast<intptr_t>(p) - 2, 8);
+    }
+  }
+  __builtin_memcpy(knots.values, knots.values + L, sizeof(int16_t) * L);
+  __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L, knots.values + static_cast<intptr_t>(n) * L,
+                   sizeof(int16_t) * L);
+  PLACED_SOURCE<P, WORD_KNOTS<P, NV>> source{knots};
+  V c[NV];
+  forward_sweep<P, NV, false>(knots, job.table, n, source, c);
+  if constexpr (P::PIXEL_LANES) {
     int16_t* stage = knots.values + (static_cast<intptr_t>(n) + 2) * L;
     LANE_STAGE_SINK<P, NV> sink{stage};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
     P::template spread_pixels<NV>(rows, stage, L, job.m);
   } else {
-    // Values of knots 0 .. n + 1. A pixel brings four lanes; the next row of
-    // the vector overwrites the fourth. Lanes that no row reaches are cleared.
-    const FLOAT_KNOTS<P, NV> knots{memory};
-    for (int32_t p = 0; p < n; ++p) {
-      float* value = memory + static_cast<intptr_t>(p + 1) * 2 * L;
-      const int bytes = p + 1 < n ? 8 : 6;  // nothing past the row's last pixel
-      if (3 * per_vector + 1 < W) {
-#pragma GCC unroll 16
-        for (int v = 0; v < NV; ++v) P::store(value + v * W, P::zero());
-      }
-      for (int r = 0; r < R; ++r)
-        P::widen_pixel(value + W * (r / per_vector) + 3 * (r % per_vector), rows[r] + 6 * static_cast<intptr_t>(p),
-                       bytes);
-    }
-#pragma GCC unroll 16
-    for (int v = 0; v < NV; ++v) {
-      knots.store_value(0, v, knots.value(1, v));
-      knots.store_value(n + 1, v, knots.value(n, v));
-    }
-    PLACED_SOURCE<P, FLOAT_KNOTS<P, NV>> source{knots};
-    forward_sweep<P, NV, false>(knots, job.table, n, source, c);
-    STAGED_SINK<P, NV> sink{rows};
+    PIXEL_SINK<P, NV> sink{rows};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
   }
 }
@@ -475,7 +473,7 @@ template <class P>
 void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
-  constexpr int32_t per_vector = (P::W - 1) / 3;
+  constexpr int32_t per_vector = rows_per_vector<P>();
   const int32_t walk_rows = walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = end - r < walk_rows ? end - r : walk_rows;
