@@ -450,15 +450,26 @@ void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION*
   row_walk<P, NV>(job, slot, positions, first, count);
 }
 
-// KERNEL_VARIANT::column_groups: walks as wide as the slot and cache allow.
+// Lines of the next walk when `left` lines remain and a walk takes at most
+// `most` (a multiple of `unit`, the lines of one vector): the remaining lines
+// are shared evenly among as few walks as can take them, in whole vectors, so
+// that no walk is left with a single vector whose chains stall.
+inline int32_t next_walk(int32_t left, int32_t most, int32_t unit) {
+  const int32_t walks = (left + most - 1) / most;
+  const int32_t even = ((left + walks - 1) / walks + unit - 1) / unit * unit;
+  return even < left ? even : left;
+}
+
+// KERNEL_VARIANT::column_groups: walks as wide as the slot allows.
 template <class P>
 void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
-  const int32_t groups_per_vector = P::W / 4;
-  const int32_t walk_groups = walk_vectors<P>(job, (static_cast<int64_t>(job.n) + 2) * 2 * sizeof(float), P::COLUMN_WALK_BYTES, 1) * groups_per_vector;
+  constexpr int32_t groups_per_vector = P::W / 4;
+  const int64_t per_lane = (static_cast<int64_t>(job.n) + 2) * 2 * sizeof(float);
+  const int32_t most = walk_vectors<P>(job, per_lane, P::COLUMN_WALK_BYTES, 1) * groups_per_vector;
   for (int32_t g = first; g < end;) {
-    const int32_t groups = end - g < walk_groups ? end - g : walk_groups;
+    const int32_t groups = next_walk(end - g, most, groups_per_vector);
     int32_t lanes = 4 * groups;
     if (g + groups == job.groups) lanes -= 4 - job.tail_lanes;
     const int nv = (lanes + P::W - 1) / P::W;
@@ -474,9 +485,9 @@ void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int3
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = rows_per_vector<P>();
-  const int32_t walk_rows = walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
+  const int32_t most = walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
   for (int32_t r = first; r < end;) {
-    const int32_t count = end - r < walk_rows ? end - r : walk_rows;
+    const int32_t count = next_walk(end - r, most, per_vector);
     const int nv = (count + per_vector - 1) / per_vector;
     row_walk_of<P, P::MAX_VECTORS>(nv, job, slot, positions, r, count);
     r += count;
