@@ -42,7 +42,7 @@
 //   PREFETCH_ROWS         vertical walks hint rows this far ahead of the fetch
 //                         and of the stores
 //   PIXEL_LANES           true: the policy moves blocks of pixels between the
-//                         W / 3 rows of a vector and its lanes itself, with
+//                         (W - 1) / 3 rows of a vector and its lanes itself, with
 //     place_pixels<NV>(dst, stride, rows, n)   pixel p of rows[j] into int16
 //                         lanes 3j .. 3j + 2 of the L int16 at dst + p * stride
 //     spread_pixels<NV>(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
@@ -96,10 +96,8 @@ const POSITION* position_table(SPLINE_LINE* slot, int32_t n, int32_t m) {
   return table;
 }
 
-template <class P>
-float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
-  return reinterpret_cast<float*>(slot + job.knots);
-}
+// The knots of a slot's walks follow its first line buffer.
+inline float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) { return reinterpret_cast<float*>(slot + job.knots); }
 
 // Vectors a walk carries when it needs `per_lane` bytes for each of its
 // lanes: as many as stay within the slot and `limit` bytes, but `at_least`
@@ -216,7 +214,7 @@ inline void back_substitute_and_resample(const Knots& knots, const FACTOR_TABLE*
   int32_t i = m - 1;
   auto resample_at = [&](int32_t p) {
     if (i < 0 || positions[i].k != p) return;
-    V vk[Knots::hoist_values ? NV : 1], vk1[Knots::hoist_values ? NV : 1];
+    [[maybe_unused]] V vk[NV], vk1[NV];
     if constexpr (Knots::hoist_values) {
 #pragma GCC unroll 16
       for (int v = 0; v < NV; ++v) {
@@ -233,8 +231,14 @@ inline void back_substitute_and_resample(const Knots& knots, const FACTOR_TABLE*
       sink.seek(i);
 #pragma GCC unroll 16
       for (int v = 0; v < NV; ++v) {
-        const V v0 = Knots::hoist_values ? vk[Knots::hoist_values ? v : 0] : knots.value(p, v);
-        const V v1 = Knots::hoist_values ? vk1[Knots::hoist_values ? v : 0] : knots.value(p + 1, v);
+        V v0, v1;
+        if constexpr (Knots::hoist_values) {
+          v0 = vk[v];
+          v1 = vk1[v];
+        } else {
+          v0 = knots.value(p, v);
+          v1 = knots.value(p + 1, v);
+        }
         const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
         const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
         sink.put(v, P::add(curv, lin));
@@ -314,7 +318,7 @@ void column_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positio
   using V = typename P::V;
   const int last = lanes - (NV - 1) * P::W;
   const intptr_t pitch = job.pitch;
-  float* knots = walk_knots<P>(slot, job);
+  float* knots = walk_knots(slot, job);
   for (int32_t r = 0; r < P::PREFETCH_ROWS && r < job.n; ++r) {
     for (int b = 0; b < 2 * lanes; b += 64) P::prefetch(base + r * pitch + b);
   }
@@ -394,7 +398,7 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
   uint8_t* rows[R];
   for (int r = 0; r < R; ++r)
     rows[r] = job.frame + static_cast<intptr_t>(first + (r < count ? r : count - 1)) * job.pitch;
-  float* memory = walk_knots<P>(slot, job);
+  float* memory = walk_knots(slot, job);
   const WORD_KNOTS<P, NV> knots{memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
   // Values of knots 1 .. n, then V_0 = s_0 and V_{n+1} = s_{n-1}.
   if constexpr (P::PIXEL_LANES) {
