@@ -145,6 +145,6 @@ struct AVX512 {
 const KERNEL_VARIANT avx512_kernels = {"avx512",
                                        AVX512::LINE_BUFFERS,
                                        AVX512::MAX_VECTORS * AVX512::W / 4,
-                                       AVX512::MAX_VECTORS * 5,
+                                       4 * 5,  // rows: two walks of two vectors, so threads end together
                                        wide_column_groups<AVX512>,
                                        wide_pixel_rows<AVX512>};
