@@ -17,6 +17,9 @@ struct CANDIDATE {
 const CANDIDATE candidates[] = {
     {&portable_kernels, [] { return true; }},
     {&sse_kernels, [] { return cpu_features().sse; }},
+    {&sse2_kernels, [] { return cpu_features().sse2; }},
+    {&avx2_kernels, [] { return cpu_features().avx2; }},
+    {&avx512_kernels, [] { return cpu_features().avx512; }},
 };
 constexpr int candidate_count = sizeof candidates / sizeof candidates[0];
 

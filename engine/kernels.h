@@ -15,11 +15,14 @@ struct PASS_JOB {
   int32_t groups;              // vertical pass: column groups G
   int32_t tail_lanes;          // int16 of group G - 1 inside the row (4 = all)
   const FACTOR_TABLE* table;
+  int32_t knots;               // K: knots per line buffer of the work block
 };
 
 struct KERNEL_VARIANT {
   const char* name;
-  int32_t line_buffers;  // knot buffers of K knots each that one slot needs
+  int32_t line_buffers;     // knot buffers of K knots each that one slot needs
+  int32_t groups_per_step;  // column groups a worker takes per counter step
+  int32_t rows_per_step;    // rows a worker takes per counter step
   // Solves and resamples column groups [first, end); group groups - 1 honours tail_lanes.
   void (*column_groups)(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end);
   // Solves and resamples rows [first, end) with n source and m target pixels.
@@ -28,6 +31,11 @@ struct KERNEL_VARIANT {
 
 extern const KERNEL_VARIANT sse_kernels;       // first SSE generation, the reference
 extern const KERNEL_VARIANT portable_kernels;  // plain scalar C++, same operations
+// Many lines in flight, one per lane (wide_kernels.h); each needs its
+// instruction set, which kernel_choice.cpp checks before offering it.
+extern const KERNEL_VARIANT sse2_kernels;
+extern const KERNEL_VARIANT avx2_kernels;
+extern const KERNEL_VARIANT avx512_kernels;
 
 // The variant frames use: the fastest this processor runs, unless forced.
 const KERNEL_VARIANT* active_kernels();

@@ -104,4 +104,4 @@ void pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t e
 
 }  // namespace
 
-const KERNEL_VARIANT portable_kernels = {"portable", 1, column_groups, pixel_rows};
+const KERNEL_VARIANT portable_kernels = {"portable", 1, 8, 1, column_groups, pixel_rows};

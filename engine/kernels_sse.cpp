@@ -182,4 +182,4 @@ void sse_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32
 
 }  // namespace
 
-const KERNEL_VARIANT sse_kernels = {"sse", 1, sse_column_groups, sse_pixel_rows};
+const KERNEL_VARIANT sse_kernels = {"sse", 1, 8, 1, sse_column_groups, sse_pixel_rows};

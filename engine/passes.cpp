@@ -24,6 +24,7 @@ PASS_JOB make_job(void* buffer, int32_t n, int32_t m) {
   job.n = n;
   job.m = m;
   job.table = work_area.factor_table;
+  job.knots = work_area.slot_stride / (2 * work_area.kernels->line_buffers);
   return job;
 }
 
@@ -52,10 +53,11 @@ HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void*
     const KERNEL_VARIANT& k = *work_area.kernels;
     if (thread_num > 1) {
       std::atomic_ref<int32_t> counter(work_area.vertical_counter);
+      const int32_t step = k.groups_per_step;
       for (;;) {
-        const int32_t first = 8 * counter.fetch_add(1);
+        const int32_t first = step * counter.fetch_add(1);
         if (first >= job.groups) break;
-        k.column_groups(job, slot, first, first + 8 < job.groups ? first + 8 : job.groups);
+        k.column_groups(job, slot, first, first + step < job.groups ? first + step : job.groups);
       }
     } else if (job.groups > 0) {
       k.column_groups(job, slot, 0, job.groups);
@@ -71,10 +73,11 @@ HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, voi
     const KERNEL_VARIANT& k = *work_area.kernels;
     if (thread_num > 1) {
       std::atomic_ref<int32_t> counter(work_area.horizontal_counter);
+      const int32_t step = k.rows_per_step;
       for (;;) {
-        const int32_t r = counter.fetch_add(1);
+        const int32_t r = step * counter.fetch_add(1);
         if (r >= rows) break;
-        k.pixel_rows(job, slot, r, r + 1);
+        k.pixel_rows(job, slot, r, r + step < rows ? r + step : rows);
       }
     } else if (rows > 0) {
       k.pixel_rows(job, slot, 0, rows);

@@ -1,0 +1,135 @@
+// morvane_bench: the engine's speed beside general-purpose resizers on the
+// same 16-bit three-channel jobs, timed interleaved in one process.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cells.h"
+#include "kernels.h"
+#include "report.h"
+#include "thread_pool.h"
+#include "timing.h"
+
+namespace {
+
+const JOB default_jobs[] = {
+    {1920, 1080, 3840, 2160}, {1280, 720, 1920, 1080}, {1920, 1080, 1280, 720},
+    {3840, 2160, 1920, 1080}, {640, 480, 1920, 1080},
+};
+
+bool parse_job(const std::string& text, JOB& job) {
+  static const std::regex form(R"((\d{1,5})x(\d{1,5})(?:->|:)(\d{1,5})x(\d{1,5}))");
+  std::smatch m;
+  if (!std::regex_match(text, m, form)) return false;
+  job = {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4])};
+  return job.sw > 0 && job.sh > 0 && job.tw > 0 && job.th > 0;
+}
+
+std::string first_line_of(const char* path, const std::string& key = "") {
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (key.empty()) return line;
+    if (line.rfind(key, 0) == 0) {
+      const size_t colon = line.find(':');
+      return colon == std::string::npos ? line : line.substr(colon + 2);
+    }
+  }
+  return "unknown";
+}
+
+std::string load_average() {
+  const std::string line = first_line_of("/proc/loadavg");
+  size_t end = 0;
+  for (int i = 0; i < 3 && end != std::string::npos; ++i) end = line.find(' ', end + 1);
+  return line.substr(0, end);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Times the engine's frame resize beside zimg, libswscale and OpenCV."};
+  bool csv = false, engine_only = false;
+  double min_time = 1.0;
+  std::vector<std::string> job_texts;
+  BENCH_OPTIONS options;
+  app.add_flag("--csv", csv, "print CSV lines job,implementation,threads,median_ms,min_ms instead of the table");
+  app.add_option("--isa", options.isa, "time only this engine kernel variant (sse, sse2, avx2, avx512, portable)");
+  app.add_option("--min-time", min_time, "seconds of timed frames per cell (default 1)")->check(CLI::Range(0.01, 600.0));
+  app.add_option("--job", job_texts, "a job SWxSH->TWxTH (repeatable; default: the five standard jobs)");
+  app.add_flag("--vertical-first", options.vertical_first, "the engine resizes the height first");
+  app.add_flag("--huge-pages", options.huge_pages, "ask for transparent huge pages on every frame buffer");
+  app.add_flag("--engine-only", engine_only, "leave out the other resizers and the memory floor");
+  CLI11_PARSE(app, argc, argv);
+
+  std::vector<JOB> jobs;
+  for (const std::string& text : job_texts) {
+    JOB job;
+    if (!parse_job(text, job)) {
+      std::fprintf(stderr, "morvane_bench: '%s' is not a job of the form 1920x1080->3840x2160\n", text.c_str());
+      return 2;
+    }
+    jobs.push_back(job);
+  }
+  if (jobs.empty()) jobs.assign(std::begin(default_jobs), std::end(default_jobs));
+  if (!options.isa.empty() && !force_kernels(options.isa.c_str())) {
+    std::string offered;
+    for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) offered += std::string(" ") + (*v)->name;
+    std::fprintf(stderr, "morvane_bench: no kernel variant '%s' on this processor; offered:%s\n",
+                 options.isa.c_str(), offered.c_str());
+    return 2;
+  }
+  force_kernels(nullptr);
+  const std::string automatic = active_kernels()->name;
+  const std::string load_before = load_average();
+
+  THREAD_POOL* pool = create_thread_pool(2);
+  std::vector<RESULT> results;
+  std::vector<std::string> job_names;
+  bool variants_agree = true;
+  try {
+    for (const JOB& job : jobs) {
+      const std::string name = job_name(job);
+      job_names.push_back(name);
+      std::fprintf(stderr, "morvane_bench: %s ...\n", name.c_str());
+      const std::vector<PIXEL_YC> source = make_source(job);
+      std::vector<uint64_t> digests;
+      std::vector<CELL> cells = engine_cells(job, source, options, pool, &digests);
+      if (!engine_only) {
+        for (auto* make : {zimg_cells, swscale_cells, opencv_cells, memory_floor_cells})
+          for (CELL& c : make(job, source, options)) cells.push_back(std::move(c));
+      }
+      measure(cells, min_time);
+      for (const CELL& c : cells)
+        results.push_back({name, c.implementation, c.threads, median_of(c.ms), minimum_of(c.ms)});
+      for (uint64_t d : digests) variants_agree = variants_agree && d == digests.front();
+      if (!variants_agree) std::fprintf(stderr, "morvane_bench: engine variants differ on %s\n", name.c_str());
+      force_kernels(nullptr);
+    }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "morvane_bench: %s\n", e.what());
+    destroy_thread_pool(pool);
+    return 1;
+  }
+  destroy_thread_pool(pool);
+
+  std::FILE* notes = csv ? stderr : stdout;
+  std::fprintf(notes, "Processor: %s. Load average before: %s; after: %s.\n",
+               first_line_of("/proc/cpuinfo", "model name").c_str(), load_before.c_str(), load_average().c_str());
+  std::fprintf(notes,
+               "Median ms per frame, >= %.2f s of frames per cell; engine: %s first, automatic variant %s; "
+               "every engine variant gave %s output.%s\n\n",
+               min_time, options.vertical_first ? "vertical" : "horizontal", automatic.c_str(),
+               variants_agree ? "the same" : "DIFFERENT", options.huge_pages ? " Huge pages requested." : "");
+  if (csv) {
+    print_csv(stdout, results);
+  } else {
+    print_markdown(stdout, results, job_names);
+  }
+  return variants_agree ? 0 : 1;
+}

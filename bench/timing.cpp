@@ -1,0 +1,57 @@
+#include "timing.h"
+
+#include <algorithm>
+#include <chrono>
+#include <numeric>
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+double seconds_since(clock_type::time_point start) {
+  return std::chrono::duration<double>(clock_type::now() - start).count();
+}
+
+// Runs frames of one cell for about `seconds` (at least one frame).
+void run_batch(CELL& cell, double seconds, bool timed) {
+  if (cell.before_batch) cell.before_batch();
+  const auto start = clock_type::now();
+  do {
+    if (cell.before_frame) cell.before_frame();
+    const auto t0 = clock_type::now();
+    cell.frame();
+    const auto t1 = clock_type::now();
+    if (timed) cell.ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+  } while (seconds_since(start) < seconds);
+}
+
+}  // namespace
+
+void measure(std::vector<CELL>& cells, double min_seconds) {
+  constexpr double batch_seconds = 0.1;
+  for (CELL& c : cells) run_batch(c, batch_seconds, false);
+  for (;;) {
+    bool more = false;
+    for (CELL& c : cells) {
+      if (std::accumulate(c.ms.begin(), c.ms.end(), 0.0) >= 1000 * min_seconds) continue;
+      run_batch(c, batch_seconds, true);
+      more = true;
+    }
+    if (!more) break;
+  }
+  for (CELL& c : cells)
+    if (c.after) c.after();
+}
+
+double median_of(std::vector<double> values) {
+  if (values.empty()) return 0;
+  const size_t mid = values.size() / 2;
+  std::nth_element(values.begin(), values.begin() + mid, values.end());
+  if (values.size() % 2) return values[mid];
+  const double upper = values[mid];
+  return (*std::max_element(values.begin(), values.begin() + mid) + upper) / 2;
+}
+
+double minimum_of(const std::vector<double>& values) {
+  return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}

@@ -1,0 +1,61 @@
+// Kernel variant for SSE2: the baseline's 4-lane vectors, but several lines
+// in flight with the elimination chains in registers, and int16 conversions
+// without MMX.
+#include <emmintrin.h>
+
+#include "wide_kernels.h"
+
+namespace {
+
+struct SSE2 {
+  using V = __m128;
+  static constexpr int W = 4;
+#if defined(__x86_64__)
+  static constexpr int MAX_VECTORS = 4;
+#else
+  static constexpr int MAX_VECTORS = 2;  // eight vector registers in 32-bit code
+#endif
+  static constexpr int LINE_BUFFERS = 1 + MAX_VECTORS;
+  static constexpr int64_t COLUMN_WALK_BYTES = int64_t{1} << 40;  // as wide as the slot allows
+  static constexpr int64_t ROW_WALK_BYTES = 512 * 1024;
+  static constexpr int PREFETCH_ROWS = 32;
+
+  static V load(const float* p) { return _mm_load_ps(p); }
+  static void store(float* p, V v) { _mm_store_ps(p, v); }
+  static V add(V a, V b) { return _mm_add_ps(a, b); }
+  static V sub(V a, V b) { return _mm_sub_ps(a, b); }
+  static V mul(V a, V b) { return _mm_mul_ps(a, b); }
+  static V set1(float f) { return _mm_set1_ps(f); }
+  static V zero() { return _mm_setzero_ps(); }
+
+  // Sign extension: each int16 into the high half of a lane, then shifted down.
+  static V widen64(__m128i s) { return _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(s, s), 16)); }
+  static V widen(const void* p) { return widen64(_mm_loadl_epi64(static_cast<const __m128i*>(p))); }
+  static V widen_part(const void* p, int count) {
+    int16_t s[W] = {};
+    __builtin_memcpy(s, p, 2 * count);
+    return widen(s);
+  }
+  static void narrow(void* p, V v) {
+    const __m128i r = _mm_cvtps_epi32(v);
+    _mm_storel_epi64(static_cast<__m128i*>(p), _mm_packs_epi32(r, r));
+  }
+  static void narrow_part(void* p, V v, int count) {
+    int16_t s[W];
+    narrow(s, v);
+    __builtin_memcpy(p, s, 2 * count);
+  }
+
+  static constexpr bool PIXEL_LANES = false;
+  static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
+};
+
+}  // namespace
+
+// Eight column groups per counter step, as the baseline: two or more walks.
+const KERNEL_VARIANT sse2_kernels = {"sse2",
+                                     SSE2::LINE_BUFFERS,
+                                     8,
+                                     SSE2::MAX_VECTORS * (SSE2::W / 4),
+                                     wide_column_groups<SSE2>,
+                                     wide_pixel_rows<SSE2>};

@@ -1,0 +1,501 @@
+#pragma once
+// Line kernels that carry many independent lines at once, one per vector lane,
+// for the variants wider than the baseline. Each instruction-set file includes
+// this header, supplies the vector operations as a policy type P (defined in
+// that file's unnamed namespace) and is compiled with that instruction set's
+// flags. Everything here is a template of P or sits in an unnamed namespace,
+// so no code built for a wider instruction set can leak into another file.
+//
+// The loops over a walk's vectors are unrolled by pragma, so that a walk's
+// vectors stay in registers whatever the compiler's unrolling heuristics.
+//
+// Each lane sees exactly the baseline's operations in the baseline's order,
+// one rounding each; only the number of lines in flight differs. Work that is
+// the same for every line of a pass (positions, knot indices, weights) is done
+// once per pass and worker with the baseline's scalar operations.
+//
+// A walk carries NV vectors of W lanes (L = NV * W lanes):
+// - vertical pass: L / 4 neighbouring column groups, the lanes in memory order;
+// - horizontal pass: rows_per_vector rows per vector, each row's y, cb, cr in
+//   three neighbouring lanes: lanes 3j .. 3j + 2 for the vector's row j where
+//   the policy moves pixels itself (PIXEL_LANES), else lanes 4j + 1 .. 4j + 3,
+//   so that a pixel moves as the 8 bytes that end with it.
+// Its knots lie in the slot after the position table (see FLOAT_KNOTS and
+// WORD_KNOTS).
+// The back substitution runs from the last knot down together with the
+// evaluation, so the curvatures stay in registers and the outputs of a line
+// are written from the last to the first.
+//
+// A policy P provides:
+//   V, W                  vector of W float lanes (4, 8 or 16)
+//   MAX_VECTORS           vectors one walk may keep in flight
+//   LINE_BUFFERS          the variant's line buffers per slot (>= 1 + W / 4)
+//   COLUMN_WALK_BYTES     knot memory a vertical walk may use
+//   ROW_WALK_BYTES        knot and staging memory a horizontal walk may use
+//   load, store           aligned float vectors
+//   add, sub, mul, set1, zero
+//   widen(p)              W int16 -> floats, exactly
+//   widen_part(p, count)  the first count (< W) int16, other lanes 0
+//   narrow(p, v)          round to nearest even (MXCSR), saturate, W int16
+//   narrow_part(p, v, count)
+//   prefetch(p)
+//   PREFETCH_ROWS         vertical walks hint rows this far ahead of the fetch
+//                         and of the stores
+//   PIXEL_LANES           true: the policy moves blocks of pixels between the
+//                         (W - 1) / 3 rows of a vector and its lanes itself, with
+//     place_pixels<NV>(dst, stride, rows, n)   pixel p of rows[j] into int16
+//                         lanes 3j .. 3j + 2 of the L int16 at dst + p * stride
+//     spread_pixels<NV>(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
+//                         output i (at stage + i * stride) to pixel i of rows[j]
+//                         false: pixel by pixel, 8 bytes at a time
+#include <cstdint>
+
+#include "kernels.h"
+
+namespace {
+
+// Output i of a line of n samples resampled to m: the knot k it falls after
+// and the weights of knots k and k + 1.
+struct POSITION {
+  int32_t k;
+  float t;   // fraction past knot k
+  float a;   // 1 - t
+  float wa;  // a^3 - a
+  float wt;  // t^3 - t
+};
+
+// Start of a slot: the (n, m) whose positions follow. The first line buffer
+// (32 K bytes) holds the header and up to K - 3 positions; the zero-filled
+// new block never matches, since n >= 1.
+struct SLOT_HEADER {
+  int32_t n;
+  int32_t m;
+  int32_t pad[14];
+};
+static_assert(sizeof(SLOT_HEADER) == 64, "positions start on a cache line");
+
+template <class P>
+const POSITION* position_table(SPLINE_LINE* slot, int32_t n, int32_t m) {
+  auto* header = reinterpret_cast<SLOT_HEADER*>(slot);
+  auto* table = reinterpret_cast<POSITION*>(header + 1);
+  if (header->n == n && header->m == m) return table;
+  const float s = static_cast<float>(n) / static_cast<float>(m);
+  for (int32_t i = 0; i < m; ++i) {
+    // The baseline's roundings: three for the position, exact fractions.
+    const float u = static_cast<float>(i) + 0.5f;
+    const float q = s * u;
+    const float x = q + 0.5f;
+    const int32_t k = static_cast<int32_t>(x);
+    const float kf = static_cast<float>(k);
+    const float t = x - kf;
+    const float a = (1.0f - x) + kf;
+    table[i] = POSITION{k, t, a, (a * a) * a - a, (t * t) * t - t};
+  }
+  header->n = n;
+  header->m = m;
+  return table;
+}
+
+// The knots of a slot's walks follow its first line buffer.
+inline float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) { return reinterpret_cast<float*>(slot + job.knots); }
+
+// Vectors a walk carries when it needs `per_lane` bytes for each of its
+// lanes: as many as stay within the slot and `limit` bytes, but `at_least`
+// when the slot holds them; between 1 and MAX_VECTORS. A walk of one vector
+// always fits the slot. Vertical walks gain from width beyond the L2 cache (a
+// walk touches one page per row, and wide walks share the page walks);
+// horizontal ones only need two vectors to hide the latency of their chains.
+template <class P>
+int walk_vectors(const PASS_JOB& job, int64_t per_lane, int64_t limit, int at_least) {
+  const int64_t capacity = static_cast<int64_t>(P::LINE_BUFFERS - 1) * job.knots * sizeof(KNOT);
+  const int64_t per_vector = per_lane * P::W;
+  const int64_t wanted = limit > at_least * per_vector ? limit : at_least * per_vector;
+  const int64_t nv = (capacity < wanted ? capacity : wanted) / per_vector;
+  return nv < 1 ? 1 : nv > P::MAX_VECTORS ? P::MAX_VECTORS : static_cast<int>(nv);
+}
+
+// Where a walk keeps its knots. Vertical walks: knot p is L float values
+// then L forward-sweep values c_p. Horizontal walks: the c_p of all knots as
+// floats, then the values of all knots as int16 (they are int16 samples, so
+// nothing is lost), which the row walk places before the sweep; the smaller
+// knots keep long rows inside the L2 cache.
+template <class P, int NV>
+struct FLOAT_KNOTS {
+  static constexpr int L = NV * P::W;
+  static constexpr bool hoist_values = false;  // read by the evaluation as memory operands
+  float* base;
+  float* c(int32_t p) const { return base + static_cast<intptr_t>(p) * 2 * L + L; }
+  typename P::V value(int32_t p, int v) const { return P::load(base + static_cast<intptr_t>(p) * 2 * L + v * P::W); }
+  void store_value(int32_t p, int v, typename P::V x) const {
+    P::store(base + static_cast<intptr_t>(p) * 2 * L + v * P::W, x);
+  }
+};
+
+template <class P, int NV>
+struct WORD_KNOTS {
+  static constexpr int L = NV * P::W;
+  static constexpr bool hoist_values = true;  // widened once per knot with outputs
+  float* cs;
+  int16_t* values;
+  float* c(int32_t p) const { return cs + static_cast<intptr_t>(p) * L; }
+  typename P::V value(int32_t p, int v) const { return P::widen(values + static_cast<intptr_t>(p) * L + v * P::W); }
+  static int64_t bytes_per_lane(int32_t n) { return (static_cast<int64_t>(n) + 2) * (sizeof(float) + sizeof(int16_t)); }
+};
+
+// Forward sweep of one walk. The source yields the samples: seek(j) once per
+// sample j, in order, then get(v) for each vector. Stores c_p of knots 1 .. n
+// and, with StoreValues, the values of knots 0 .. n + 1 (otherwise they are in
+// place already); leaves c_n in c.
+template <class P, int NV, bool StoreValues, class Knots, class Source>
+inline void forward_sweep(const Knots& knots, const FACTOR_TABLE* table, int32_t n, Source& source,
+                          typename P::V (&c)[NV]) {
+  using V = typename P::V;
+  constexpr int W = P::W;
+  const V zero = P::zero();
+  const V six = P::set1(6.0f);
+  V cur[NV], d[NV];
+  source.seek(0);
+#pragma GCC unroll 16
+  for (int v = 0; v < NV; ++v) {
+    cur[v] = source.get(v);
+    if constexpr (StoreValues) knots.store_value(0, v, cur[v]);
+    d[v] = zero;  // V_1 - V_0 = s_0 - s_0
+    c[v] = zero;
+  }
+  // Knot p from V_{p+1}: d carries V_{p+1} - V_p into the next step as its
+  // V_p - V_{p-1}, the same difference of the same two values.
+  for (int32_t p = 1; p < n; ++p) {
+    source.seek(p);
+    float* cp = knots.c(p);
+    const V f = P::set1(table[p - 1].lane[0]);
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) {
+      const V next = source.get(v);
+      const V dn = P::sub(next, cur[v]);
+      const V r = P::mul(P::sub(dn, d[v]), six);  // exact for int16 samples
+      c[v] = P::mul(P::sub(r, c[v]), f);
+      if constexpr (StoreValues) knots.store_value(p, v, cur[v]);
+      P::store(cp + v * W, c[v]);
+      d[v] = dn;
+      cur[v] = next;
+    }
+  }
+  // Knot n, whose right neighbour V_{n+1} repeats s_{n-1}.
+  const V f = P::set1(table[n - 1].lane[0]);
+#pragma GCC unroll 16
+  for (int v = 0; v < NV; ++v) {
+    const V dn = P::sub(cur[v], cur[v]);
+    const V r = P::mul(P::sub(dn, d[v]), six);
+    c[v] = P::mul(P::sub(r, c[v]), f);
+    if constexpr (StoreValues) {
+      knots.store_value(n, v, cur[v]);
+      knots.store_value(n + 1, v, cur[v]);
+    }
+  }
+}
+
+// Back substitution from M_n = c_n down, each M_p = c_p - F[p - 1] * M_{p+1},
+// and the evaluation of every output between knots p and p + 1 as soon as
+// M_p is known, from output m - 1 down to 0. The sink takes output i:
+// seek(i), then put(v, r) for each vector.
+template <class P, int NV, class Knots, class Sink>
+inline void back_substitute_and_resample(const Knots& knots, const FACTOR_TABLE* table, int32_t n,
+                                         const POSITION* positions, int32_t m, const typename P::V (&cn)[NV],
+                                         Sink& sink) {
+  using V = typename P::V;
+  constexpr int W = P::W;
+  const V sixth = P::set1(1.0f / 6.0f);
+  V mk[NV], mk1[NV];  // M_p and M_{p+1}
+#pragma GCC unroll 16
+  for (int v = 0; v < NV; ++v) {
+    mk[v] = cn[v];
+    mk1[v] = P::zero();
+  }
+  int32_t i = m - 1;
+  auto resample_at = [&](int32_t p) {
+    if (i < 0 || positions[i].k != p) return;
+    [[maybe_unused]] V vk[NV], vk1[NV];
+    if constexpr (Knots::hoist_values) {
+#pragma GCC unroll 16
+      for (int v = 0; v < NV; ++v) {
+        vk[v] = knots.value(p, v);
+        vk1[v] = knots.value(p + 1, v);
+      }
+    }
+    for (; i >= 0 && positions[i].k == p; --i) {
+      const POSITION& e = positions[i];
+      const V wa = P::set1(e.wa);
+      const V wt = P::set1(e.wt);
+      const V t = P::set1(e.t);
+      const V a = P::set1(e.a);
+      sink.seek(i);
+#pragma GCC unroll 16
+      for (int v = 0; v < NV; ++v) {
+        V v0, v1;
+        if constexpr (Knots::hoist_values) {
+          v0 = vk[v];
+          v1 = vk1[v];
+        } else {
+          v0 = knots.value(p, v);
+          v1 = knots.value(p + 1, v);
+        }
+        const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
+        const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
+        sink.put(v, P::add(curv, lin));
+      }
+    }
+  };
+  resample_at(n);
+  for (int32_t p = n - 1; p >= 1 && i >= 0; --p) {
+    const float* c = knots.c(p);
+    const V f = P::set1(table[p - 1].lane[0]);
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) {
+      mk1[v] = mk[v];
+      mk[v] = P::sub(P::load(c + v * W), P::mul(f, mk[v]));
+    }
+    resample_at(p);
+  }
+  if (i >= 0) {
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) {
+      mk1[v] = mk[v];
+      mk[v] = P::zero();  // M_0
+    }
+    resample_at(0);
+  }
+}
+
+// Column groups: `lanes` int16 (more than (NV - 1) * W, at most NV * W, the
+// last vector partial unless Full) from `base` down the rows.
+template <class P, int NV, bool Full>
+struct COLUMN_SOURCE {
+  const uint8_t* base;
+  intptr_t pitch;
+  int last;  // int16 in the last vector
+  const uint8_t* row = nullptr;
+
+  void seek(int32_t j) {
+    row = base + j * pitch;
+    const uint8_t* ahead = row + P::PREFETCH_ROWS * pitch;
+    for (int b = 0; b < NV * P::W * 2; b += 64) P::prefetch(ahead + b);
+    P::prefetch(ahead + NV * P::W * 2 - 1);
+  }
+  typename P::V get(int v) const {
+    if (Full || v < NV - 1) return P::widen(row + 2 * P::W * v);
+    return P::widen_part(row + 2 * P::W * v, last);
+  }
+};
+
+template <class P, int NV, bool Full>
+struct COLUMN_SINK {
+  uint8_t* base;
+  intptr_t pitch;
+  int last;
+  uint8_t* row = nullptr;
+
+  // The outputs go up the rows; rows past the source's were not read by the
+  // sweep, so they are fetched for writing ahead of the stores.
+  void seek(int32_t i) {
+    row = base + i * pitch;
+    if (i >= P::PREFETCH_ROWS) {
+      const uint8_t* ahead = row - P::PREFETCH_ROWS * pitch;
+      for (int b = 0; b < NV * P::W * 2; b += 64) __builtin_prefetch(ahead + b, 1, 3);
+    }
+  }
+  void put(int v, typename P::V r) const {
+    if (Full || v < NV - 1) {
+      P::narrow(row + 2 * P::W * v, r);
+    } else {
+      P::narrow_part(row + 2 * P::W * v, r, last);
+    }
+  }
+};
+
+template <class P, int NV, bool Full>
+void column_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, uint8_t* base,
+                 int32_t lanes) {
+  using V = typename P::V;
+  const int last = lanes - (NV - 1) * P::W;
+  const intptr_t pitch = job.pitch;
+  float* knots = walk_knots(slot, job);
+  for (int32_t r = 0; r < P::PREFETCH_ROWS && r < job.n; ++r) {
+    for (int b = 0; b < 2 * lanes; b += 64) P::prefetch(base + r * pitch + b);
+  }
+  const FLOAT_KNOTS<P, NV> layout{knots};
+  COLUMN_SOURCE<P, NV, Full> source{base, pitch, last};
+  V c[NV];
+  forward_sweep<P, NV, true>(layout, job.table, job.n, source, c);
+  COLUMN_SINK<P, NV, Full> sink{base, pitch, last};
+  back_substitute_and_resample<P, NV>(layout, job.table, job.n, positions, job.m, c, sink);
+}
+
+// Outputs narrowed into a staging area, output i at stage + i * L int16.
+template <class P, int NV>
+struct LANE_STAGE_SINK {
+  int16_t* stage;
+  int16_t* at = nullptr;
+  void seek(int32_t i) { at = stage + static_cast<intptr_t>(i) * NV * P::W; }
+  void put(int v, typename P::V r) const { P::narrow(at + v * P::W, r); }
+};
+
+// Samples of a row walk, placed in the knots before the sweep.
+template <class P, class Knots>
+struct PLACED_SOURCE {
+  const Knots& knots;
+  int32_t j = 0;
+  void seek(int32_t sample) { j = sample + 1; }
+  typename P::V get(int v) const { return knots.value(j, v); }
+};
+
+// Rows of a vector: five of three lanes in 16 where the policy moves pixels
+// by permutes, otherwise one per four lanes.
+template <class P>
+constexpr int rows_per_vector() {
+  return P::PIXEL_LANES ? (P::W - 1) / 3 : P::W / 4;
+}
+
+// Outputs of a walk of rows, each pixel as the 8 bytes that end with it: the
+// 2 bytes before it belong to the pixel before, which is written later since
+// the outputs go from the last to the first. Output 0 is its 6 bytes alone.
+template <class P, int NV>
+struct PIXEL_SINK {
+  static constexpr int R = NV * P::W / 4;
+  uint8_t* const* rows;
+  alignas(64) int16_t stage[NV * P::W] = {};
+  intptr_t at = 0;
+  void seek(int32_t i) { at = 6 * static_cast<intptr_t>(i); }
+  void put(int v, typename P::V r) {
+    P::narrow(stage + v * P::W, r);
+    if (v < NV - 1) return;
+    if (at > 0) {
+      for (int k = 0; k < R; ++k) __builtin_memcpy(rows[k] + at - 2, stage + 4 * k, 8);
+    } else {
+      for (int k = 0; k < R; ++k) __builtin_memcpy(rows[k], stage + 4 * k + 1, 6);
+    }
+  }
+};
+
+// Bytes per lane of a row walk over n samples to m outputs: int16 values and
+// float c_p per knot, and where the policy moves pixels itself int16 staging
+// per output (the last block of four read whole).
+template <class P>
+int64_t row_walk_bytes(int32_t n, int32_t m) {
+  const int64_t staging = P::PIXEL_LANES ? (static_cast<int64_t>(m) + 3) * sizeof(int16_t) : 0;
+  return WORD_KNOTS<P, 1>::bytes_per_lane(n) + staging;
+}
+
+// One horizontal walk over `count` rows from `first` (0 < count <= NV *
+// rows_per_vector rows); missing rows repeat the last one, which then is
+// written twice with the same bytes.
+template <class P, int NV>
+void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, int32_t first,
+              int32_t count) {
+  using V = typename P::V;
+  constexpr int L = NV * P::W;
+  constexpr int R = NV * rows_per_vector<P>();
+  const int32_t n = job.n;
+  uint8_t* rows[R];
+  for (int r = 0; r < R; ++r)
+    rows[r] = job.frame + static_cast<intptr_t>(first + (r < count ? r : count - 1)) * job.pitch;
+  float* memory = walk_knots(slot, job);
+  const WORD_KNOTS<P, NV> knots{memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
+  // Values of knots 1 .. n, then V_0 = s_0 and V_{n+1} = s_{n-1}.
+  if constexpr (P::PIXEL_LANES) {
+    P::template place_pixels<NV>(knots.values + L, L, rows, n);
+  } else {
+    int16_t* value = knots.values + L;
+    for (int r = 0; r < R; ++r) {
+      value[4 * r] = 0;
+      __builtin_memcpy(value + 4 * r + 1, rows[r], 6);
+    }
+    for (int32_t p = 1; p < n; ++p) {
+      value += L;
+      for (int r = 0; r < R; ++r) __builtin_memcpy(value + 4 * r, rows[r] + 6 * static_cast<intptr_t>(p) - 2, 8);
+    }
+  }
+  __builtin_memcpy(knots.values, knots.values + L, sizeof(int16_t) * L);
+  __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L, knots.values + static_cast<intptr_t>(n) * L,
+                   sizeof(int16_t) * L);
+  PLACED_SOURCE<P, WORD_KNOTS<P, NV>> source{knots};
+  V c[NV];
+  forward_sweep<P, NV, false>(knots, job.table, n, source, c);
+  if constexpr (P::PIXEL_LANES) {
+    int16_t* stage = knots.values + (static_cast<intptr_t>(n) + 2) * L;
+    LANE_STAGE_SINK<P, NV> sink{stage};
+    back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
+    P::template spread_pixels<NV>(rows, stage, L, job.m);
+  } else {
+    PIXEL_SINK<P, NV> sink{rows};
+    back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
+  }
+}
+
+// The widest walk instantiation not above `nv` (1 .. NV).
+template <class P, int NV>
+void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
+                    uint8_t* base, int32_t lanes) {
+  if constexpr (NV > 1) {
+    if (nv < NV) return column_walk_of<P, NV - 1>(nv, full, job, slot, positions, base, lanes);
+  }
+  if (full) {
+    column_walk<P, NV, true>(job, slot, positions, base, lanes);
+  } else {
+    column_walk<P, NV, false>(job, slot, positions, base, lanes);
+  }
+}
+
+template <class P, int NV>
+void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, int32_t first,
+                 int32_t count) {
+  if constexpr (NV > 1) {
+    if (nv < NV) return row_walk_of<P, NV - 1>(nv, job, slot, positions, first, count);
+  }
+  row_walk<P, NV>(job, slot, positions, first, count);
+}
+
+// Lines of the next walk when `left` lines remain and a walk takes at most
+// `most` (a multiple of `unit`, the lines of one vector): the remaining lines
+// are shared evenly among as few walks as can take them, in whole vectors, so
+// that no walk is left with a single vector whose chains stall.
+inline int32_t next_walk(int32_t left, int32_t most, int32_t unit) {
+  const int32_t walks = (left + most - 1) / most;
+  const int32_t even = ((left + walks - 1) / walks + unit - 1) / unit * unit;
+  return even < left ? even : left;
+}
+
+// KERNEL_VARIANT::column_groups: walks as wide as the slot allows.
+template <class P>
+void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+  if (job.m <= 0 || first >= end) return;
+  const POSITION* positions = position_table<P>(slot, job.n, job.m);
+  constexpr int32_t groups_per_vector = P::W / 4;
+  const int64_t per_lane = (static_cast<int64_t>(job.n) + 2) * 2 * sizeof(float);
+  const int32_t most = walk_vectors<P>(job, per_lane, P::COLUMN_WALK_BYTES, 1) * groups_per_vector;
+  for (int32_t g = first; g < end;) {
+    const int32_t groups = next_walk(end - g, most, groups_per_vector);
+    int32_t lanes = 4 * groups;
+    if (g + groups == job.groups) lanes -= 4 - job.tail_lanes;
+    const int nv = (lanes + P::W - 1) / P::W;
+    column_walk_of<P, P::MAX_VECTORS>(nv, lanes == nv * P::W, job, slot, positions,
+                                      job.frame + 8 * static_cast<intptr_t>(g), lanes);
+    g += groups;
+  }
+}
+
+// KERNEL_VARIANT::pixel_rows.
+template <class P>
+void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+  if (job.m <= 0 || first >= end) return;
+  const POSITION* positions = position_table<P>(slot, job.n, job.m);
+  constexpr int32_t per_vector = rows_per_vector<P>();
+  const int32_t most = walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
+  for (int32_t r = first; r < end;) {
+    const int32_t count = next_walk(end - r, most, per_vector);
+    const int nv = (count + per_vector - 1) / per_vector;
+    row_walk_of<P, P::MAX_VECTORS>(nv, job, slot, positions, r, count);
+    r += count;
+  }
+}
+
+}  // namespace

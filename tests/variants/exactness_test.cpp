@@ -1,0 +1,200 @@
+// Every kernel variant against the baseline ("sse"): the same bytes in the
+// whole buffer, image and margins alike. Frames run through every width and
+// height remainder of the widest walk, lines of 1 to 3000 samples, enlarging
+// and shrinking, both pass orders, one to three threads, each buffer between
+// inaccessible pages.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "guarded_frame.h"
+#include "kernels.h"
+#include "resize.h"
+#include "thread_pool.h"
+#include "work_area.h"
+
+namespace {
+
+const KERNEL_VARIANT* offered(const char* name) {
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
+    if (std::strcmp((*v)->name, name) == 0) return *v;
+  return nullptr;
+}
+
+struct CASE {
+  int32_t w, h, tw, th;
+  int32_t max_w, max_h;
+  bool vertical_first;
+  int threads;
+};
+
+std::string describe(const CASE& c) {
+  std::ostringstream s;
+  s << c.w << "x" << c.h << " -> " << c.tw << "x" << c.th << " in a " << c.max_w << "x" << c.max_h
+    << " buffer, " << (c.vertical_first ? "vertical" : "horizontal") << " first, " << c.threads
+    << " thread(s)";
+  return s.str();
+}
+
+enum class CONTENT { mixed, spikes };
+
+// Mixed: blocks of 8 rows by 24 samples cycle through smooth ramps with noise,
+// full-range noise, the int16 extremes alternating, and small noise around 0.
+// Spikes: a flat line with rare spikes, whose curvatures decay over long runs
+// into the flush-to-zero range.
+void fill(const GuardedFrame& f, uint32_t seed, CONTENT content) {
+  uint32_t s = seed * 2654435761u + 12345u;
+  auto next = [&s] {
+    s ^= s << 13;
+    s ^= s >> 17;
+    s ^= s << 5;
+    return s;
+  };
+  const int32_t per_row = 3 * f.max_w();
+  int16_t* p = f.samples();
+  for (int32_t y = 0; y < f.max_h(); ++y) {
+    for (int32_t x = 0; x < per_row; ++x) {
+      int32_t v;
+      if (content == CONTENT::spikes) {
+        v = next() % 211 == 0 ? (next() & 1 ? 31000 : -31000) : 1000;
+      } else {
+        switch ((y / 8 + x / 24 + seed) % 4) {
+          case 0: v = 2048 + (x * 37 + y * 11) % 1500 + static_cast<int32_t>(next() % 200); break;
+          case 1: v = static_cast<int16_t>(next()); break;
+          case 2: v = (x + y) & 1 ? 32767 : -32768; break;
+          default: v = static_cast<int32_t>(next() % 7) - 3;
+        }
+      }
+      p[static_cast<size_t>(y) * per_row + x] = static_cast<int16_t>(v);
+    }
+  }
+}
+
+class VariantExactness : public ::testing::TestWithParam<const char*> {
+ protected:
+  static void SetUpTestSuite() {
+    for (int i = 0; i < 3; ++i) pools[i] = create_thread_pool(i + 1);
+  }
+  static void TearDownTestSuite() {
+    for (THREAD_POOL*& p : pools) {
+      destroy_thread_pool(p);
+      p = nullptr;
+    }
+  }
+  void SetUp() override {
+    variant = offered(GetParam());
+    if (!variant) GTEST_SKIP() << "this processor does not run the " << GetParam() << " kernels";
+    baseline = offered("sse");
+    ASSERT_NE(baseline, nullptr);
+  }
+  void TearDown() override {
+    force_kernels(nullptr);
+    release_work_area(nullptr);
+  }
+
+  // Resizes f with `kernels` and checks that they, and no other variant, ran.
+  static void resize(const CASE& c, const KERNEL_VARIANT* kernels, const GuardedFrame& f) {
+    ASSERT_TRUE(force_kernels(kernels->name));
+    FRAME frame{f.pixels(), c.w, c.h, c.max_w, c.max_h};
+    const RUNNER runner = pool_runner(pools[c.threads - 1]);
+    ASSERT_EQ(resize_frame(frame, c.tw, c.th, c.vertical_first, c.threads > 1 ? &runner : nullptr), 1);
+    ASSERT_NE(work_area.kernels, nullptr);
+    ASSERT_STREQ(work_area.kernels->name, kernels->name) << describe(c);
+    EXPECT_EQ(frame.w, c.tw);
+    EXPECT_EQ(frame.h, c.th);
+  }
+
+  // The baseline and the variant on copies of one frame; reports the first
+  // int16 where the buffers differ.
+  void check(const CASE& c, uint32_t seed, CONTENT content = CONTENT::mixed) {
+    GuardedFrame expected(c.max_w, c.max_h);
+    GuardedFrame actual(c.max_w, c.max_h);
+    fill(expected, seed, content);
+    fill(actual, seed, content);
+    resize(c, baseline, expected);
+    resize(c, variant, actual);
+    const int16_t* a = expected.samples();
+    const int16_t* b = actual.samples();
+    const size_t per_row = 3 * static_cast<size_t>(c.max_w);
+    for (size_t i = 0; i < expected.bytes() / 2; ++i) {
+      if (a[i] == b[i]) continue;
+      const size_t x = i % per_row;
+      ADD_FAILURE() << variant->name << " differs from sse for " << describe(c) << ": first at row "
+                    << i / per_row << ", pixel " << x / 3 << ", " << (x % 3 == 0 ? "y" : x % 3 == 1 ? "cb" : "cr")
+                    << " (lane " << x % 4 << " of column group " << x / 4 << "): sse " << a[i] << ", "
+                    << variant->name << " " << b[i];
+      return;
+    }
+  }
+
+  static THREAD_POOL* pools[3];
+  const KERNEL_VARIANT* variant = nullptr;
+  const KERNEL_VARIANT* baseline = nullptr;
+};
+
+THREAD_POOL* VariantExactness::pools[3];
+
+// Widths 1 to 200 and heights 1 to 90 (each over the widest walk: 32 column
+// groups, 40 rows, 16 lanes per vector), the last column group cut by the
+// row's end in every other buffer; enlarging and shrinking alternate.
+TEST_P(VariantExactness, FramesOfEveryWidthAndHeightRemainder) {
+  for (int32_t i = 0; i < 200; ++i) {
+    CASE c{};
+    c.w = 1 + i;
+    c.h = 1 + (i * 37) % 90;
+    if (i % 2 == 0) {
+      c.tw = c.w + 1 + (i % 7) * 5;
+      c.th = 2 * c.h + 1;
+    } else {
+      c.tw = c.w > 1 ? c.w / 2 : 2;
+      c.th = c.h > 3 ? c.h - 1 - i % 3 : c.h + 3;
+    }
+    c.max_w = (c.w > c.tw ? c.w : c.tw) + (i / 2 % 2) * (1 + i % 5);
+    c.max_h = (c.h > c.th ? c.h : c.th) + (i / 4 % 2) * 2;
+    c.vertical_first = i % 3 == 0;
+    c.threads = 1 + i % 3;
+    check(c, i);
+    if (HasFailure()) return;
+  }
+}
+
+// Lines of 1 to 3000 samples in either pass, to and from 1 and 3000.
+TEST_P(VariantExactness, LinesOfOneToThreeThousandSamples) {
+  const int32_t lengths[][2] = {{1, 3000}, {3000, 1}, {2, 3000}, {3000, 2}, {2999, 3000}, {3000, 2999},
+                                {1777, 2048}, {2048, 1777}, {3, 5}, {640, 1923}, {1923, 641}, {17, 16}};
+  int seed = 1000;
+  for (const auto& len : lengths) {
+    for (int32_t lines : {3, 23, 45}) {
+      const int32_t n = len[0], m = len[1];
+      const int32_t big = n > m ? n : m;
+      // Horizontal: rows of n pixels to m; vertical: columns of n rows to m.
+      check(CASE{n, lines, m, lines, big, lines, false, 1 + seed % 3}, seed);
+      check(CASE{lines, n, lines, m, lines, big, true, 1 + (seed + 1) % 3}, seed + 1);
+      seed += 2;
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// Larger frames through both passes on several threads, with flat lines
+// whose curvatures fade into the flush-to-zero range.
+TEST_P(VariantExactness, BothPassesOnSeveralThreads) {
+  const CASE cases[] = {
+      {1000, 301, 1919, 601, 1919, 601, false, 2}, {1919, 601, 1000, 301, 1919, 601, true, 3},
+      {733, 437, 1283, 211, 1283, 437, true, 2},   {733, 437, 1283, 211, 1283, 437, false, 3},
+      {400, 400, 803, 333, 803, 400, false, 2},
+  };
+  uint32_t seed = 77;
+  for (const CASE& c : cases) {
+    check(c, seed++, CONTENT::mixed);
+    check(c, seed++, CONTENT::spikes);
+    if (HasFailure()) return;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, VariantExactness, ::testing::Values("portable", "sse2", "avx2", "avx512"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+}  // namespace
