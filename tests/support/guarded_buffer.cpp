@@ -27,18 +27,21 @@ size_t page_size() {
 GuardedBuffer::GuardedBuffer(size_t bytes) : bytes_(bytes) {
   const size_t page = page_size();
   const size_t usable = (bytes + page - 1) / page * page;
-  mapped_ = usable + page;
+  mapped_ = page + usable + page;
 #if defined(_WIN32)
   base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, mapped_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   DWORD old;
-  if (!base_ || !VirtualProtect(base_ + usable, page, PAGE_NOACCESS, &old)) std::abort();
+  if (!base_ || !VirtualProtect(base_, page, PAGE_NOACCESS, &old) ||
+      !VirtualProtect(base_ + page + usable, page, PAGE_NOACCESS, &old))
+    std::abort();
 #else
   void* p = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) std::abort();
   base_ = static_cast<uint8_t*>(p);
-  if (mprotect(base_ + usable, page, PROT_NONE) != 0) std::abort();
+  if (mprotect(base_, page, PROT_NONE) != 0 || mprotect(base_ + page + usable, page, PROT_NONE) != 0)
+    std::abort();
 #endif
-  data_ = base_ + usable - bytes;
+  data_ = base_ + page + usable - bytes;
 }
 
 GuardedBuffer::~GuardedBuffer() {

@@ -1,6 +1,6 @@
 #pragma once
-// Test memory whose last byte touches an inaccessible page, so that any read
-// or write past the end faults at once.
+// Test memory between two inaccessible pages: its last byte touches the page
+// after it, so any read or write past the end (or before the start) faults.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -25,14 +25,21 @@ class GuardedBuffer {
 };
 
 // A frame buffer of max_w x max_h pixels in guarded memory.
-struct GuardedFrame {
+class GuardedFrame {
+ public:
   GuardedFrame(int32_t max_w, int32_t max_h)
-      : memory(static_cast<size_t>(max_w) * max_h * sizeof(PIXEL_YC)), max_w(max_w), max_h(max_h) {}
-  PIXEL_YC* pixels() const { return reinterpret_cast<PIXEL_YC*>(memory.data()); }
-  PIXEL_YC& at(int32_t x, int32_t y) const { return pixels()[static_cast<size_t>(y) * max_w + x]; }
-  GuardedBuffer memory;
-  int32_t max_w;
-  int32_t max_h;
+      : memory_(static_cast<size_t>(max_w) * max_h * sizeof(PIXEL_YC)), max_w_(max_w), max_h_(max_h) {}
+  PIXEL_YC* pixels() const { return reinterpret_cast<PIXEL_YC*>(memory_.data()); }
+  int16_t* samples() const { return reinterpret_cast<int16_t*>(memory_.data()); }
+  PIXEL_YC& at(int32_t x, int32_t y) const { return pixels()[static_cast<size_t>(y) * max_w_ + x]; }
+  size_t bytes() const { return memory_.size(); }
+  int32_t max_w() const { return max_w_; }
+  int32_t max_h() const { return max_h_; }
+
+ private:
+  GuardedBuffer memory_;
+  int32_t max_w_;
+  int32_t max_h_;
 };
 
 // Deterministic test images: smooth structure plus noise, full int16 range

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "guarded_frame.h"
+#include "guarded_buffer.h"
 #include "kernels.h"
 #include "resize.h"
 #include "thread_pool.h"
