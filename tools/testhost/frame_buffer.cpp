@@ -58,14 +58,11 @@ bool read_yc48(const std::string& path, int w, int h, std::vector<PIXEL_YC>& pix
   return true;
 }
 
-bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, int pitch,
-                std::string& error) {
+bool write_whole_file(const std::string& path, const std::function<bool(FILE*)>& write,
+                      std::string& error) {
   const std::string temporary = path + ".part";
   FILE* file = std::fopen(temporary.c_str(), "wb");
-  bool ok = file != nullptr;
-  for (int row = 0; ok && row < h; ++row)
-    ok = std::fwrite(first + static_cast<size_t>(row) * pitch, sizeof(PIXEL_YC), w, file) ==
-         static_cast<size_t>(w);
+  bool ok = file != nullptr && write(file);
   if (file && std::fclose(file) != 0) ok = false;
   if (ok) ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   if (!ok) {
@@ -73,6 +70,17 @@ bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, in
     error = "cannot write '" + path + "'";
   }
   return ok;
+}
+
+bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, int pitch,
+                std::string& error) {
+  return write_whole_file(path, [&](FILE* file) {
+    for (int row = 0; row < h; ++row)
+      if (std::fwrite(first + static_cast<size_t>(row) * pitch, sizeof(PIXEL_YC), w, file) !=
+          static_cast<size_t>(w))
+        return false;
+    return true;
+  }, error);
 }
 
 std::vector<PIXEL_YC> make_test_card(int w, int h) {

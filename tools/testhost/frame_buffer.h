@@ -1,6 +1,8 @@
 #pragma once
 // Frame buffers as the host hands them to a filter, and the .yc48 files the
 // test host reads and writes.
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,11 @@ bool read_yc48(const std::string& path, int w, int h, std::vector<PIXEL_YC>& pix
 // Writes the w x h image whose rows are `pitch` pixels apart. The file is
 // written under a temporary name and renamed when complete, so a failure never
 // leaves a partial file at `path`.
+// Writes a file through `write` under a temporary name and renames it into
+// place on success; on failure nothing is left and `error` says which file.
+bool write_whole_file(const std::string& path, const std::function<bool(FILE*)>& write,
+                      std::string& error);
+
 bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, int pitch,
                 std::string& error);
 

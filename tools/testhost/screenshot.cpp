@@ -1,5 +1,7 @@
 #include "screenshot.h"
 
+#include "frame_buffer.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -20,18 +22,11 @@ bool write_bitmap_file(const std::string& path, int w, int h, const std::vector<
   header.bfOffBits = sizeof header + sizeof info;
   header.bfSize = header.bfOffBits + info.biSizeImage;
 
-  const std::string temporary = path + ".part";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  bool ok = file && std::fwrite(&header, sizeof header, 1, file) == 1 &&
-            std::fwrite(&info, sizeof info, 1, file) == 1 &&
-            std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
-  if (file && std::fclose(file) != 0) ok = false;
-  if (ok) ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-  if (!ok) {
-    DeleteFileA(temporary.c_str());
-    error = "cannot write '" + path + "'";
-  }
-  return ok;
+  return write_whole_file(path, [&](FILE* file) {
+    return std::fwrite(&header, sizeof header, 1, file) == 1 &&
+           std::fwrite(&info, sizeof info, 1, file) == 1 &&
+           std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
+  }, error);
 }
 
 }  // namespace
