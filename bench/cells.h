@@ -20,7 +20,7 @@ std::string job_name(const JOB& job);  // "1920x1080->3840x2160"
 std::vector<PIXEL_YC> make_source(const JOB& job);
 
 struct CELL {
-  std::string implementation;          // row of the table, e.g. "engine avx512"
+  std::string implementation;  // row of the table, e.g. "engine avx512"
   int threads = 1;
   std::function<void()> before_batch;  // untimed, before each run of frames
   std::function<void()> before_frame;  // untimed, before each frame
@@ -41,8 +41,11 @@ struct THREAD_POOL;
 std::vector<CELL> engine_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
                                const BENCH_OPTIONS& options, THREAD_POOL* pool,
                                std::vector<uint64_t>* output_digests);
-std::vector<CELL> zimg_cells(const JOB& job, const std::vector<PIXEL_YC>& source, const BENCH_OPTIONS& options);
-std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& source, const BENCH_OPTIONS& options);
-std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& source, const BENCH_OPTIONS& options);
+std::vector<CELL> zimg_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                             const BENCH_OPTIONS& options);
+std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                                const BENCH_OPTIONS& options);
+std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                               const BENCH_OPTIONS& options);
 std::vector<CELL> memory_floor_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
                                      const BENCH_OPTIONS& options);

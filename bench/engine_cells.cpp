@@ -24,8 +24,8 @@ struct ENGINE_FRAME {
 
   void restore() const {
     for (int32_t y = 0; y < job.sh; ++y)
-      std::memcpy(pixels() + static_cast<size_t>(y) * max_w, source->data() + static_cast<size_t>(y) * job.sw,
-                  sizeof(PIXEL_YC) * job.sw);
+      std::memcpy(pixels() + static_cast<size_t>(y) * max_w,
+                  source->data() + static_cast<size_t>(y) * job.sw, sizeof(PIXEL_YC) * job.sw);
   }
 
   void resize(const RUNNER* runner) const {
@@ -48,13 +48,15 @@ struct ENGINE_FRAME {
 
 }  // namespace
 
-std::vector<CELL> engine_cells(const JOB& job, const std::vector<PIXEL_YC>& source, const BENCH_OPTIONS& options,
-                               THREAD_POOL* pool, std::vector<uint64_t>* output_digests) {
+std::vector<CELL> engine_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                               const BENCH_OPTIONS& options, THREAD_POOL* pool,
+                               std::vector<uint64_t>* output_digests) {
   auto frame = std::make_shared<ENGINE_FRAME>();
   frame->job = job;
   frame->max_w = job.sw > job.tw ? job.sw : job.tw;
   frame->max_h = job.sh > job.th ? job.sh : job.th;
-  frame->memory = frame_memory(sizeof(PIXEL_YC) * static_cast<size_t>(frame->max_w) * frame->max_h, options.huge_pages);
+  frame->memory = frame_memory(sizeof(PIXEL_YC) * static_cast<size_t>(frame->max_w) * frame->max_h,
+                               options.huge_pages);
   frame->source = &source;
   frame->vertical_first = options.vertical_first;
   auto runner = std::make_shared<RUNNER>(pool_runner(pool));

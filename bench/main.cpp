@@ -58,12 +58,17 @@ int main(int argc, char** argv) {
   double min_time = 1.0;
   std::vector<std::string> job_texts;
   BENCH_OPTIONS options;
-  app.add_flag("--csv", csv, "print CSV lines job,implementation,threads,median_ms,min_ms instead of the table");
-  app.add_option("--isa", options.isa, "time only this engine kernel variant (sse, sse2, avx2, avx512, portable)");
-  app.add_option("--min-time", min_time, "seconds of timed frames per cell (default 1)")->check(CLI::Range(0.01, 600.0));
-  app.add_option("--job", job_texts, "a job SWxSH->TWxTH (repeatable; default: the five standard jobs)");
+  app.add_flag("--csv", csv,
+               "print CSV lines job,implementation,threads,median_ms,min_ms instead of the table");
+  app.add_option("--isa", options.isa,
+                 "time only this engine kernel variant (sse, sse2, avx2, avx512, portable)");
+  app.add_option("--min-time", min_time, "seconds of timed frames per cell (default 1)")
+      ->check(CLI::Range(0.01, 600.0));
+  app.add_option("--job", job_texts,
+                 "a job SWxSH->TWxTH (repeatable; default: the five standard jobs)");
   app.add_flag("--vertical-first", options.vertical_first, "the engine resizes the height first");
-  app.add_flag("--huge-pages", options.huge_pages, "ask for transparent huge pages on every frame buffer");
+  app.add_flag("--huge-pages", options.huge_pages,
+               "ask for transparent huge pages on every frame buffer");
   app.add_flag("--engine-only", engine_only, "leave out the other resizers and the memory floor");
   CLI11_PARSE(app, argc, argv);
 
@@ -71,7 +76,8 @@ int main(int argc, char** argv) {
   for (const std::string& text : job_texts) {
     JOB job;
     if (!parse_job(text, job)) {
-      std::fprintf(stderr, "morvane_bench: '%s' is not a job of the form 1920x1080->3840x2160\n", text.c_str());
+      std::fprintf(stderr, "morvane_bench: '%s' is not a job of the form 1920x1080->3840x2160\n",
+                   text.c_str());
       return 2;
     }
     jobs.push_back(job);
@@ -79,7 +85,8 @@ int main(int argc, char** argv) {
   if (jobs.empty()) jobs.assign(std::begin(default_jobs), std::end(default_jobs));
   if (!options.isa.empty() && !force_kernels(options.isa.c_str())) {
     std::string offered;
-    for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) offered += std::string(" ") + (*v)->name;
+    for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
+      offered += std::string(" ") + (*v)->name;
     std::fprintf(stderr, "morvane_bench: no kernel variant '%s' on this processor; offered:%s\n",
                  options.isa.c_str(), offered.c_str());
     return 2;
@@ -108,7 +115,8 @@ int main(int argc, char** argv) {
       for (const CELL& c : cells)
         results.push_back({name, c.implementation, c.threads, median_of(c.ms), minimum_of(c.ms)});
       for (uint64_t d : digests) variants_agree = variants_agree && d == digests.front();
-      if (!variants_agree) std::fprintf(stderr, "morvane_bench: engine variants differ on %s\n", name.c_str());
+      if (!variants_agree)
+        std::fprintf(stderr, "morvane_bench: engine variants differ on %s\n", name.c_str());
       force_kernels(nullptr);
     }
   } catch (const std::exception& e) {
@@ -120,12 +128,15 @@ int main(int argc, char** argv) {
 
   std::FILE* notes = csv ? stderr : stdout;
   std::fprintf(notes, "Processor: %s. Load average before: %s; after: %s.\n",
-               first_line_of("/proc/cpuinfo", "model name").c_str(), load_before.c_str(), load_average().c_str());
-  std::fprintf(notes,
-               "Median ms per frame, >= %.2f s of frames per cell; engine: %s first, automatic variant %s; "
-               "every engine variant gave %s output.%s\n\n",
-               min_time, options.vertical_first ? "vertical" : "horizontal", automatic.c_str(),
-               variants_agree ? "the same" : "DIFFERENT", options.huge_pages ? " Huge pages requested." : "");
+               first_line_of("/proc/cpuinfo", "model name").c_str(), load_before.c_str(),
+               load_average().c_str());
+  std::fprintf(
+      notes,
+      "Median ms per frame, >= %.2f s of frames per cell; engine: %s first, automatic variant %s; "
+      "every engine variant gave %s output.%s\n\n",
+      min_time, options.vertical_first ? "vertical" : "horizontal", automatic.c_str(),
+      variants_agree ? "the same" : "DIFFERENT",
+      options.huge_pages ? " Huge pages requested." : "");
   if (csv) {
     print_csv(stdout, results);
   } else {

@@ -9,7 +9,8 @@
 #include "buffers.h"
 #include "cells.h"
 
-std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& source, const BENCH_OPTIONS& options) {
+std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                               const BENCH_OPTIONS& options) {
   struct IMAGES {
     FRAME_MEMORY src_memory, dst_memory;
     cv::Mat src, dst;
@@ -22,7 +23,8 @@ std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& sour
   m->src = cv::Mat(job.sh, job.sw, CV_16SC3, m->src_memory.get(), in_stride);
   m->dst = cv::Mat(job.th, job.tw, CV_16SC3, m->dst_memory.get(), out_stride);
   for (int32_t y = 0; y < job.sh; ++y)
-    std::memcpy(m->src.ptr(y), source.data() + static_cast<size_t>(y) * job.sw, sizeof(PIXEL_YC) * job.sw);
+    std::memcpy(m->src.ptr(y), source.data() + static_cast<size_t>(y) * job.sw,
+                sizeof(PIXEL_YC) * job.sw);
 
   std::vector<CELL> cells;
   for (int threads : {1, 2}) {

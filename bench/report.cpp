@@ -2,7 +2,8 @@
 
 #include <utility>
 
-void print_markdown(std::FILE* out, const std::vector<RESULT>& results, const std::vector<std::string>& jobs) {
+void print_markdown(std::FILE* out, const std::vector<RESULT>& results,
+                    const std::vector<std::string>& jobs) {
   std::vector<std::pair<std::string, int>> rows;
   for (const RESULT& r : results) {
     const std::pair<std::string, int> row{r.implementation, r.threads};
@@ -34,6 +35,6 @@ void print_markdown(std::FILE* out, const std::vector<RESULT>& results, const st
 void print_csv(std::FILE* out, const std::vector<RESULT>& results) {
   std::fprintf(out, "job,implementation,threads,median_ms,min_ms\n");
   for (const RESULT& r : results)
-    std::fprintf(out, "%s,%s,%d,%.3f,%.3f\n", r.job.c_str(), r.implementation.c_str(), r.threads, r.median_ms,
-                 r.min_ms);
+    std::fprintf(out, "%s,%s,%d,%.3f,%.3f\n", r.job.c_str(), r.implementation.c_str(), r.threads,
+                 r.median_ms, r.min_ms);
 }

@@ -14,7 +14,8 @@ struct RESULT {
 
 // Rows: implementation and threads, in order of first appearance; columns:
 // the jobs in the given order; cells: median milliseconds per frame.
-void print_markdown(std::FILE* out, const std::vector<RESULT>& results, const std::vector<std::string>& jobs);
+void print_markdown(std::FILE* out, const std::vector<RESULT>& results,
+                    const std::vector<std::string>& jobs);
 
 // "job,implementation,threads,median_ms,min_ms" and one line per result.
 void print_csv(std::FILE* out, const std::vector<RESULT>& results);

@@ -6,8 +6,8 @@
 #include "cells.h"
 
 std::string job_name(const JOB& job) {
-  return std::to_string(job.sw) + "x" + std::to_string(job.sh) + "->" + std::to_string(job.tw) + "x" +
-         std::to_string(job.th);
+  return std::to_string(job.sw) + "x" + std::to_string(job.sh) + "->" + std::to_string(job.tw) +
+         "x" + std::to_string(job.th);
 }
 
 std::vector<PIXEL_YC> make_source(const JOB& job) {

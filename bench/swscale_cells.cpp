@@ -23,7 +23,8 @@ struct SWS_JOB {
 
 }  // namespace
 
-std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& source, const BENCH_OPTIONS& options) {
+std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                                const BENCH_OPTIONS& options) {
   auto s = std::make_shared<SWS_JOB>();
   const size_t in_stride = aligned_stride(2 * job.sw), out_stride = aligned_stride(2 * job.tw);
   s->src = frame_memory(3 * in_stride * job.sh, options.huge_pages);
@@ -44,11 +45,13 @@ std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& sou
     }
   }
   s->source_rows = job.sh;
-  s->context = sws_getContext(job.sw, job.sh, AV_PIX_FMT_YUV444P16LE, job.tw, job.th, AV_PIX_FMT_YUV444P16LE,
-                              SWS_SPLINE, nullptr, nullptr, nullptr);
+  s->context = sws_getContext(job.sw, job.sh, AV_PIX_FMT_YUV444P16LE, job.tw, job.th,
+                              AV_PIX_FMT_YUV444P16LE, SWS_SPLINE, nullptr, nullptr, nullptr);
   if (!s->context) throw std::runtime_error("swscale could not make its context");
   CELL c;
   c.implementation = "swscale SWS_SPLINE";
-  c.frame = [s] { sws_scale(s->context, s->in, s->in_stride, 0, s->source_rows, s->out, s->out_stride); };
+  c.frame = [s] {
+    sws_scale(s->context, s->in, s->in_stride, 0, s->source_rows, s->out, s->out_stride);
+  };
   return {std::move(c)};
 }

@@ -89,7 +89,8 @@ std::shared_ptr<ZIMG_JOB> make_job(const JOB& job, const std::vector<PIXEL_YC>& 
 
 }  // namespace
 
-std::vector<CELL> zimg_cells(const JOB& job, const std::vector<PIXEL_YC>& source, const BENCH_OPTIONS& options) {
+std::vector<CELL> zimg_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                             const BENCH_OPTIONS& options) {
   std::vector<CELL> cells;
   const struct {
     const char* name;

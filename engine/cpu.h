@@ -3,8 +3,8 @@
 struct CPU_FEATURES {
   bool sse;
   bool sse2;
-  bool avx2;     // AVX2 with YMM state enabled by the operating system
-  bool avx512;   // AVX-512 F and BW with ZMM state enabled
+  bool avx2;    // AVX2 with YMM state enabled by the operating system
+  bool avx512;  // AVX-512 F and BW with ZMM state enabled
 };
 
 // Read once with CPUID and XGETBV.

@@ -8,14 +8,14 @@
 
 // What a pass worker hands a variant: the lines of one pass over the frame.
 struct PASS_JOB {
-  uint8_t* frame;              // buffer start
-  int32_t pitch;               // bytes from one buffer row to the next
-  int32_t n;                   // source samples per line
-  int32_t m;                   // target samples per line
-  int32_t groups;              // vertical pass: column groups G
-  int32_t tail_lanes;          // int16 of group G - 1 inside the row (4 = all)
+  uint8_t* frame;      // buffer start
+  int32_t pitch;       // bytes from one buffer row to the next
+  int32_t n;           // source samples per line
+  int32_t m;           // target samples per line
+  int32_t groups;      // vertical pass: column groups G
+  int32_t tail_lanes;  // int16 of group G - 1 inside the row (4 = all)
   const FACTOR_TABLE* table;
-  int32_t knots;               // K: knots per line buffer of the work block
+  int32_t knots;  // K: knots per line buffer of the work block
 };
 
 struct KERNEL_VARIANT {

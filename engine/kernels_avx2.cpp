@@ -25,7 +25,8 @@ struct AVX2 {
   static V zero() { return _mm256_setzero_ps(); }
 
   static V widen(const void* p) {
-    return _mm256_cvtepi32_ps(_mm256_cvtepi16_epi32(_mm_loadu_si128(static_cast<const __m128i*>(p))));
+    return _mm256_cvtepi32_ps(
+        _mm256_cvtepi16_epi32(_mm_loadu_si128(static_cast<const __m128i*>(p))));
   }
   static V widen_part(const void* p, int count) {
     alignas(16) int16_t s[W] = {};
@@ -51,7 +52,7 @@ struct AVX2 {
 
 const KERNEL_VARIANT avx2_kernels = {"avx2",
                                      AVX2::LINE_BUFFERS,
-                                     AVX2::MAX_VECTORS * AVX2::W / 4,
-                                     AVX2::MAX_VECTORS * (AVX2::W / 4),
+                                     AVX2::MAX_VECTORS* AVX2::W / 4,
+                                     AVX2::MAX_VECTORS*(AVX2::W / 4),
                                      wide_column_groups<AVX2>,
                                      wide_pixel_rows<AVX2>};

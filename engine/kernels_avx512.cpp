@@ -35,7 +35,9 @@ struct AVX512 {
   static V widen16(__m256i s) { return _mm512_cvtepi32_ps(_mm512_cvtepi16_epi32(s)); }
   static __m256i narrow16(V v) { return _mm512_cvtsepi32_epi16(_mm512_cvtps_epi32(v)); }
 
-  static V widen(const void* p) { return widen16(_mm256_loadu_si256(static_cast<const __m256i*>(p))); }
+  static V widen(const void* p) {
+    return widen16(_mm256_loadu_si256(static_cast<const __m256i*>(p)));
+  }
   static V widen_part(const void* p, int count) {
     return widen16(_mm512_castsi512_si256(_mm512_maskz_loadu_epi16(first(count), p)));
   }
@@ -54,7 +56,9 @@ struct AVX512 {
     if (whole) return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     return _mm512_castsi512_si256(_mm512_maskz_loadu_epi16(first(lanes), p));
   }
-  static __m512i pair(__m256i lo, __m256i hi) { return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1); }
+  static __m512i pair(__m256i lo, __m256i hi) {
+    return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1);
+  }
   static __m512i indices(const int16_t (&lane)[32]) { return _mm512_loadu_si512(lane); }
 
   // The rows of all NV vectors of a walk are read (or written) together, with
@@ -71,8 +75,10 @@ struct AVX512 {
       int16_t a[32] = {}, b[32] = {};
       for (int j = 0; j < 5; ++j)
         for (int c = 0; c < 3; ++c) {
-          if (j < 4) a[3 * j + c] = static_cast<int16_t>(16 * j + 3 * k + c);
-          else b[3 * j + c] = static_cast<int16_t>(3 * k + c);
+          if (j < 4)
+            a[3 * j + c] = static_cast<int16_t>(16 * j + 3 * k + c);
+          else
+            b[3 * j + c] = static_cast<int16_t>(3 * k + c);
         }
       from_rows[k] = indices(a);
       from_last[k] = indices(b);
@@ -89,18 +95,21 @@ struct AVX512 {
           _mm_prefetch(reinterpret_cast<const char*>(row[j] + at + row_prefetch), _MM_HINT_T0);
           r[j] = load_words(row[j] + at, 3 * count, whole);
         }
-        const __m512i r01 = pair(r[0], r[1]), r23 = pair(r[2], r[3]), r4 = _mm512_castsi256_si512(r[4]);
+        const __m512i r01 = pair(r[0], r[1]), r23 = pair(r[2], r[3]),
+                      r4 = _mm512_castsi256_si512(r[4]);
         for (int k = 0; k < count; ++k) {
           __m512i t = _mm512_permutex2var_epi16(r01, from_rows[k], r23);
           t = _mm512_mask_permutexvar_epi16(t, 0x7000, from_last[k], r4);
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + (p + k) * stride + u * W), _mm512_castsi512_si256(t));
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + (p + k) * stride + u * W),
+                              _mm512_castsi512_si256(t));
         }
       }
     }
   }
 
   template <int NV>
-  static void spread_pixels(uint8_t* const* rows, const int16_t* stage, intptr_t stride, int32_t m) {
+  static void spread_pixels(uint8_t* const* rows, const int16_t* stage, intptr_t stride,
+                            int32_t m) {
     // Row j of a block: outputs i .. i + 3 as 12 int16, lanes 3k + c.
     __m512i to_row[5];
     for (int j = 0; j < 5; ++j) {
@@ -122,8 +131,9 @@ struct AVX512 {
         // Outputs past m are read from the staging area but never stored.
         const __m512i o01 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o)),
                                  _mm256_load_si256(reinterpret_cast<const __m256i*>(o + stride)));
-        const __m512i o23 = pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o + 2 * stride)),
-                                 _mm256_load_si256(reinterpret_cast<const __m256i*>(o + 3 * stride)));
+        const __m512i o23 =
+            pair(_mm256_load_si256(reinterpret_cast<const __m256i*>(o + 2 * stride)),
+                 _mm256_load_si256(reinterpret_cast<const __m256i*>(o + 3 * stride)));
         for (int j = 0; j < 5; ++j) {
           __builtin_prefetch(row[j] + at + row_prefetch, 1, 3);
           const __m512i t = _mm512_permutex2var_epi16(o01, to_row[j], o23);
@@ -142,9 +152,10 @@ struct AVX512 {
 
 }  // namespace
 
-const KERNEL_VARIANT avx512_kernels = {"avx512",
-                                       AVX512::LINE_BUFFERS,
-                                       AVX512::MAX_VECTORS * AVX512::W / 4,
-                                       4 * 5,  // rows: two walks of two vectors, so threads end together
-                                       wide_column_groups<AVX512>,
-                                       wide_pixel_rows<AVX512>};
+const KERNEL_VARIANT avx512_kernels = {
+    "avx512",
+    AVX512::LINE_BUFFERS,
+    AVX512::MAX_VECTORS* AVX512::W / 4,
+    4 * 5,  // rows: two walks of two vectors, so threads end together
+    wide_column_groups<AVX512>,
+    wide_pixel_rows<AVX512>};

@@ -20,7 +20,7 @@ inline void load_sample(Sample out, const uint8_t* p, int lanes) {
 inline int16_t to_int16(float r) {
   if (r >= 32767.0f) return 32767;
   if (r <= -32768.0f) return -32768;
-  int32_t k = static_cast<int32_t>(r);      // toward zero
+  int32_t k = static_cast<int32_t>(r);           // toward zero
   const float rest = r - static_cast<float>(k);  // exact below 2^23
   if (rest > 0.5f || (rest == 0.5f && (k & 1))) ++k;
   if (rest < -0.5f || (rest == -0.5f && (k & 1))) --k;
@@ -34,7 +34,10 @@ void solve_line(KNOT* knot, const FACTOR_TABLE* table, int32_t n, Fetch fetch) {
   std::memcpy(cur, prev, sizeof cur);
   knot[0] = KNOT{{{prev[0], prev[1], prev[2], prev[3]}}, {{0, 0, 0, 0}}};
   for (int32_t p = 1; p <= n; ++p) {
-    if (p < n) fetch(p, next); else std::memcpy(next, cur, sizeof next);
+    if (p < n)
+      fetch(p, next);
+    else
+      std::memcpy(next, cur, sizeof next);
     const float f = table[p - 1].lane[0];
     for (int l = 0; l < 4; ++l) {
       const float r = ((next[l] - cur[l]) - (cur[l] - prev[l])) * 6.0f;
@@ -85,7 +88,8 @@ void column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_
     uint8_t* base = job.frame + 8 * static_cast<intptr_t>(g);
     const int lanes = g == job.groups - 1 ? job.tail_lanes : 4;
     const intptr_t pitch = job.pitch;
-    solve_line(slot, job.table, job.n, [&](int32_t j, Sample out) { load_sample(out, base + j * pitch, lanes); });
+    solve_line(slot, job.table, job.n,
+               [&](int32_t j, Sample out) { load_sample(out, base + j * pitch, lanes); });
     resample_line(slot, job.n, job.m, [&](int32_t i, const int16_t* out) {
       std::memcpy(base + i * pitch, out, 2 * lanes);
     });
@@ -95,7 +99,8 @@ void column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_
 void pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
   for (int32_t r = first; r < end; ++r) {
     uint8_t* row = job.frame + static_cast<intptr_t>(r) * job.pitch;
-    solve_line(slot, job.table, job.n, [&](int32_t j, Sample out) { load_sample(out, row + 6 * j, 3); });
+    solve_line(slot, job.table, job.n,
+               [&](int32_t j, Sample out) { load_sample(out, row + 6 * j, 3); });
     resample_line(slot, job.n, job.m, [&](int32_t i, const int16_t* out) {
       std::memcpy(row + 6 * static_cast<intptr_t>(i), out, 6);
     });

@@ -40,7 +40,7 @@ inline void solve_line(KNOT* knot, const FACTOR_TABLE* table, int32_t n, Fetch f
   const __m128 six = _mm_set1_ps(6.0f);
   __m128 prev = fetch(0);  // V_{p-1}
   store(knot[0], prev, zero);
-  __m128 cur = prev;       // V_p (knot 1 holds s_0)
+  __m128 cur = prev;  // V_p (knot 1 holds s_0)
   __m128 c = zero;
   for (int32_t p = 1; p <= n; ++p) {
     const __m128 next = p < n ? fetch(p) : cur;  // V_{p+1}

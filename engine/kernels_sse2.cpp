@@ -29,7 +29,9 @@ struct SSE2 {
   static V zero() { return _mm_setzero_ps(); }
 
   // Sign extension: each int16 into the high half of a lane, then shifted down.
-  static V widen64(__m128i s) { return _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(s, s), 16)); }
+  static V widen64(__m128i s) {
+    return _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(s, s), 16));
+  }
   static V widen(const void* p) { return widen64(_mm_loadl_epi64(static_cast<const __m128i*>(p))); }
   static V widen_part(const void* p, int count) {
     int16_t s[W] = {};
@@ -56,6 +58,6 @@ struct SSE2 {
 const KERNEL_VARIANT sse2_kernels = {"sse2",
                                      SSE2::LINE_BUFFERS,
                                      8,
-                                     SSE2::MAX_VECTORS * (SSE2::W / 4),
+                                     SSE2::MAX_VECTORS*(SSE2::W / 4),
                                      wide_column_groups<SSE2>,
                                      wide_pixel_rows<SSE2>};

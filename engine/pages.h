@@ -3,7 +3,7 @@
 // mmap/munmap elsewhere. Page-aligned, committed, read-write, zero-filled.
 #include <cstddef>
 
-void* allocate_pages(size_t bytes);          // null when none could be had
+void* allocate_pages(size_t bytes);  // null when none could be had
 void release_pages(void* memory, size_t bytes);
 
 // Replaceable allocator, for tests that count allocations or make them fail.

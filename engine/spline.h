@@ -19,8 +19,8 @@ struct alignas(32) KNOT {
 };
 static_assert(sizeof(KNOT) == 32, "a knot is two 16-byte vectors");
 
-using SPLINE_LINE = KNOT;    // a slot's knot buffer: SPLINE_LINE* points at knot 0
-using FACTOR_TABLE = VEC4;   // FACTOR_TABLE* points at F[0]
+using SPLINE_LINE = KNOT;   // a slot's knot buffer: SPLINE_LINE* points at knot 0
+using FACTOR_TABLE = VEC4;  // FACTOR_TABLE* points at F[0]
 
 // Fills F[0] .. F[count - 1]: F[0] = 0.25, F[j] = 1 / (4 - F[j - 1]), each
 // operation rounded to single precision. F[0] is always written.

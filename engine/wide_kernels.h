@@ -97,7 +97,9 @@ const POSITION* position_table(SPLINE_LINE* slot, int32_t n, int32_t m) {
 }
 
 // The knots of a slot's walks follow its first line buffer.
-inline float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) { return reinterpret_cast<float*>(slot + job.knots); }
+inline float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
+  return reinterpret_cast<float*>(slot + job.knots);
+}
 
 // Vectors a walk carries when it needs `per_lane` bytes for each of its
 // lanes: as many as stay within the slot and `limit` bytes, but `at_least`
@@ -125,7 +127,9 @@ struct FLOAT_KNOTS {
   static constexpr bool hoist_values = false;  // read by the evaluation as memory operands
   float* base;
   float* c(int32_t p) const { return base + static_cast<intptr_t>(p) * 2 * L + L; }
-  typename P::V value(int32_t p, int v) const { return P::load(base + static_cast<intptr_t>(p) * 2 * L + v * P::W); }
+  typename P::V value(int32_t p, int v) const {
+    return P::load(base + static_cast<intptr_t>(p) * 2 * L + v * P::W);
+  }
   void store_value(int32_t p, int v, typename P::V x) const {
     P::store(base + static_cast<intptr_t>(p) * 2 * L + v * P::W, x);
   }
@@ -138,8 +142,12 @@ struct WORD_KNOTS {
   float* cs;
   int16_t* values;
   float* c(int32_t p) const { return cs + static_cast<intptr_t>(p) * L; }
-  typename P::V value(int32_t p, int v) const { return P::widen(values + static_cast<intptr_t>(p) * L + v * P::W); }
-  static int64_t bytes_per_lane(int32_t n) { return (static_cast<int64_t>(n) + 2) * (sizeof(float) + sizeof(int16_t)); }
+  typename P::V value(int32_t p, int v) const {
+    return P::widen(values + static_cast<intptr_t>(p) * L + v * P::W);
+  }
+  static int64_t bytes_per_lane(int32_t n) {
+    return (static_cast<int64_t>(n) + 2) * (sizeof(float) + sizeof(int16_t));
+  }
 };
 
 // Forward sweep of one walk. The source yields the samples: seek(j) once per
@@ -200,8 +208,8 @@ inline void forward_sweep(const Knots& knots, const FACTOR_TABLE* table, int32_t
 // seek(i), then put(v, r) for each vector.
 template <class P, int NV, class Knots, class Sink>
 inline void back_substitute_and_resample(const Knots& knots, const FACTOR_TABLE* table, int32_t n,
-                                         const POSITION* positions, int32_t m, const typename P::V (&cn)[NV],
-                                         Sink& sink) {
+                                         const POSITION* positions, int32_t m,
+                                         const typename P::V (&cn)[NV], Sink& sink) {
   using V = typename P::V;
   constexpr int W = P::W;
   const V sixth = P::set1(1.0f / 6.0f);
@@ -399,7 +407,8 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
   for (int r = 0; r < R; ++r)
     rows[r] = job.frame + static_cast<intptr_t>(first + (r < count ? r : count - 1)) * job.pitch;
   float* memory = walk_knots(slot, job);
-  const WORD_KNOTS<P, NV> knots{memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
+  const WORD_KNOTS<P, NV> knots{
+      memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
   // Values of knots 1 .. n, then V_0 = s_0 and V_{n+1} = s_{n-1}.
   if constexpr (P::PIXEL_LANES) {
     P::template place_pixels<NV>(knots.values + L, L, rows, n);
@@ -411,12 +420,13 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
     }
     for (int32_t p = 1; p < n; ++p) {
       value += L;
-      for (int r = 0; r < R; ++r) __builtin_memcpy(value + 4 * r, rows[r] + 6 * static_cast<intptr_t>(p) - 2, 8);
+      for (int r = 0; r < R; ++r)
+        __builtin_memcpy(value + 4 * r, rows[r] + 6 * static_cast<intptr_t>(p) - 2, 8);
     }
   }
   __builtin_memcpy(knots.values, knots.values + L, sizeof(int16_t) * L);
-  __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L, knots.values + static_cast<intptr_t>(n) * L,
-                   sizeof(int16_t) * L);
+  __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L,
+                   knots.values + static_cast<intptr_t>(n) * L, sizeof(int16_t) * L);
   PLACED_SOURCE<P, WORD_KNOTS<P, NV>> source{knots};
   V c[NV];
   forward_sweep<P, NV, false>(knots, job.table, n, source, c);
@@ -433,8 +443,8 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
 
 // The widest walk instantiation not above `nv` (1 .. NV).
 template <class P, int NV>
-void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
-                    uint8_t* base, int32_t lanes) {
+void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot,
+                    const POSITION* positions, uint8_t* base, int32_t lanes) {
   if constexpr (NV > 1) {
     if (nv < NV) return column_walk_of<P, NV - 1>(nv, full, job, slot, positions, base, lanes);
   }
@@ -446,8 +456,8 @@ void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot, c
 }
 
 template <class P, int NV>
-void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, int32_t first,
-                 int32_t count) {
+void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
+                 int32_t first, int32_t count) {
   if constexpr (NV > 1) {
     if (nv < NV) return row_walk_of<P, NV - 1>(nv, job, slot, positions, first, count);
   }
@@ -489,7 +499,8 @@ void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int3
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = rows_per_vector<P>();
-  const int32_t most = walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
+  const int32_t most =
+      walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = next_walk(end - r, most, per_vector);
     const int nv = (count + per_vector - 1) / per_vector;

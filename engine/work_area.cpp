@@ -19,7 +19,8 @@ namespace {
 // Bytes of a block of K knots per buffer and `lines` buffers per slot, or 0
 // when that does not fit this platform's address space.
 size_t block_size(int32_t k, int32_t lines) {
-  const uint64_t bytes = static_cast<uint64_t>(k) * (sizeof(KNOT) * work_slots * lines + sizeof(VEC4));
+  const uint64_t bytes =
+      static_cast<uint64_t>(k) * (sizeof(KNOT) * work_slots * lines + sizeof(VEC4));
   return bytes > std::numeric_limits<size_t>::max() / 2 ? 0 : static_cast<size_t>(bytes);
 }
 
@@ -51,8 +52,9 @@ int prepare_work_area(int32_t height, int32_t width) {
   work_area.buffer_width = width;
   work_area.slot_stride = 2 * k * kernels->line_buffers;
   work_area.line_buffers = static_cast<SPLINE_LINE*>(memory);
-  work_area.factor_table = reinterpret_cast<FACTOR_TABLE*>(
-      static_cast<uint8_t*>(memory) + sizeof(KNOT) * static_cast<size_t>(k) * work_slots * kernels->line_buffers);
+  work_area.factor_table = reinterpret_cast<FACTOR_TABLE*>(static_cast<uint8_t*>(memory) +
+                                                           sizeof(KNOT) * static_cast<size_t>(k) *
+                                                               work_slots * kernels->line_buffers);
   build_factor_table(work_area.factor_table, k);
   return 0;
 }

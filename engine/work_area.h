@@ -11,17 +11,17 @@
 constexpr int32_t work_slots = 16;  // workers with index 16 or more do nothing
 
 struct alignas(64) WORK_AREA {
-  void* memory;                  // the block; null while none is held
-  int32_t slot_stride;           // 16-byte units from one slot's buffer to the next
-  int32_t buffer_height;         // max_h of the frame the block was made for
-  int32_t buffer_width;          // max_w likewise; the pitch of both passes
-  SPLINE_LINE* line_buffers;     // slot 0 (== memory)
-  FACTOR_TABLE* factor_table;    // after the 16 slots
-  const KERNEL_VARIANT* kernels; // the variant the block was sized for
+  void* memory;                   // the block; null while none is held
+  int32_t slot_stride;            // 16-byte units from one slot's buffer to the next
+  int32_t buffer_height;          // max_h of the frame the block was made for
+  int32_t buffer_width;           // max_w likewise; the pitch of both passes
+  SPLINE_LINE* line_buffers;      // slot 0 (== memory)
+  FACTOR_TABLE* factor_table;     // after the 16 slots
+  const KERNEL_VARIANT* kernels;  // the variant the block was sized for
   size_t block_bytes;
-  char spacer_before[128];       // keeps the counters off the fields every worker reads
-  int32_t vertical_counter;      // next chunk of column groups (atomic)
-  int32_t horizontal_counter;    // next row (atomic)
+  char spacer_before[128];     // keeps the counters off the fields every worker reads
+  int32_t vertical_counter;    // next chunk of column groups (atomic)
+  int32_t horizontal_counter;  // next row (atomic)
   char spacer_after[120];
 };
 

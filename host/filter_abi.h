@@ -13,16 +13,17 @@ struct FILTER;
 struct SYS_INFO;
 
 // A worker of exec_multi_thread_func: (thread index, thread count, param1, param2).
-typedef void(__cdecl* MULTI_THREAD_FUNC_HOST)(int thread_id, int thread_num, void* param1, void* param2);
+typedef void(__cdecl* MULTI_THREAD_FUNC_HOST)(int thread_id, int thread_num, void* param1,
+                                              void* param2);
 
 struct FILTER_PROC_INFO {
   int flag;
   PIXEL_YC* ycp_edit;  // the frame buffer the filter rewrites
   PIXEL_YC* ycp_temp;
-  int w;               // image width; read back as the output width
+  int w;  // image width; read back as the output width
   int h;
-  int max_w;           // buffer width in pixels
-  int max_h;           // buffer height in rows
+  int max_w;  // buffer width in pixels
+  int max_h;  // buffer height in rows
   int frame;
   int frame_n;
   int org_w;
@@ -61,16 +62,17 @@ struct SYS_INFO {
 // Function table of the host; only the slots the plug-in calls are named.
 struct EXFUNC {
   void* slots_0_20[21];
-  BOOL(__cdecl* filter_window_update)(void* fp);                       // 21
+  BOOL(__cdecl* filter_window_update)(void* fp);  // 21
   void* slots_22_24[3];
-  BOOL(__cdecl* is_filter_active)(void* fp);                           // 25
+  BOOL(__cdecl* is_filter_active)(void* fp);  // 25
   void* slots_26_33[8];
   int(__cdecl* ini_load_int)(void* fp, char* key, int default_value);  // 34
   int(__cdecl* ini_save_int)(void* fp, char* key, int value);          // 35
   void* slots_36_39[4];
-  BOOL(__cdecl* get_sys_info)(void* editp, SYS_INFO* sip);            // 40
+  BOOL(__cdecl* get_sys_info)(void* editp, SYS_INFO* sip);  // 40
   void* slots_41_50[10];
-  BOOL(__cdecl* exec_multi_thread_func)(MULTI_THREAD_FUNC_HOST func, void* param1, void* param2);  // 51
+  BOOL(__cdecl* exec_multi_thread_func)
+  (MULTI_THREAD_FUNC_HOST func, void* param1, void* param2);  // 51
 };
 
 // The plug-in's static table and the filter pointer of every callback.
@@ -91,7 +93,8 @@ struct FILTER {
   BOOL(__cdecl* func_init)(FILTER* fp);
   BOOL(__cdecl* func_exit)(FILTER* fp);
   BOOL(__cdecl* func_update)(FILTER* fp, int status);
-  BOOL(__cdecl* func_WndProc)(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* editp, FILTER* fp);
+  BOOL(__cdecl* func_WndProc)
+  (HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* editp, FILTER* fp);
   int* track;  // current track values (host)
   int* check;  // current check values (host)
   void* ex_data_ptr;
@@ -99,8 +102,8 @@ struct FILTER {
   char* information;
   void* func_save_start;
   void* func_save_end;
-  EXFUNC* exfunc;   // host
-  HWND hwnd;        // host: the filter window
+  EXFUNC* exfunc;       // host
+  HWND hwnd;            // host: the filter window
   HINSTANCE dll_hinst;  // host
   void* ex_data_def;
   void* func_is_saveframe;

@@ -6,7 +6,7 @@
 namespace {
 
 // Texts in code page 932, the bytes the host shows.
-char filter_name[] = "Morvane\x95\xE2\x8A\xD4";                   // "Morvane補間"
+char filter_name[] = "Morvane\x95\xE2\x8A\xD4";  // "Morvane補間"
 char information[] = "morvane by Ulvo, ver1.4";
 
 char track_x_name[] = "X";  // target width

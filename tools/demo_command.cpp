@@ -32,7 +32,7 @@ constexpr DEMO_JOB jobs[] = {
 
 void make_folder(const std::string& folder) {
   if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) {
-    struct stat st{};
+    struct stat st {};
     if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
     fail(folder, "exists and is not a folder");
   }
@@ -71,13 +71,15 @@ void run_demo(const DEMO_OPTIONS& o) {
     picture_to_frames(card, buffer.frame, nullptr);
     const auto start = std::chrono::steady_clock::now();
     resize_image(buffer.frame, j.w, j.h, j.vertical_first, threads, "demo");
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     frames_to_picture(buffer.frame, nullptr, 3, 8, result);
-    const std::string path = o.folder + "/card-" + std::to_string(j.w) + "x" + std::to_string(j.h) + ".png";
+    const std::string path =
+        o.folder + "/card-" + std::to_string(j.w) + "x" + std::to_string(j.h) + ".png";
     save_png(path, result);
-    std::printf("%dx%d -> %dx%d (%s first, %d threads, %s kernels): %.1f ms  %s\n", card.width, card.height, j.w,
-                j.h, j.vertical_first ? "vertical" : "horizontal", o.threads, active_kernels()->name, ms,
-                path.c_str());
+    std::printf("%dx%d -> %dx%d (%s first, %d threads, %s kernels): %.1f ms  %s\n", card.width,
+                card.height, j.w, j.h, j.vertical_first ? "vertical" : "horizontal", o.threads,
+                active_kernels()->name, ms, path.c_str());
     std::fflush(stdout);
   }
 }

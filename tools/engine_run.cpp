@@ -22,7 +22,8 @@ int default_thread_count() {
 void choose_kernels(const std::string& name) {
   if (force_kernels(name.c_str())) return;
   std::string known;
-  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) known += std::string(", ") + (*v)->name;
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
+    known += std::string(", ") + (*v)->name;
   fail("--isa " + name, "no such kernel variant on this processor (auto" + known + ")");
 }
 
@@ -48,7 +49,8 @@ void row_worker(int thread_id, int thread_num, void* job_param, void*) {
 
 }  // namespace
 
-void run_on_rows(const ENGINE_THREADS& threads, int32_t rows, const std::function<void(int32_t, int32_t)>& part) {
+void run_on_rows(const ENGINE_THREADS& threads, int32_t rows,
+                 const std::function<void(int32_t, int32_t)>& part) {
   ROW_JOB job{rows, &part};
   threads.runner.run(threads.runner.context, row_worker, &job, nullptr);
 }

@@ -50,8 +50,9 @@ void open_input(INPUT_FILE& in, const std::string& path) {
   in.file = std::fopen(path.c_str(), "rb");
   if (!in.file) fail(path, "cannot open: " + error_text(errno));
   in.owned = true;
-  struct stat st{};
-  if (fstat(fileno(in.file), &st) == 0 && S_ISDIR(st.st_mode)) fail(path, "is a folder, not a file");
+  struct stat st {};
+  if (fstat(fileno(in.file), &st) == 0 && S_ISDIR(st.st_mode))
+    fail(path, "is a folder, not a file");
 }
 
 size_t read_some(INPUT_FILE& in, void* data, size_t bytes) {

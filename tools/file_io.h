@@ -8,9 +8,9 @@
 #include <string>
 
 struct INPUT_FILE {
-  std::string name;       // for messages: the path, or "standard input"
+  std::string name;  // for messages: the path, or "standard input"
   std::FILE* file = nullptr;
-  bool owned = false;     // closed on destruction (not for standard input)
+  bool owned = false;  // closed on destruction (not for standard input)
 
   INPUT_FILE() = default;
   INPUT_FILE(const INPUT_FILE&) = delete;

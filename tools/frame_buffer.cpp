@@ -23,7 +23,8 @@ void make_frame_buffer(FRAME_BUFFER& buffer, int32_t max_w, int32_t max_h, const
   const size_t bytes = sizeof(PIXEL_YC) * static_cast<size_t>(max_w) * static_cast<size_t>(max_h);
   void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED)
-    fail(name, "out of memory for a " + std::to_string(max_w) + "x" + std::to_string(max_h) + " frame buffer");
+    fail(name, "out of memory for a " + std::to_string(max_w) + "x" + std::to_string(max_h) +
+                   " frame buffer");
 #ifdef MADV_HUGEPAGE
   madvise(p, bytes, MADV_HUGEPAGE);
 #endif

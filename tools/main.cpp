@@ -38,7 +38,9 @@ Run "morvane resize --help" for the kinds of file.)";
 
 void add_engine_options(CLI::App* app, int& threads, std::string& isa) {
   app->add_option("--threads", threads, "worker threads, 1 to 64 (default: one per processor)");
-  app->add_option("--isa", isa, "kernel variant: auto, sse, portable, ... (default: auto); every variant gives the same bits");
+  app->add_option("--isa", isa,
+                  "kernel variant: auto, sse, portable, ... (default: auto); every variant gives "
+                  "the same bits");
 }
 
 }  // namespace
@@ -46,7 +48,8 @@ void add_engine_options(CLI::App* app, int& threads, std::string& isa) {
 int main(int argc, char** argv) {
   remove_temp_outputs_on_signal();
 
-  CLI::App app{"morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
+  CLI::App app{
+      "morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
   app.require_subcommand(1);
   app.footer(main_examples);
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
@@ -56,19 +59,30 @@ int main(int argc, char** argv) {
   std::string isa = "auto";
   RESIZE_OPTIONS resize;
   resize.threads = default_thread_count();
-  CLI::App* resize_app = app.add_subcommand("resize", "Resize a picture, a raw frame or a y4m stream.");
-  resize_app->add_option("INPUT", resize.input, "input file (.png, .y4m, .yc48), or - for a y4m stream on standard input")->required();
-  resize_app->add_option("OUTPUT", resize.output, "output file of the input's kind, or - for standard output")->required();
-  resize_app->add_option("--size", resize.size, "target size, such as 1280x720 or 1280*720")->required();
-  resize_app->add_option("--input-size", resize.input_size, "size of a .yc48 input, such as 640x480");
-  resize_app->add_flag("--vertical-first", resize.vertical_first, "resize the height before the width");
+  CLI::App* resize_app =
+      app.add_subcommand("resize", "Resize a picture, a raw frame or a y4m stream.");
+  resize_app
+      ->add_option("INPUT", resize.input,
+                   "input file (.png, .y4m, .yc48), or - for a y4m stream on standard input")
+      ->required();
+  resize_app
+      ->add_option("OUTPUT", resize.output,
+                   "output file of the input's kind, or - for standard output")
+      ->required();
+  resize_app->add_option("--size", resize.size, "target size, such as 1280x720 or 1280*720")
+      ->required();
+  resize_app->add_option("--input-size", resize.input_size,
+                         "size of a .yc48 input, such as 640x480");
+  resize_app->add_flag("--vertical-first", resize.vertical_first,
+                       "resize the height before the width");
   add_engine_options(resize_app, resize.threads, isa);
   resize_app->add_flag("--quiet", resize.quiet, "no progress line for streams");
   resize_app->footer(resize_examples);
 
   DEMO_OPTIONS demo;
   demo.threads = default_thread_count();
-  CLI::App* demo_app = app.add_subcommand("demo", "Resize a built-in test card up and down and write the PNGs.");
+  CLI::App* demo_app =
+      app.add_subcommand("demo", "Resize a built-in test card up and down and write the PNGs.");
   demo_app->add_option("OUTDIR", demo.folder, "folder for the PNGs (default: morvane-demo)");
   add_engine_options(demo_app, demo.threads, isa);
   demo_app->footer(demo_examples);

@@ -12,4 +12,5 @@ void picture_to_frames(const PNG_PICTURE& picture, FRAME& colour, FRAME* alpha);
 
 // Makes `picture` the image of the frames (colour.w x colour.h) with the
 // given channels and depth; `alpha` is read when the channels include alpha.
-void frames_to_picture(const FRAME& colour, const FRAME* alpha, int channels, int depth, PNG_PICTURE& picture);
+void frames_to_picture(const FRAME& colour, const FRAME* alpha, int channels, int depth,
+                       PNG_PICTURE& picture);

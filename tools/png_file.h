@@ -10,8 +10,8 @@
 struct PNG_PICTURE {
   int32_t width = 0;
   int32_t height = 0;
-  int channels = 0;  // 1 grey, 2 grey+alpha, 3 RGB, 4 RGBA
-  int depth = 0;     // 8 or 16
+  int channels = 0;               // 1 grey, 2 grey+alpha, 3 RGB, 4 RGBA
+  int depth = 0;                  // 8 or 16
   std::vector<uint16_t> samples;  // rows top to bottom, channels interleaved
 };
 

@@ -34,7 +34,9 @@ void count_frame(PROGRESS& p) {
   ++p.frames;
   if (!p.enabled) return;
   const clock_type::time_point now = clock_type::now();
-  if (now - p.start >= std::chrono::seconds(1) && now - p.last_draw >= std::chrono::milliseconds(250)) draw(p, now);
+  if (now - p.start >= std::chrono::seconds(1) &&
+      now - p.last_draw >= std::chrono::milliseconds(250))
+    draw(p, now);
 }
 
 void finish_progress(PROGRESS& p) {

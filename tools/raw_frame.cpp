@@ -13,7 +13,8 @@ namespace {
 
 std::string frame_bytes_text(int32_t w, int32_t h) {
   const uint64_t bytes = sizeof(PIXEL_YC) * static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
-  return std::to_string(bytes) + " bytes (" + std::to_string(w) + "x" + std::to_string(h) + " pixels of 6 bytes)";
+  return std::to_string(bytes) + " bytes (" + std::to_string(w) + "x" + std::to_string(h) +
+         " pixels of 6 bytes)";
 }
 
 }  // namespace
@@ -24,7 +25,9 @@ void read_yc48_frame(INPUT_FILE& in, FRAME& frame, int32_t w, int32_t h) {
   for (int32_t y = 0; y < h; ++y) {
     const size_t got = read_some(in, pixel_at(frame, 0, y), row_bytes);
     total += got;
-    if (got < row_bytes) fail(in.name, "is " + std::to_string(total) + " bytes long, expected " + frame_bytes_text(w, h));
+    if (got < row_bytes)
+      fail(in.name,
+           "is " + std::to_string(total) + " bytes long, expected " + frame_bytes_text(w, h));
   }
   char extra[4096];
   if (size_t more = read_some(in, extra, sizeof extra); more > 0) {
@@ -32,7 +35,8 @@ void read_yc48_frame(INPUT_FILE& in, FRAME& frame, int32_t w, int32_t h) {
       total += more;
       more = read_some(in, extra, sizeof extra);
     }
-    fail(in.name, "is " + std::to_string(total) + " bytes long, expected " + frame_bytes_text(w, h));
+    fail(in.name,
+         "is " + std::to_string(total) + " bytes long, expected " + frame_bytes_text(w, h));
   }
   frame.w = w;
   frame.h = h;

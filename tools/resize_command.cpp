@@ -22,7 +22,8 @@ std::string extension_of(const std::string& path) {
   const size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
   std::string e = path.substr(dot);
-  std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(e.begin(), e.end(), e.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return e;
 }
 
@@ -38,10 +39,14 @@ FORMAT format_of(const std::string& path) {
 
 const char* format_name(FORMAT f) {
   switch (f) {
-    case FORMAT::png: return ".png";
-    case FORMAT::y4m: return ".y4m or -";
-    case FORMAT::yc48: return ".yc48";
-    default: return "?";
+    case FORMAT::png:
+      return ".png";
+    case FORMAT::y4m:
+      return ".y4m or -";
+    case FORMAT::yc48:
+      return ".yc48";
+    default:
+      return "?";
   }
 }
 
@@ -54,7 +59,8 @@ SIZE parse_size_option(const std::string& option, const std::string& text) {
   SIZE s{};
   if (!read_size_numbers(text, s.w, s.h))
     fail(option + " " + text, "a size needs two numbers, such as 1280x720");
-  if (const std::string wrong = check_frame_size(s.w, s.h); !wrong.empty()) fail(option + " " + text, wrong);
+  if (const std::string wrong = check_frame_size(s.w, s.h); !wrong.empty())
+    fail(option + " " + text, wrong);
   return s;
 }
 
@@ -64,7 +70,8 @@ void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thr
   INPUT_FILE in;
   open_input(in, o.input);
   FRAME_BUFFER buffer;
-  make_frame_buffer(buffer, std::max(source.w, target.w), std::max(source.h, target.h), o.input.c_str());
+  make_frame_buffer(buffer, std::max(source.w, target.w), std::max(source.h, target.h),
+                    o.input.c_str());
   read_yc48_frame(in, buffer.frame, source.w, source.h);
   resize_image(buffer.frame, target.w, target.h, o.vertical_first, threads, o.input);
   OUTPUT_FILE out;
@@ -82,13 +89,15 @@ void resize_png(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
   } catch (const std::bad_alloc&) {
     fail(o.input, "out of memory for the picture");
   }
-  const int32_t max_w = std::max(picture.width, target.w), max_h = std::max(picture.height, target.h);
+  const int32_t max_w = std::max(picture.width, target.w),
+                max_h = std::max(picture.height, target.h);
   FRAME_BUFFER colour, alpha;
   make_frame_buffer(colour, max_w, max_h, o.input.c_str());
   if (has_alpha(picture)) make_frame_buffer(alpha, max_w, max_h, o.input.c_str());
   picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
   resize_image(colour.frame, target.w, target.h, o.vertical_first, threads, o.input);
-  if (has_alpha(picture)) resize_image(alpha.frame, target.w, target.h, o.vertical_first, threads, o.input);
+  if (has_alpha(picture))
+    resize_image(alpha.frame, target.w, target.h, o.vertical_first, threads, o.input);
   const int channels = picture.channels, depth = picture.depth;
   frames_to_picture(colour.frame, &alpha.frame, channels, depth, picture);
   OUTPUT_FILE out;
@@ -114,13 +123,21 @@ void run_resize(const RESIZE_OPTIONS& o) {
   const SIZE target = parse_size_option("--size", o.size);
   const FORMAT in_format = format_of(o.input);
   const FORMAT out_format = format_of(o.output);
-  if (in_format == FORMAT::unknown) fail(o.input, "unknown kind of file (use .png, .y4m, - or .yc48)");
-  if (out_format != in_format) fail(o.output, std::string("must be of the input's kind (") + format_name(in_format) + ")");
+  if (in_format == FORMAT::unknown)
+    fail(o.input, "unknown kind of file (use .png, .y4m, - or .yc48)");
+  if (out_format != in_format)
+    fail(o.output, std::string("must be of the input's kind (") + format_name(in_format) + ")");
   ENGINE_THREADS threads;
   start_engine_threads(threads, o.threads);
   switch (in_format) {
-    case FORMAT::png: resize_png(o, target, threads); break;
-    case FORMAT::y4m: resize_y4m(o, target, threads); break;
-    default: resize_yc48(o, target, threads); break;
+    case FORMAT::png:
+      resize_png(o, target, threads);
+      break;
+    case FORMAT::y4m:
+      resize_y4m(o, target, threads);
+      break;
+    default:
+      resize_yc48(o, target, threads);
+      break;
   }
 }

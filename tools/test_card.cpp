@@ -23,8 +23,8 @@ RGB grey(int v) { return {v, v, v}; }
 
 // Top band: the eight 75 % colour bars.
 void draw_bars(CANVAS& c, int32_t top, int32_t bottom) {
-  const RGB bars[8] = {grey(191), {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
-                       {191, 0, 191}, {191, 0, 0}, {0, 0, 191}, grey(16)};
+  const RGB bars[8] = {grey(191),     {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
+                       {191, 0, 191}, {191, 0, 0},   {0, 0, 191},   grey(16)};
   for (int32_t y = top; y < bottom; ++y)
     for (int32_t x = 0; x < test_card_width; ++x) c.put(x, y, bars[x * 8 / test_card_width]);
 }

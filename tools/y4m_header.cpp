@@ -19,10 +19,10 @@ constexpr CHROMA_SITING centred = CHROMA_SITING::centred;
 // 420jpeg: centred both ways; 420mpeg2: co-sited across, centred down;
 // 420paldv: co-sited both ways. The 16-bit tags carry no siting: centred.
 constexpr CHROMA_TAG chroma_tags[] = {
-    {"420jpeg", 1, 1, centred, centred, 8},   {"420", 1, 1, centred, centred, 8},
-    {"420mpeg2", 1, 1, cosited, centred, 8},  {"420paldv", 1, 1, cosited, cosited, 8},
-    {"422", 1, 0, cosited, centred, 8},       {"444", 0, 0, centred, centred, 8},
-    {"420p16", 1, 1, centred, centred, 16},   {"422p16", 1, 0, cosited, centred, 16},
+    {"420jpeg", 1, 1, centred, centred, 8},  {"420", 1, 1, centred, centred, 8},
+    {"420mpeg2", 1, 1, cosited, centred, 8}, {"420paldv", 1, 1, cosited, cosited, 8},
+    {"422", 1, 0, cosited, centred, 8},      {"444", 0, 0, centred, centred, 8},
+    {"420p16", 1, 1, centred, centred, 16},  {"422p16", 1, 0, cosited, centred, 16},
     {"444p16", 0, 0, centred, centred, 16},
 };
 
@@ -39,15 +39,15 @@ int64_t read_count(std::string_view text) {
 
 std::string quoted_field(std::string_view field) {
   std::string s;
-  for (char c : field.substr(0, 40))
-    s.push_back(c >= 0x20 && c < 0x7f ? c : '?');
+  for (char c : field.substr(0, 40)) s.push_back(c >= 0x20 && c < 0x7f ? c : '?');
   return "'" + s + (field.size() > 40 ? "...'" : "'");
 }
 
 }  // namespace
 
 std::string parse_y4m_header(std::string_view line, Y4M_HEADER& header) {
-  if (line.substr(0, signature.size()) != signature || (line.size() > signature.size() && line[signature.size()] != ' '))
+  if (line.substr(0, signature.size()) != signature ||
+      (line.size() > signature.size() && line[signature.size()] != ' '))
     return "not a YUV4MPEG2 stream";
   Y4M_HEADER h;
   int64_t width = -1, height = -1;
@@ -63,10 +63,12 @@ std::string parse_y4m_header(std::string_view line, Y4M_HEADER& header) {
     const std::string_view value = field.substr(1);
     switch (field[0]) {
       case 'W':
-        if ((width = read_count(value)) < 0) return "bad width " + quoted_field(field) + " in the y4m header";
+        if ((width = read_count(value)) < 0)
+          return "bad width " + quoted_field(field) + " in the y4m header";
         break;
       case 'H':
-        if ((height = read_count(value)) < 0) return "bad height " + quoted_field(field) + " in the y4m header";
+        if ((height = read_count(value)) < 0)
+          return "bad height " + quoted_field(field) + " in the y4m header";
         break;
       case 'I':
         if (value != "p" && value != "?")
@@ -96,7 +98,8 @@ std::string parse_y4m_header(std::string_view line, Y4M_HEADER& header) {
   }
   if (width < 0) return "the y4m header has no width (W)";
   if (height < 0) return "the y4m header has no height (H)";
-  if (const std::string wrong = check_frame_size(width, height); !wrong.empty()) return "frame " + wrong;
+  if (const std::string wrong = check_frame_size(width, height); !wrong.empty())
+    return "frame " + wrong;
   h.format.width = static_cast<int32_t>(width);
   h.format.height = static_cast<int32_t>(height);
   header = std::move(h);
@@ -107,9 +110,12 @@ std::string format_y4m_header(const Y4M_HEADER& header, int32_t width, int32_t h
   std::string line(signature);
   for (const std::string& f : header.fields) {
     line.push_back(' ');
-    if (f[0] == 'W') line.append("W").append(std::to_string(width));
-    else if (f[0] == 'H') line.append("H").append(std::to_string(height));
-    else line.append(f);
+    if (f[0] == 'W')
+      line.append("W").append(std::to_string(width));
+    else if (f[0] == 'H')
+      line.append("H").append(std::to_string(height));
+    else
+      line.append(f);
   }
   line.push_back('\n');
   return line;

@@ -17,7 +17,7 @@ struct Y4M_FORMAT {
   int shift_y = 1;  // (a header without C means 4:2:0)
   CHROMA_SITING siting_x = CHROMA_SITING::centred;
   CHROMA_SITING siting_y = CHROMA_SITING::centred;
-  int depth = 8;    // 8 or 16 bits per sample (16: little-endian)
+  int depth = 8;  // 8 or 16 bits per sample (16: little-endian)
 };
 
 struct Y4M_HEADER {

@@ -8,7 +8,9 @@
 namespace {
 
 int32_t chroma_width(const Y4M_FORMAT& f) { return (f.width + (1 << f.shift_x) - 1) >> f.shift_x; }
-int32_t chroma_height(const Y4M_FORMAT& f) { return (f.height + (1 << f.shift_y) - 1) >> f.shift_y; }
+int32_t chroma_height(const Y4M_FORMAT& f) {
+  return (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
+}
 
 // Reads `count` samples of one plane row (8-bit, or 16-bit little-endian).
 template <int DEPTH>
@@ -41,7 +43,8 @@ TAPS upsampling_taps(int32_t at, int shift, CHROMA_SITING siting, int32_t count)
   if (shift == 0) return {{at, at}, {4, 0}};
   const int32_t i = at >> 1;
   const int32_t next = i + 1 < count ? i + 1 : count - 1;
-  if (siting == CHROMA_SITING::cosited) return at & 1 ? TAPS{{i, next}, {2, 2}} : TAPS{{i, i}, {4, 0}};
+  if (siting == CHROMA_SITING::cosited)
+    return at & 1 ? TAPS{{i, next}, {2, 2}} : TAPS{{i, i}, {4, 0}};
   return {{i, at & 1 ? next : (i > 0 ? i - 1 : 0)}, {3, 1}};
 }
 
@@ -53,8 +56,9 @@ struct WIDE_ROW {
 };
 
 template <int DEPTH>
-const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t row, const Y4M_FORMAT& f,
-                           const std::vector<TAPS>& across, std::vector<int32_t>& narrow) {
+const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t row,
+                           const Y4M_FORMAT& f, const std::vector<TAPS>& across,
+                           std::vector<int32_t>& narrow) {
   for (WIDE_ROW& w : cache)
     if (w.source_row == row) return w.values.data();
   WIDE_ROW& w = cache[0].source_row < cache[1].source_row ? cache[0] : cache[1];
@@ -70,7 +74,8 @@ const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t r
 }
 
 template <int DEPTH>
-void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int32_t first, int32_t end) {
+void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int32_t first,
+                   int32_t end) {
   const int32_t cw = chroma_width(f), ch = chroma_height(f);
   const size_t luma_bytes = static_cast<size_t>(f.width) * f.height * (DEPTH / 8);
   const uint8_t* cb = planes + luma_bytes;
@@ -90,7 +95,8 @@ void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int
     for (int32_t x = 0; x < f.width; ++x) {
       const int64_t sum_b = int64_t{down.weight[0]} * b0[x] + int64_t{down.weight[1]} * b1[x];
       const int64_t sum_r = int64_t{down.weight[0]} * r0[x] + int64_t{down.weight[1]} * r1[x];
-      out[x] = PIXEL_YC{luma_to_yc48(luma[x], DEPTH), chroma_to_yc48(sum_b, 4, DEPTH), chroma_to_yc48(sum_r, 4, DEPTH)};
+      out[x] = PIXEL_YC{luma_to_yc48(luma[x], DEPTH), chroma_to_yc48(sum_b, 4, DEPTH),
+                        chroma_to_yc48(sum_r, 4, DEPTH)};
     }
   }
 }
@@ -111,12 +117,14 @@ SPAN downsampling_span(int32_t index, int shift, CHROMA_SITING siting, int32_t s
 }
 
 template <int DEPTH>
-void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int32_t first, int32_t end) {
+void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int32_t first,
+                   int32_t end) {
   const int32_t cw = chroma_width(f), ch = chroma_height(f);
   for (int32_t y = first; y < end; ++y) {
     const PIXEL_YC* in = pixel_at(frame, 0, y);
     const size_t row = static_cast<size_t>(y) * f.width;
-    for (int32_t x = 0; x < f.width; ++x) store_sample<DEPTH>(planes, row + x, luma_from_yc48(in[x].y, DEPTH));
+    for (int32_t x = 0; x < f.width; ++x)
+      store_sample<DEPTH>(planes, row + x, luma_from_yc48(in[x].y, DEPTH));
   }
   // The chroma rows whose first source row lies in [first, end).
   const int32_t chroma_first = (first + (1 << f.shift_y) - 1) >> f.shift_y;
@@ -136,24 +144,30 @@ void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int
         sum_r += across.bits ? p.cr + q.cr : p.cr;
       }
       const int bits = down.bits + across.bits;
-      store_sample<DEPTH>(cb, static_cast<size_t>(j) * cw + i, chroma_from_yc48(sum_b, bits, DEPTH));
-      store_sample<DEPTH>(cr, static_cast<size_t>(j) * cw + i, chroma_from_yc48(sum_r, bits, DEPTH));
+      store_sample<DEPTH>(cb, static_cast<size_t>(j) * cw + i,
+                          chroma_from_yc48(sum_b, bits, DEPTH));
+      store_sample<DEPTH>(cr, static_cast<size_t>(j) * cw + i,
+                          chroma_from_yc48(sum_r, bits, DEPTH));
     }
   }
 }
 
 }  // namespace
 
-void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame, int32_t first_row,
-                     int32_t end_row) {
-  if (format.depth == 8) rows_to_frame<8>(planes, format, frame, first_row, end_row);
-  else rows_to_frame<16>(planes, format, frame, first_row, end_row);
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame,
+                     int32_t first_row, int32_t end_row) {
+  if (format.depth == 8)
+    rows_to_frame<8>(planes, format, frame, first_row, end_row);
+  else
+    rows_to_frame<16>(planes, format, frame, first_row, end_row);
 }
 
-void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes, int32_t first_row,
-                     int32_t end_row) {
-  if (format.depth == 8) frame_to_rows<8>(frame, format, planes, first_row, end_row);
-  else frame_to_rows<16>(frame, format, planes, first_row, end_row);
+void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes,
+                     int32_t first_row, int32_t end_row) {
+  if (format.depth == 8)
+    frame_to_rows<8>(frame, format, planes, first_row, end_row);
+  else
+    frame_to_rows<16>(frame, format, planes, first_row, end_row);
 }
 
 void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame) {

@@ -27,7 +27,7 @@ void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* plan
 // The same for image rows [first_row, end_row) only, so that parts of a frame
 // can be converted at once on several threads; the frame's w and h are not
 // touched. Out: a chroma row belongs to the part that holds its first row.
-void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame, int32_t first_row,
-                     int32_t end_row);
-void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes, int32_t first_row,
-                     int32_t end_row);
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame,
+                     int32_t first_row, int32_t end_row);
+void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes,
+                     int32_t first_row, int32_t end_row);

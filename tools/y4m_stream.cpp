@@ -33,14 +33,16 @@ std::string frame_name(int64_t index) { return "frame " + std::to_string(index +
 
 }  // namespace
 
-void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, const ENGINE_THREADS& threads,
-                       PROGRESS& progress) {
+void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
+                       const ENGINE_THREADS& threads, PROGRESS& progress) {
   std::string line;
   const LINE_END end = read_line(in, line);
-  if (end == LINE_END::end_of_data && line.empty()) fail(in.name, "empty stream, not a YUV4MPEG2 stream");
+  if (end == LINE_END::end_of_data && line.empty())
+    fail(in.name, "empty stream, not a YUV4MPEG2 stream");
   if (end == LINE_END::too_long) fail(in.name, "not a YUV4MPEG2 stream (no header line)");
   Y4M_HEADER header;
-  if (const std::string wrong = parse_y4m_header(line, header); !wrong.empty()) fail(in.name, wrong);
+  if (const std::string wrong = parse_y4m_header(line, header); !wrong.empty())
+    fail(in.name, wrong);
   if (end == LINE_END::end_of_data) fail(in.name, "truncated stream: the header line has no end");
 
   const Y4M_FORMAT source = header.format;
@@ -48,8 +50,8 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, 
   target.width = job.target_w;
   target.height = job.target_h;
   FRAME_BUFFER buffer;
-  make_frame_buffer(buffer, std::max(source.width, target.width), std::max(source.height, target.height),
-                    in.name.c_str());
+  make_frame_buffer(buffer, std::max(source.width, target.width),
+                    std::max(source.height, target.height), in.name.c_str());
   // Left uninitialised: pages are taken only as a frame really arrives.
   const size_t in_bytes = y4m_frame_bytes(source), out_bytes = y4m_frame_bytes(target);
   std::unique_ptr<uint8_t[]> planes_in, planes_out;
@@ -69,20 +71,23 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, 
     if (frame_end == LINE_END::end_of_data && line.empty()) break;
     if (!is_y4m_frame_line(line) || frame_end == LINE_END::too_long)
       fail(in.name, frame_name(index) + " does not start with a FRAME line");
-    if (frame_end == LINE_END::end_of_data) fail(in.name, "truncated stream: " + frame_name(index) + " has no data");
+    if (frame_end == LINE_END::end_of_data)
+      fail(in.name, "truncated stream: " + frame_name(index) + " has no data");
     const size_t got = read_some(in, planes_in.get(), in_bytes);
     if (got < in_bytes)
-      fail(in.name, "truncated stream: " + frame_name(index) + " has " + std::to_string(got) + " of " +
-                        std::to_string(in_bytes) + " bytes");
+      fail(in.name, "truncated stream: " + frame_name(index) + " has " + std::to_string(got) +
+                        " of " + std::to_string(in_bytes) + " bytes");
 
     FRAME& frame = buffer.frame;
-    run_on_rows(threads, source.height,
-                [&](int32_t first, int32_t end) { planes_to_frame(planes_in.get(), source, frame, first, end); });
+    run_on_rows(threads, source.height, [&](int32_t first, int32_t end) {
+      planes_to_frame(planes_in.get(), source, frame, first, end);
+    });
     frame.w = source.width;
     frame.h = source.height;
     resize_image(frame, target.width, target.height, job.vertical_first, threads, in.name);
-    run_on_rows(threads, target.height,
-                [&](int32_t first, int32_t end) { frame_to_planes(frame, target, planes_out.get(), first, end); });
+    run_on_rows(threads, target.height, [&](int32_t first, int32_t end) {
+      frame_to_planes(frame, target, planes_out.get(), first, end);
+    });
 
     line.push_back('\n');
     write_all(out, line.data(), line.size());

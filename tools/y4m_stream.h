@@ -16,5 +16,5 @@ struct STREAM_JOB {
 // Reads the stream from `in`, writes the resized stream to `out` (not
 // committed). Throws TOOL_ERROR naming the input for a damaged, cut-short or
 // unsupported stream; frames written before the failure stay written.
-void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job, const ENGINE_THREADS& threads,
-                       PROGRESS& progress);
+void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
+                       const ENGINE_THREADS& threads, PROGRESS& progress);

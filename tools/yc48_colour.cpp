@@ -3,7 +3,9 @@
 namespace {
 
 // n / d rounded to nearest, halves away from zero (d > 0).
-int64_t divide_rounded(int64_t n, int64_t d) { return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d); }
+int64_t divide_rounded(int64_t n, int64_t d) {
+  return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
+}
 
 int64_t clamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
@@ -27,7 +29,8 @@ int16_t chroma_to_yc48(int64_t sum, int weight_bits, int depth) {
 }
 
 uint16_t luma_from_yc48(int32_t y, int depth) {
-  if (depth == 8) return static_cast<uint16_t>(clamp((int64_t{y} * 219 + 383 + (16 << 12)) >> 12, 0, 255));
+  if (depth == 8)
+    return static_cast<uint16_t>(clamp((int64_t{y} * 219 + 383 + (16 << 12)) >> 12, 0, 255));
   // 16-bit: the forward formula maps Y to y when Y * 1197 / 2^14 lies in
   // [y + 299, y + 300); take (y + 299.5) * 2^14 / 1197 and round it.
   const int64_t v = floor_divide((2 * int64_t{y} + 599) * 16384 + 1197, 2 * 1197);
@@ -36,14 +39,16 @@ uint16_t luma_from_yc48(int32_t y, int depth) {
 
 uint16_t chroma_from_yc48(int64_t sum, int weight_bits, int depth) {
   if (depth == 8) {
-    const int64_t v = (sum * 7 + (int64_t{2048 * 7 + 66 + (16 << 7)} << weight_bits)) >> (7 + weight_bits);
+    const int64_t v =
+        (sum * 7 + (int64_t{2048 * 7 + 66 + (16 << 7)} << weight_bits)) >> (7 + weight_bits);
     return static_cast<uint16_t>(clamp(v, 0, 255));
   }
   // 16-bit: the forward formula maps C to c when (C - 32768) * 4681 + 41984
   // lies in [65536 c, 65536 (c + 1)); take the middle, with c = sum / 2^bits,
   // and round it.
   const int64_t unit = int64_t{1} << weight_bits;
-  const int64_t v = 32768 + floor_divide((2 * sum + unit) * 65536 + (4681 - 2 * 41984) * unit, 2 * 4681 * unit);
+  const int64_t v =
+      32768 + floor_divide((2 * sum + unit) * 65536 + (4681 - 2 * 41984) * unit, 2 * 4681 * unit);
   return static_cast<uint16_t>(clamp(v, 0, 65535));
 }
 
@@ -62,7 +67,8 @@ void rgb_from_yc48(const PIXEL_YC& p, int32_t max, uint16_t rgb[3]) {
   // R = Y + 1.402 Cr, B = Y + 1.772 Cb, G = Y - (0.299 * 1.402 Cr + 0.114 * 1.772 Cb) / 0.587.
   const int64_t y = p.y, cb = p.cb, cr = p.cr;
   const int64_t r = divide_rounded(max * (500 * y + 701 * cr), 500 * 4096);
-  const int64_t g = divide_rounded(max * (587000 * y - 419198 * cr - 202008 * cb), int64_t{587000} * 4096);
+  const int64_t g =
+      divide_rounded(max * (587000 * y - 419198 * cr - 202008 * cb), int64_t{587000} * 4096);
   const int64_t b = divide_rounded(max * (500 * y + 886 * cb), 500 * 4096);
   rgb[0] = static_cast<uint16_t>(clamp(r, 0, max));
   rgb[1] = static_cast<uint16_t>(clamp(g, 0, max));

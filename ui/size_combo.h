@@ -5,9 +5,9 @@
 // closed; the rules rely on that to tell a typed size from a chosen entry.
 #include <cstdint>
 
-constexpr int combo_error = -1;     // no such entry, or the control failed
-constexpr int combo_no_space = -2;  // an append refused for lack of memory
-constexpr int combo_text_size = 64; // text buffers hold 63 characters and a terminator
+constexpr int combo_error = -1;      // no such entry, or the control failed
+constexpr int combo_no_space = -2;   // an append refused for lack of memory
+constexpr int combo_text_size = 64;  // text buffers hold 63 characters and a terminator
 
 struct SIZE_COMBO {
   // Index of the first entry whose whole text equals `text`, or combo_error.

@@ -16,9 +16,9 @@ constexpr DWORD combo_style = WS_CHILD | WS_VISIBLE | CBS_DROPDOWN;
 static_assert(set_button_style == 0x50000001 && combo_style == 0x50000002);
 
 constexpr int set_button_width = 44;
-constexpr int button_gap = 8;        // from the narrowed check box to the set button
-constexpr int combo_offset = 48;     // from the set button's left edge to the combo box
-constexpr int combo_list_rows = 8;   // creation height in check box heights
+constexpr int button_gap = 8;       // from the narrowed check box to the set button
+constexpr int combo_offset = 48;    // from the set button's left edge to the combo box
+constexpr int combo_list_rows = 8;  // creation height in check box heights
 constexpr int typed_text_limit = 10;
 
 int height_of(HWND window) {
@@ -49,8 +49,9 @@ int create_size_controls(HWND window, FILTER* filter, const char* check_caption)
   create_dialog_font();
 
   const int left = corner.x + cw / 2 + button_gap;
-  size_controls.combo = CreateWindowExA(0, "COMBOBOX", "", combo_style, left + combo_offset, corner.y, cw - left,
-                                        combo_list_rows * hb, window, nullptr, filter->dll_hinst, nullptr);
+  size_controls.combo =
+      CreateWindowExA(0, "COMBOBOX", "", combo_style, left + combo_offset, corner.y, cw - left,
+                      combo_list_rows * hb, window, nullptr, filter->dll_hinst, nullptr);
   if (!size_controls.combo) return 0;
   SendMessageA(size_controls.combo, CB_LIMITTEXT, typed_text_limit, 0);
   SendMessageA(size_controls.combo, WM_SETFONT, reinterpret_cast<WPARAM>(size_controls.font), 0);
@@ -59,13 +60,14 @@ int create_size_controls(HWND window, FILTER* filter, const char* check_caption)
   subclass_size_edit();
 
   const int hc = height_of(size_controls.combo);
-  size_controls.button =
-      CreateWindowExA(0, "BUTTON", "set->", set_button_style, left, cb - hc, set_button_width, hc - 2, window,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(set_button_id)), filter->dll_hinst, nullptr);
+  size_controls.button = CreateWindowExA(
+      0, "BUTTON", "set->", set_button_style, left, cb - hc, set_button_width, hc - 2, window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(set_button_id)), filter->dll_hinst, nullptr);
   if (!size_controls.button) return 0;
   SendMessageA(size_controls.button, WM_SETFONT, reinterpret_cast<WPARAM>(size_controls.font), 1);
 
-  MoveWindow(size_controls.combo, left + combo_offset, cb - hc - 1, cw - (left + combo_offset) - 2, hc, TRUE);
+  MoveWindow(size_controls.combo, left + combo_offset, cb - hc - 1, cw - (left + combo_offset) - 2,
+             hc, TRUE);
   return 1;
 }
 
@@ -79,7 +81,8 @@ void create_dialog_font() {
   metrics.cbSize = metrics_size;
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics_size, &metrics, 0))
     size_controls.font = CreateFontIndirectA(&metrics.lfMessageFont);
-  if (!size_controls.font) size_controls.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (!size_controls.font)
+    size_controls.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void subclass_size_edit() {
@@ -94,7 +97,8 @@ void subclass_size_edit() {
 
 int destroy_size_controls(FILTER* filter) {
   if (size_controls.edit_field && size_controls.edit_proc)
-    SetWindowLongA(size_controls.edit_field, GWL_WNDPROC, reinterpret_cast<LONG>(size_controls.edit_proc));
+    SetWindowLongA(size_controls.edit_field, GWL_WNDPROC,
+                   reinterpret_cast<LONG>(size_controls.edit_proc));
   if (size_controls.combo) save_size_list(filter);
   if (size_controls.font) DeleteObject(size_controls.font);
   size_controls = {};

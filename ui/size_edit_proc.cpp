@@ -5,7 +5,8 @@
 
 static_assert(char_message == WM_CHAR);
 
-HOST_ENTRY LRESULT CALLBACK size_edit_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+HOST_ENTRY LRESULT CALLBACK size_edit_proc(HWND window, UINT message, WPARAM wparam,
+                                           LPARAM lparam) {
   switch (classify_keystroke(message, wparam)) {
     case KEYSTROKE::click_set_button:
       // The click reaches the filter window as WM_COMMAND; Enter itself is dropped.

@@ -13,7 +13,9 @@ void format_size_key(char (&key)[combo_text_size], int index) {
 // The settings keep a selected entry as the negated packed size. The packed
 // size may use all 32 bits, so negation and magnitude wrap instead of
 // overflowing: the magnitude of INT32_MIN is 0x80000000.
-int32_t negate_packed(int32_t value) { return static_cast<int32_t>(0u - static_cast<uint32_t>(value)); }
+int32_t negate_packed(int32_t value) {
+  return static_cast<int32_t>(0u - static_cast<uint32_t>(value));
+}
 
 uint32_t packed_magnitude(int32_t value) {
   return value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);

@@ -22,7 +22,9 @@ bool read_two_numbers(const char* text, int32_t* first, int32_t* second);
 
 // 32 or less gives 32, 9999 or more gives 9999.
 constexpr int32_t clamp_typed_dimension(int32_t value) {
-  return value <= typed_size_min ? typed_size_min : value >= typed_size_max ? typed_size_max : value;
+  return value <= typed_size_min   ? typed_size_min
+         : value >= typed_size_max ? typed_size_max
+                                   : value;
 }
 
 // Reads a size from the edit field: blanks everything but digits, reads two

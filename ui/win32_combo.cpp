@@ -11,14 +11,17 @@ LPARAM text_param(const char* text) { return reinterpret_cast<LPARAM>(text); }
 }  // namespace
 
 int WIN32_COMBO::find_exact(const char* text) {
-  return static_cast<int>(send(window, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text_param(text)));
+  return static_cast<int>(
+      send(window, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text_param(text)));
 }
 
 int WIN32_COMBO::count() { return static_cast<int>(send(window, CB_GETCOUNT, 0, 0)); }
 
 void WIN32_COMBO::delete_first() { send(window, CB_DELETESTRING, 0, 0); }
 
-int WIN32_COMBO::add(const char* text) { return static_cast<int>(send(window, CB_ADDSTRING, 0, text_param(text))); }
+int WIN32_COMBO::add(const char* text) {
+  return static_cast<int>(send(window, CB_ADDSTRING, 0, text_param(text)));
+}
 
 void WIN32_COMBO::set_item_size(int index, int32_t packed) {
   send(window, CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(packed));

@@ -13,12 +13,13 @@ int apply_size(FILTER* filter) {
   return filter->exfunc->filter_window_update(filter);
 }
 
-HOST_ENTRY BOOL __cdecl handle_window_message(HWND window, UINT message, WPARAM wparam, LPARAM, void*,
-                                              FILTER* filter) noexcept {
+HOST_ENTRY BOOL __cdecl handle_window_message(HWND window, UINT message, WPARAM wparam, LPARAM,
+                                              void*, FILTER* filter) noexcept {
   switch (message) {
     case WM_COMMAND:
       // Only a click of the set button; the combo box (id 0) notifies here too.
-      if (HIWORD(wparam) == BN_CLICKED && LOWORD(wparam) == set_button_id) return apply_size(filter);
+      if (HIWORD(wparam) == BN_CLICKED && LOWORD(wparam) == set_button_id)
+        return apply_size(filter);
       return 0;
     case WM_FILTER_INIT:
       return create_size_controls(window, filter, vertical_first_caption);

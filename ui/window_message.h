@@ -14,5 +14,5 @@
 int apply_size(FILTER* filter);
 
 // Nonzero asks the host to process and redraw the current frame.
-HOST_ENTRY BOOL __cdecl handle_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, void* editp,
-                                              FILTER* filter) noexcept;
+HOST_ENTRY BOOL __cdecl handle_window_message(HWND window, UINT message, WPARAM wparam,
+                                              LPARAM lparam, void* editp, FILTER* filter) noexcept;

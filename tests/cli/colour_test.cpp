@@ -129,7 +129,8 @@ TEST(Colour, EightBitRgbSurvivesTheRoundTrip) {
 
 TEST(Colour, LevelsKeepEightBitsExactlyAndSixteenToTheScale) {
   for (int v = 0; v <= 255; ++v) EXPECT_EQ(level_from_yc48(level_to_yc48(v, 255), 255), v);
-  for (int v = 0; v <= 65535; v += 13) EXPECT_LE(std::abs(level_from_yc48(level_to_yc48(v, 65535), 65535) - v), 8) << v;
+  for (int v = 0; v <= 65535; v += 13)
+    EXPECT_LE(std::abs(level_from_yc48(level_to_yc48(v, 65535), 65535) - v), 8) << v;
   EXPECT_EQ(level_to_yc48(65535, 65535), 4096);
   EXPECT_EQ(level_from_yc48(5000, 255), 255);
   EXPECT_EQ(level_from_yc48(-5, 255), 0);

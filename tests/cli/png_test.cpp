@@ -71,9 +71,11 @@ TEST(Png, EveryColourTypeAndDepthKeepsItsTypeAndGetsTheRawPathsBits) {
     SCRATCH_DIR dir;
     const PNG_PICTURE in = make_picture(41, 23, c.channels, c.depth, 5u * c.channels + c.depth);
     save_picture(dir.file("in.png"), in);
-    ASSERT_EQ(load_picture(dir.file("in.png")).samples, in.samples);  // the codec itself is lossless
+    ASSERT_EQ(load_picture(dir.file("in.png")).samples,
+              in.samples);  // the codec itself is lossless
     for (bool vertical_first : {false, true}) {
-      std::vector<std::string> args = {"resize", "in.png", "out.png", "--size", "67x19", "--threads", "2"};
+      std::vector<std::string> args = {"resize", "in.png",    "out.png", "--size",
+                                       "67x19",  "--threads", "2"};
       if (vertical_first) args.push_back("--vertical-first");
       const TOOL_RUN run = run_tool(dir, args);
       ASSERT_EQ(run.status, 0) << run.errors;
@@ -82,7 +84,8 @@ TEST(Png, EveryColourTypeAndDepthKeepsItsTypeAndGetsTheRawPathsBits) {
       EXPECT_EQ(out.height, 19);
       EXPECT_EQ(out.channels, c.channels);
       EXPECT_EQ(out.depth, c.depth);
-      EXPECT_TRUE(out.samples == raw_path(in, 67, 19, vertical_first).samples) << "vertical first " << vertical_first;
+      EXPECT_TRUE(out.samples == raw_path(in, 67, 19, vertical_first).samples)
+          << "vertical first " << vertical_first;
     }
   }
 }
@@ -97,14 +100,17 @@ TEST(Png, AlphaIsResizedOnItsOwnAndLeavesTheColourAlone) {
   rgb.channels = 3;
   rgb.samples.clear();
   for (size_t i = 0; i < rgba.samples.size(); ++i) {
-    if (i % 4 != 3) rgb.samples.push_back(rgba.samples[i]);
-    else opaque.samples[i] = 255;
+    if (i % 4 != 3)
+      rgb.samples.push_back(rgba.samples[i]);
+    else
+      opaque.samples[i] = 255;
   }
   save_picture(dir.file("rgba.png"), rgba);
   save_picture(dir.file("rgb.png"), rgb);
   save_picture(dir.file("opaque.png"), opaque);
   for (const char* name : {"rgba", "rgb", "opaque"}) {
-    const TOOL_RUN run = run_tool(dir, {"resize", std::string(name) + ".png", std::string(name) + "-out.png", "--size", "90x45"});
+    const TOOL_RUN run = run_tool(dir, {"resize", std::string(name) + ".png",
+                                        std::string(name) + "-out.png", "--size", "90x45"});
     ASSERT_EQ(run.status, 0) << run.errors;
   }
   const PNG_PICTURE a = load_picture(dir.file("rgba-out.png"));
@@ -113,7 +119,8 @@ TEST(Png, AlphaIsResizedOnItsOwnAndLeavesTheColourAlone) {
   ASSERT_EQ(a.samples.size() / 4, b.samples.size() / 3);
   bool blends = false;
   for (size_t p = 0; p < b.samples.size() / 3; ++p) {
-    for (int c = 0; c < 3; ++c) ASSERT_EQ(a.samples[4 * p + c], b.samples[3 * p + c]) << "pixel " << p;
+    for (int c = 0; c < 3; ++c)
+      ASSERT_EQ(a.samples[4 * p + c], b.samples[3 * p + c]) << "pixel " << p;
     ASSERT_EQ(o.samples[4 * p + 3], 255) << "pixel " << p;  // opaque stays opaque
     // Tripled, the edge lands at x = 45; the spline's ringing dies out
     // within a few source pixels, and both halves are flat beyond it.
@@ -135,10 +142,12 @@ TEST(Png, PaletteAndLowDepthPicturesComeOutAsEightBit) {
   const std::string ffmpeg = MORVANE_FFMPEG;
   if (ffmpeg.empty()) GTEST_SKIP() << "no ffmpeg found when the build was configured";
   for (const char* fmt : {"pal8", "monob"}) {
-    const std::string cmd = ffmpeg + " -v error -y -f lavfi -i testsrc2=size=32x18 -frames:v 1 -pix_fmt " + fmt + " " +
-                            dir.file(std::string("in-") + fmt + ".png");
+    const std::string cmd = ffmpeg +
+                            " -v error -y -f lavfi -i testsrc2=size=32x18 -frames:v 1 -pix_fmt " +
+                            fmt + " " + dir.file(std::string("in-") + fmt + ".png");
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    const TOOL_RUN run = run_tool(dir, {"resize", std::string("in-") + fmt + ".png", "out.png", "--size", "40x20"});
+    const TOOL_RUN run =
+        run_tool(dir, {"resize", std::string("in-") + fmt + ".png", "out.png", "--size", "40x20"});
     ASSERT_EQ(run.status, 0) << run.errors;
     const PNG_PICTURE out = load_picture(dir.file("out.png"));
     EXPECT_EQ(out.depth, 8) << fmt;
@@ -151,7 +160,8 @@ TEST(Png, DamagedPicturesFailWithOneLineAndNoOutput) {
   SCRATCH_DIR dir;
   save_picture(dir.file("good.png"), make_picture(64, 64, 3, 8, 1));
   const std::vector<uint8_t> good = read_bytes(dir.file("good.png"));
-  write_bytes(dir.file("cut.png"), std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2));
+  write_bytes(dir.file("cut.png"),
+              std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2));
   std::vector<uint8_t> bad_crc = good;
   bad_crc[30] ^= 0x40;  // inside the header chunk
   write_bytes(dir.file("crc.png"), bad_crc);

@@ -29,13 +29,15 @@ std::vector<uint8_t> engine_result(const std::vector<uint8_t>& in, int32_t w, in
                                    int32_t th, bool vertical_first) {
   FRAME_BUFFER b;
   make_frame_buffer(b, std::max(w, tw) + 5, std::max(h, th) + 3, "reference");
-  for (int32_t y = 0; y < h; ++y) std::memcpy(pixel_at(b.frame, 0, y), &in[6 * static_cast<size_t>(w) * y], 6 * w);
+  for (int32_t y = 0; y < h; ++y)
+    std::memcpy(pixel_at(b.frame, 0, y), &in[6 * static_cast<size_t>(w) * y], 6 * w);
   b.frame.w = w;
   b.frame.h = h;
   EXPECT_EQ(resize_frame(b.frame, tw, th, vertical_first, nullptr), 1);
   std::vector<uint8_t> out(6 * static_cast<size_t>(b.frame.w) * b.frame.h);
   for (int32_t y = 0; y < b.frame.h; ++y)
-    std::memcpy(&out[6 * static_cast<size_t>(b.frame.w) * y], pixel_at(b.frame, 0, y), 6 * b.frame.w);
+    std::memcpy(&out[6 * static_cast<size_t>(b.frame.w) * y], pixel_at(b.frame, 0, y),
+                6 * b.frame.w);
   return out;
 }
 
@@ -58,10 +60,15 @@ TEST(RawTool, WritesTheEnginesBytes) {
     SCRATCH_DIR dir;
     const auto in = random_frame_bytes(c.w, c.h, static_cast<uint32_t>(c.w * 1000 + c.th));
     write_bytes(dir.file("in.yc48"), in);
-    std::vector<std::string> args = {"resize", "in.yc48", "out.yc48",
-                                     "--input-size", std::to_string(c.w) + "x" + std::to_string(c.h),
-                                     "--size", std::to_string(c.tw) + "*" + std::to_string(c.th),
-                                     "--threads", std::to_string(c.threads)};
+    std::vector<std::string> args = {"resize",
+                                     "in.yc48",
+                                     "out.yc48",
+                                     "--input-size",
+                                     std::to_string(c.w) + "x" + std::to_string(c.h),
+                                     "--size",
+                                     std::to_string(c.tw) + "*" + std::to_string(c.th),
+                                     "--threads",
+                                     std::to_string(c.threads)};
     if (c.vertical_first) args.push_back("--vertical-first");
     const TOOL_RUN run = run_tool(dir, args);
     ASSERT_EQ(run.status, 0) << run.errors;
@@ -79,8 +86,8 @@ TEST(RawTool, KernelVariantsAndThreadCountsGiveTheSameFile) {
   std::vector<uint8_t> first;
   for (const char* isa : {"sse", "portable", "auto"}) {
     for (const char* threads : {"1", "2", "16"}) {
-      const TOOL_RUN run = run_tool(dir, {"resize", "in.yc48", "out.yc48", "--input-size", "53x31", "--size",
-                                          "91x17", "--isa", isa, "--threads", threads});
+      const TOOL_RUN run = run_tool(dir, {"resize", "in.yc48", "out.yc48", "--input-size", "53x31",
+                                          "--size", "91x17", "--isa", isa, "--threads", threads});
       ASSERT_EQ(run.status, 0) << run.errors;
       const auto out = read_bytes(dir.file("out.yc48"));
       if (first.empty()) first = out;
@@ -96,18 +103,30 @@ struct BAD_CASE {
 
 TEST(RawTool, BadInputFailsWithOneLineAndNoOutput) {
   const BAD_CASE cases[] = {
-      {{"resize", "short.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8"}, "short.yc48: is 186 bytes long"},
-      {{"resize", "long.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8"}, "long.yc48: is 198 bytes long"},
-      {{"resize", "missing.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8"}, "missing.yc48: cannot open"},
-      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16"}, "--size 16: a size needs two numbers"},
-      {{"resize", "in.yc48", "out.yc48", "--input-size", "8", "--size", "16x8"}, "--input-size 8: a size needs two"},
+      {{"resize", "short.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8"},
+       "short.yc48: is 186 bytes long"},
+      {{"resize", "long.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8"},
+       "long.yc48: is 198 bytes long"},
+      {{"resize", "missing.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8"},
+       "missing.yc48: cannot open"},
+      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16"},
+       "--size 16: a size needs two numbers"},
+      {{"resize", "in.yc48", "out.yc48", "--input-size", "8", "--size", "16x8"},
+       "--input-size 8: a size needs two"},
       {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "0x8"}, "has no pixels"},
-      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x99999999999"}, "above the engine's limit"},
-      {{"resize", "in.yc48", "out.yc48", "--size", "16x8"}, "in.yc48: a .yc48 input needs --input-size"},
-      {{"resize", "in.yc48", "out.raw", "--input-size", "8x4", "--size", "16x8"}, "out.raw: must be of the input's kind"},
-      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8", "--threads", "0"}, "--threads 0"},
-      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8", "--threads", "65"}, "1 to 64"},
-      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8", "--isa", "mmx9"}, "--isa mmx9"},
+      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x99999999999"},
+       "above the engine's limit"},
+      {{"resize", "in.yc48", "out.yc48", "--size", "16x8"},
+       "in.yc48: a .yc48 input needs --input-size"},
+      {{"resize", "in.yc48", "out.raw", "--input-size", "8x4", "--size", "16x8"},
+       "out.raw: must be of the input's kind"},
+      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8", "--threads", "0"},
+       "--threads 0"},
+      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8", "--threads",
+        "65"},
+       "1 to 64"},
+      {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4", "--size", "16x8", "--isa", "mmx9"},
+       "--isa mmx9"},
       {{"resize", "in.yc48", "out.yc48", "--input-size", "8x4"}, "--size is required"},
   };
   for (const BAD_CASE& c : cases) {
@@ -130,7 +149,8 @@ TEST(RawTool, FailureKeepsAnExistingOutputFileAsItWas) {
   SCRATCH_DIR dir;
   write_bytes(dir.file("in.yc48"), random_frame_bytes(8, 4, 2));
   write_bytes(dir.file("out.yc48"), {'k', 'e', 'e', 'p'});
-  const TOOL_RUN run = run_tool(dir, {"resize", "in.yc48", "out.yc48", "--input-size", "8x5", "--size", "9x9"});
+  const TOOL_RUN run =
+      run_tool(dir, {"resize", "in.yc48", "out.yc48", "--input-size", "8x5", "--size", "9x9"});
   EXPECT_NE(run.status, 0);
   EXPECT_EQ(read_bytes(dir.file("out.yc48")), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"in.yc48", "out.yc48"}));

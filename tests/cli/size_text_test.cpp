@@ -15,10 +15,18 @@ struct READ_CASE {
 
 TEST(SizeText, ReadsTheFirstTwoNumbersWhateverSeparatesThem) {
   const READ_CASE cases[] = {
-      {"1280x720", 1280, 720},      {"1920*1080", 1920, 1080},  {"0640x0480", 640, 480},
-      {"640 by 480", 640, 480},     {"-640x480", 640, 480},     {"1x2x3", 1, 2},
-      {"  7\t8  ", 7, 8},           {"W64 H36", 64, 36},        {"0x0", 0, 0},
-      {"12\xe3\x80\x80" "40", 12, 40},  // bytes of 0x80 and above separate too
+      {"1280x720", 1280, 720},
+      {"1920*1080", 1920, 1080},
+      {"0640x0480", 640, 480},
+      {"640 by 480", 640, 480},
+      {"-640x480", 640, 480},
+      {"1x2x3", 1, 2},
+      {"  7\t8  ", 7, 8},
+      {"W64 H36", 64, 36},
+      {"0x0", 0, 0},
+      {"12\xe3\x80\x80"
+       "40",
+       12, 40},  // bytes of 0x80 and above separate too
   };
   for (const READ_CASE& c : cases) {
     int32_t w = -1, h = -1;

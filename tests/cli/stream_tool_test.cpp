@@ -12,8 +12,9 @@ namespace {
 // A 4:2:0 8-bit stream of `frames` frames of w x h pixels (8 x 6 unless the
 // header says otherwise in its first two fields), each frame line
 // `frame_line` (the frame's own parameters kept as given).
-std::vector<uint8_t> make_stream(int frames, const std::string& header = "YUV4MPEG2 W8 H6 F25:1 Ip A1:1 C420jpeg",
-                                 const std::string& frame_line = "FRAME", int w = 8, int h = 6) {
+std::vector<uint8_t> make_stream(
+    int frames, const std::string& header = "YUV4MPEG2 W8 H6 F25:1 Ip A1:1 C420jpeg",
+    const std::string& frame_line = "FRAME", int w = 8, int h = 6) {
   std::vector<uint8_t> s(header.begin(), header.end());
   s.push_back('\n');
   const int bytes = w * h + 2 * ((w + 1) / 2) * ((h + 1) / 2);
@@ -30,13 +31,15 @@ const size_t out_frame = std::string("FRAME\n").size() + 20 * 9 + 2 * 10 * 5;
 
 TEST(StreamTool, WritesTheHeaderWithTheNewSizeAndEveryFrame) {
   SCRATCH_DIR dir;
-  write_bytes(dir.file("in.y4m"), make_stream(3, "YUV4MPEG2 W8 H6 F30000:1001 Ip A10:11 C420jpeg XYSCSS=420JPEG",
-                                              "FRAME Ixyz"));
+  write_bytes(dir.file("in.y4m"),
+              make_stream(3, "YUV4MPEG2 W8 H6 F30000:1001 Ip A10:11 C420jpeg XYSCSS=420JPEG",
+                          "FRAME Ixyz"));
   const TOOL_RUN run = run_tool(dir, {"resize", "in.y4m", "out.y4m", "--size", "20x9"});
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.errors, "");  // no progress line when standard error is not a terminal
   const auto out = read_bytes(dir.file("out.y4m"));
-  const std::string header = "YUV4MPEG2 W20 H9 F30000:1001 Ip A10:11 C420jpeg XYSCSS=420JPEG\nFRAME Ixyz\n";
+  const std::string header =
+      "YUV4MPEG2 W20 H9 F30000:1001 Ip A10:11 C420jpeg XYSCSS=420JPEG\nFRAME Ixyz\n";
   ASSERT_GE(out.size(), header.size());
   EXPECT_EQ(std::string(out.begin(), out.begin() + header.size()), header);
   EXPECT_EQ(out.size(), header.size() - 11 + 3 * (out_frame + 5));
@@ -49,13 +52,15 @@ TEST(StreamTool, ThreadCountsGiveTheSameStream) {
   write_bytes(dir.file("in.y4m"), make_stream(2, "YUV4MPEG2 W13 H11 C420mpeg2", "FRAME", 13, 11));
   std::vector<uint8_t> first;
   for (const char* threads : {"1", "2", "3", "7"}) {
-    const TOOL_RUN run = run_tool(dir, {"resize", "in.y4m", "out.y4m", "--size", "17x9", "--threads", threads});
+    const TOOL_RUN run =
+        run_tool(dir, {"resize", "in.y4m", "out.y4m", "--size", "17x9", "--threads", threads});
     ASSERT_EQ(run.status, 0) << run.errors;
     const auto out = read_bytes(dir.file("out.y4m"));
     if (first.empty()) first = out;
     EXPECT_TRUE(out == first) << threads << " threads";
   }
-  EXPECT_EQ(first.size(), std::string("YUV4MPEG2 W17 H9 C420mpeg2\n").size() + 2 * (6 + 17 * 9 + 2 * 9 * 5));
+  EXPECT_EQ(first.size(),
+            std::string("YUV4MPEG2 W17 H9 C420mpeg2\n").size() + 2 * (6 + 17 * 9 + 2 * 9 * 5));
 }
 
 TEST(StreamTool, CutStreamPassesOnItsCompleteFramesThenFails) {
@@ -65,9 +70,11 @@ TEST(StreamTool, CutStreamPassesOnItsCompleteFramesThenFails) {
   write_bytes(dir.file("cut.y4m"), cut);
   write_bytes(dir.file("three.y4m"), make_stream(3));
 
-  const TOOL_RUN to_pipe = run_tool(dir, {"resize", "-", "-", "--size", "20x9"}, dir.file("cut.y4m"), dir.file("piped"));
+  const TOOL_RUN to_pipe =
+      run_tool(dir, {"resize", "-", "-", "--size", "20x9"}, dir.file("cut.y4m"), dir.file("piped"));
   EXPECT_NE(to_pipe.status, 0);
-  EXPECT_NE(to_pipe.errors.find("standard input: truncated stream: frame 4 has 62 of 72 bytes"), std::string::npos)
+  EXPECT_NE(to_pipe.errors.find("standard input: truncated stream: frame 4 has 62 of 72 bytes"),
+            std::string::npos)
       << to_pipe.errors;
   const TOOL_RUN whole = run_tool(dir, {"resize", "three.y4m", "three-out.y4m", "--size", "20x9"});
   ASSERT_EQ(whole.status, 0) << whole.errors;
@@ -81,7 +88,9 @@ TEST(StreamTool, CutStreamPassesOnItsCompleteFramesThenFails) {
   EXPECT_NE(to_file.errors.find("cut.y4m: truncated stream"), std::string::npos) << to_file.errors;
   const auto names = dir.names();
   EXPECT_EQ(std::count(names.begin(), names.end(), "out.y4m"), 0);
-  EXPECT_TRUE(std::none_of(names.begin(), names.end(), [](const std::string& n) { return n.find("partial") != std::string::npos; }));
+  EXPECT_TRUE(std::none_of(names.begin(), names.end(), [](const std::string& n) {
+    return n.find("partial") != std::string::npos;
+  }));
 }
 
 TEST(StreamTool, BadStreamsFailWithOneLineAndNoOutput) {
@@ -119,14 +128,15 @@ TEST(StreamTool, BadStreamsFailWithOneLineAndNoOutput) {
 TEST(StreamTool, KindsOfFileMustMatch) {
   SCRATCH_DIR dir;
   write_bytes(dir.file("in.y4m"), make_stream(1));
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"resize", "in.y4m", "out.png", "--size", "9x9"},
-           {"resize", "-", "out.yc48", "--size", "9x9"},
-           {"resize", "in.y4m", "out.mp4", "--size", "9x9"},
-           {"resize", "in.bmp", "out.bmp", "--size", "9x9"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"resize", "in.y4m", "out.png", "--size", "9x9"},
+                                             {"resize", "-", "out.yc48", "--size", "9x9"},
+                                             {"resize", "in.y4m", "out.mp4", "--size", "9x9"},
+                                             {"resize", "in.bmp", "out.bmp", "--size", "9x9"}}) {
     const TOOL_RUN run = run_tool(dir, args, dir.file("in.y4m"));
     EXPECT_NE(run.status, 0) << args[2];
-    EXPECT_NE(run.errors.find(args[2] == "out.bmp" ? "in.bmp: unknown kind of file" : args[2] + ": must be of the input's kind"),
+    EXPECT_NE(run.errors.find(args[2] == "out.bmp" ? "in.bmp: unknown kind of file"
+                                                   : args[2] + ": must be of the input's kind"),
               std::string::npos)
         << run.errors;
     EXPECT_EQ(dir.names(), std::vector<std::string>{"in.y4m"});

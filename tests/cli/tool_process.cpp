@@ -16,8 +16,10 @@ namespace {
 std::string quoted(const std::string& s) {
   std::string q(1, '\'');
   for (char c : s) {
-    if (c == '\'') q.append("'\\''");
-    else q.push_back(c);
+    if (c == '\'')
+      q.append("'\\''");
+    else
+      q.push_back(c);
   }
   q.push_back('\'');
   return q;

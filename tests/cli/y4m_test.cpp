@@ -19,7 +19,8 @@ TEST(Y4mHeader, ReadsSizeAndChromaAndKeepsEveryOtherField) {
   EXPECT_EQ(h.format.depth, 16);
   EXPECT_EQ(h.format.shift_x, 1);
   EXPECT_EQ(h.format.shift_y, 1);
-  EXPECT_EQ(format_y4m_header(h, 1280, 720), "YUV4MPEG2 W1280 H720 F25:1 Ip A1:1 C420p16 XYSCSS=420P16\n");
+  EXPECT_EQ(format_y4m_header(h, 1280, 720),
+            "YUV4MPEG2 W1280 H720 F25:1 Ip A1:1 C420p16 XYSCSS=420P16\n");
 
   ASSERT_EQ(parse_y4m_header("YUV4MPEG2 H9 W7", h), "");  // no C: 4:2:0, centred, 8-bit
   EXPECT_EQ(h.format.shift_x, 1);
@@ -65,8 +66,8 @@ TEST(Y4mHeader, RefusesWhatItCannotConvertAndSaysWhy) {
   };
   for (const CASE& c : cases) {
     Y4M_HEADER h;
-    EXPECT_NE(parse_y4m_header(c.line, h).find(c.says), std::string::npos) << c.line << " said "
-                                                                            << parse_y4m_header(c.line, h);
+    EXPECT_NE(parse_y4m_header(c.line, h).find(c.says), std::string::npos)
+        << c.line << " said " << parse_y4m_header(c.line, h);
   }
 }
 
@@ -110,8 +111,9 @@ std::vector<uint8_t> through_yc48(const std::vector<uint8_t>& planes, const Y4M_
 }
 
 TEST(Y4mPlanes, EightBitFormatsWithCositedChromaRoundTripExactly) {
-  for (const char* line : {"YUV4MPEG2 W13 H7 C444", "YUV4MPEG2 W13 H7 C422", "YUV4MPEG2 W13 H7 C420paldv",
-                           "YUV4MPEG2 W1 H1 C420paldv", "YUV4MPEG2 W2 H3 C422"}) {
+  for (const char* line :
+       {"YUV4MPEG2 W13 H7 C444", "YUV4MPEG2 W13 H7 C422", "YUV4MPEG2 W13 H7 C420paldv",
+        "YUV4MPEG2 W1 H1 C420paldv", "YUV4MPEG2 W2 H3 C422"}) {
     const Y4M_FORMAT f = format_of(line);
     const auto planes = random_planes(f, 3);
     EXPECT_TRUE(through_yc48(planes, f) == planes) << line;
@@ -119,13 +121,15 @@ TEST(Y4mPlanes, EightBitFormatsWithCositedChromaRoundTripExactly) {
 }
 
 TEST(Y4mPlanes, ConstantColourStaysConstantInEveryFormat) {
-  for (const char* chroma : {"C444", "C422", "C420jpeg", "C420mpeg2", "C420paldv", "C444p16", "C422p16", "C420p16"}) {
+  for (const char* chroma :
+       {"C444", "C422", "C420jpeg", "C420mpeg2", "C420paldv", "C444p16", "C422p16", "C420p16"}) {
     for (const char* size : {"W16 H8", "W5 H3", "W1 H1"}) {
       const std::string line = std::string("YUV4MPEG2 ") + size + " " + chroma;
       const Y4M_FORMAT f = format_of(line.c_str());
       const int32_t cw = (f.width + (1 << f.shift_x) - 1) >> f.shift_x;
       const int32_t ch = (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
-      const size_t luma = static_cast<size_t>(f.width) * f.height, chroma_n = static_cast<size_t>(cw) * ch;
+      const size_t luma = static_cast<size_t>(f.width) * f.height,
+                   chroma_n = static_cast<size_t>(cw) * ch;
       const uint16_t values[3] = {static_cast<uint16_t>(f.depth == 8 ? 180 : 180 << 8),
                                   static_cast<uint16_t>(f.depth == 8 ? 60 : 60 << 8 | 37),
                                   static_cast<uint16_t>(f.depth == 8 ? 201 : 201 << 8 | 200)};
@@ -142,7 +146,8 @@ TEST(Y4mPlanes, ConstantColourStaysConstantInEveryFormat) {
       for (int32_t y = 0; y < f.height; ++y)
         for (int32_t x = 0; x < f.width; ++x) {
           const PIXEL_YC p = *pixel_at(b.frame, x, y);
-          ASSERT_TRUE(p.y == first.y && p.cb == first.cb && p.cr == first.cr) << line << " at " << x << "," << y;
+          ASSERT_TRUE(p.y == first.y && p.cb == first.cb && p.cr == first.cr)
+              << line << " at " << x << "," << y;
         }
       std::vector<uint8_t> out(planes.size());
       frame_to_planes(b.frame, f, out.data());
@@ -152,7 +157,8 @@ TEST(Y4mPlanes, ConstantColourStaysConstantInEveryFormat) {
       // Every plane stays flat (16-bit values may move by the YC48 step).
       for (size_t i = 0; i < luma + 2 * chroma_n; ++i) {
         const size_t plane_start = i < luma ? 0 : i < luma + chroma_n ? luma : luma + chroma_n;
-        ASSERT_EQ(std::memcmp(&out[i * bytes], &out[plane_start * bytes], bytes), 0) << line << " sample " << i;
+        ASSERT_EQ(std::memcmp(&out[i * bytes], &out[plane_start * bytes], bytes), 0)
+            << line << " sample " << i;
       }
     }
   }
@@ -179,7 +185,8 @@ TEST(Y4mPlanes, CentredChromaIsInterpolatedBetweenItsSamples) {
   // 4:2:0 jpeg, 4 x 2 pixels: chroma samples 2 x 1. Cb 16 then 240 across:
   // pixels 0..3 take 16, 16*3/4 + 240/4 = 72, 240*3/4 + 16/4 = 184, 240.
   const Y4M_FORMAT f = format_of("YUV4MPEG2 W4 H2 C420jpeg");
-  std::vector<uint8_t> planes = {16, 16, 16, 16, 16, 16, 16, 16, /* cb */ 16, 240, /* cr */ 128, 128};
+  std::vector<uint8_t> planes = {16, 16, 16,          16,  16,           16,
+                                 16, 16, /* cb */ 16, 240, /* cr */ 128, 128};
   FRAME_BUFFER b;
   make_frame_buffer(b, 4, 2, "test");
   planes_to_frame(planes.data(), f, b.frame);

@@ -63,13 +63,17 @@ TEST(MisalignedStack, WorkersGiveTheSameImage) {
   const RUNNER r{misaligned_runner, nullptr};
   ASSERT_EQ(resize_frame(fa, 199, 37, true, &r), 1);
   ASSERT_EQ(resize_frame(fb, 199, 37, true, nullptr), 1);
-  EXPECT_EQ(first_difference(copy_image(a.pixels(), 200, 199, 37), copy_image(b.pixels(), 200, 199, 37)), -1);
+  EXPECT_EQ(
+      first_difference(copy_image(a.pixels(), 200, 199, 37), copy_image(b.pixels(), 200, 199, 37)),
+      -1);
   release_work_area(nullptr);
 }
 
 #else
 
-TEST(MisalignedStack, WorkersGiveTheSameImage) { GTEST_SKIP() << "only the 32-bit build has 4-byte stacks"; }
+TEST(MisalignedStack, WorkersGiveTheSameImage) {
+  GTEST_SKIP() << "only the 32-bit build has 4-byte stacks";
+}
 
 #endif
 

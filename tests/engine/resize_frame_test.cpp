@@ -27,20 +27,25 @@ class ResizeFrame : public testing::Test {
 
 // A frame of w x h random pixels in a guarded buffer of max_w x max_h.
 struct TestFrame {
-  TestFrame(int32_t w, int32_t h, int32_t max_w, int32_t max_h, uint32_t seed = 1, bool extreme = false)
+  TestFrame(int32_t w, int32_t h, int32_t max_w, int32_t max_h, uint32_t seed = 1,
+            bool extreme = false)
       : memory(max_w, max_h), frame{memory.pixels(), w, h, max_w, max_h} {
     fill_random(memory.pixels(), static_cast<size_t>(max_w) * max_h, seed, extreme);
   }
-  std::vector<PIXEL_YC> image() const { return copy_image(frame.buffer, frame.max_w, frame.w, frame.h); }
+  std::vector<PIXEL_YC> image() const {
+    return copy_image(frame.buffer, frame.max_w, frame.w, frame.h);
+  }
   std::vector<PIXEL_YC> all() const {
-    return std::vector<PIXEL_YC>(frame.buffer, frame.buffer + static_cast<size_t>(frame.max_w) * frame.max_h);
+    return std::vector<PIXEL_YC>(frame.buffer,
+                                 frame.buffer + static_cast<size_t>(frame.max_w) * frame.max_h);
   }
   GuardedFrame memory;
   FRAME frame;
 };
 
-std::vector<PIXEL_YC> resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw, int32_t th,
-                              bool vertical_first, const RUNNER* runner, uint32_t seed = 1) {
+std::vector<PIXEL_YC> resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw,
+                              int32_t th, bool vertical_first, const RUNNER* runner,
+                              uint32_t seed = 1) {
   TestFrame f(w, h, max_w, max_h, seed);
   EXPECT_EQ(resize_frame(f.frame, tw, th, vertical_first, runner), 1);
   EXPECT_EQ(f.frame.w, tw);
@@ -209,8 +214,10 @@ TEST_F(ResizeFrame, PassesRunUnderTheirOwnModeAndRestoreTheCallers) {
 
 TEST_F(ResizeFrame, PortableTwinGivesTheBaselineBits) {
   for (uint32_t seed = 1; seed <= 6; ++seed) {
-    const int32_t w = 1 + static_cast<int32_t>(seed * 37 % 90), h = 1 + static_cast<int32_t>(seed * 53 % 70);
-    const int32_t tw = 1 + static_cast<int32_t>(seed * 71 % 120), th = 1 + static_cast<int32_t>(seed * 29 % 100);
+    const int32_t w = 1 + static_cast<int32_t>(seed * 37 % 90),
+                  h = 1 + static_cast<int32_t>(seed * 53 % 70);
+    const int32_t tw = 1 + static_cast<int32_t>(seed * 71 % 120),
+                  th = 1 + static_cast<int32_t>(seed * 29 % 100);
     for (const char* variant : {"sse", "portable"}) {
       ASSERT_TRUE(force_kernels(variant));
       TestFrame f(w, h, 128, 128, seed, seed % 2 == 0);
@@ -239,7 +246,9 @@ TEST_F(ResizeFrame, ImageFillingTheBufferStaysInside) {
       EXPECT_EQ(small.frame.h, max_h);
 
       TestFrame full(max_w, max_h, max_w, max_h, max_w + 100);
-      ASSERT_EQ(resize_frame(full.frame, max_w > 1 ? max_w - 1 : 1, max_h - 4, vertical_first, nullptr), 1);
+      ASSERT_EQ(
+          resize_frame(full.frame, max_w > 1 ? max_w - 1 : 1, max_h - 4, vertical_first, nullptr),
+          1);
       ASSERT_EQ(resize_frame(full.frame, max_w, max_h, !vertical_first, nullptr), 1);
     }
   }
@@ -349,8 +358,9 @@ TEST_F(WorkArea, CapacityAndBlockSize) {
   ASSERT_EQ(prepare_work_area(2048, 2048), 0);
   EXPECT_EQ(CountingPages::last_bytes, 1085568u);
   EXPECT_EQ(work_area.slot_stride, 2 * 2056);
-  EXPECT_EQ(reinterpret_cast<uint8_t*>(work_area.factor_table) - static_cast<uint8_t*>(work_area.memory),
-            512 * 2056);
+  EXPECT_EQ(
+      reinterpret_cast<uint8_t*>(work_area.factor_table) - static_cast<uint8_t*>(work_area.memory),
+      512 * 2056);
   EXPECT_EQ(work_area.factor_table[6].lane[0], 0.26794919f);
   EXPECT_EQ(work_area.factor_table[2055].lane[3], 0.26794919f);
 }

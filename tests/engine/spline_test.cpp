@@ -30,8 +30,10 @@ struct AlignedAllocator {
   AlignedAllocator() = default;
   template <class U>
   AlignedAllocator(const AlignedAllocator<U>&) {}
-  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{32})); }
-  void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{32}); }
+  T* allocate(size_t n) {
+    return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{32}));
+  }
+  void deallocate(T* p, size_t) { ::operator delete (p, std::align_val_t{32}); }
   bool operator==(const AlignedAllocator&) const { return true; }
 };
 template <class T>
@@ -75,10 +77,11 @@ std::vector<float> values(const Line& line, int lane = 0) {
 TEST(FactorTable, ConvergesToTwoMinusRootThree) {
   AlignedVector<FACTOR_TABLE> table(40);
   build_factor_table(table.data(), 40);
-  const float expected[] = {0.25f, 0.26666668f, 0.26785713f, 0.26794258f,
+  const float expected[] = {0.25f,       0.26666668f, 0.26785713f, 0.26794258f,
                             0.26794872f, 0.26794916f, 0.26794919f};
   for (int j = 0; j < 7; ++j) {
-    for (int l = 0; l < 4; ++l) EXPECT_EQ(table[j].lane[l], expected[j]) << "entry " << j << " lane " << l;
+    for (int l = 0; l < 4; ++l)
+      EXPECT_EQ(table[j].lane[l], expected[j]) << "entry " << j << " lane " << l;
   }
   for (int j = 7; j < 40; ++j) EXPECT_EQ(table[j].lane[0], table[6].lane[0]) << "entry " << j;
 }
@@ -132,13 +135,15 @@ TEST(SplineSolver, ExtremeSamplesKeepSignAndStayBounded) {
 TEST(SplineSolver, PixelRowReadsOnlyItsPixelsAndMatchesColumnSolve) {
   // A row of 5 pixels whose lanes y, cb, cr equal three column lines.
   const int n = 5;
-  std::vector<PIXEL_YC> row = {{10, -5, 300}, {-200, 7, 0}, {4096, 2048, -2048}, {0, 0, 0}, {99, -99, 1}};
+  std::vector<PIXEL_YC> row = {
+      {10, -5, 300}, {-200, 7, 0}, {4096, 2048, -2048}, {0, 0, 0}, {99, -99, 1}};
   std::vector<uint8_t> bytes(6 * n);
   std::memcpy(bytes.data(), row.data(), bytes.size());  // exactly the row, nothing after it
   Line pixel(n);
   {
     PassMode mode;
-    solve_pixel_row(pixel.knots.data(), pixel.table.data(), reinterpret_cast<PIXEL_YC*>(bytes.data()), n);
+    solve_pixel_row(pixel.knots.data(), pixel.table.data(),
+                    reinterpret_cast<PIXEL_YC*>(bytes.data()), n);
   }
   std::vector<int16_t> lane_y, lane_cr;
   for (const PIXEL_YC& p : row) {
@@ -233,7 +238,8 @@ TEST(LineResampler, PixelRowWritesNothingPastItsLastPixel) {
   // m pixels of output into exactly 6 * m bytes followed by a sentinel.
   const int n = 7, m = 11;
   std::vector<PIXEL_YC> row(n);
-  for (int j = 0; j < n; ++j) row[j] = PIXEL_YC{static_cast<int16_t>(100 * j), static_cast<int16_t>(-j), 5};
+  for (int j = 0; j < n; ++j)
+    row[j] = PIXEL_YC{static_cast<int16_t>(100 * j), static_cast<int16_t>(-j), 5};
   Line line(n);
   std::vector<uint8_t> dest(6 * m + 2, 0xEE);
   PassMode mode;

@@ -29,7 +29,8 @@ GuardedBuffer::GuardedBuffer(size_t bytes) : bytes_(bytes) {
   const size_t usable = (bytes + page - 1) / page * page;
   mapped_ = page + usable + page;
 #if defined(_WIN32)
-  base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, mapped_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  base_ = static_cast<uint8_t*>(
+      VirtualAlloc(nullptr, mapped_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   DWORD old;
   if (!base_ || !VirtualProtect(base_, page, PAGE_NOACCESS, &old) ||
       !VirtualProtect(base_ + page + usable, page, PAGE_NOACCESS, &old))
@@ -38,7 +39,8 @@ GuardedBuffer::GuardedBuffer(size_t bytes) : bytes_(bytes) {
   void* p = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) std::abort();
   base_ = static_cast<uint8_t*>(p);
-  if (mprotect(base_, page, PROT_NONE) != 0 || mprotect(base_ + page + usable, page, PROT_NONE) != 0)
+  if (mprotect(base_, page, PROT_NONE) != 0 ||
+      mprotect(base_ + page + usable, page, PROT_NONE) != 0)
     std::abort();
 #endif
   data_ = base_ + page + usable - bytes;
@@ -80,7 +82,8 @@ void fill_random(PIXEL_YC* pixels, size_t count, uint32_t seed, bool extreme) {
 std::vector<PIXEL_YC> copy_image(const PIXEL_YC* buffer, int32_t max_w, int32_t w, int32_t h) {
   std::vector<PIXEL_YC> out(static_cast<size_t>(w) * h);
   for (int32_t y = 0; y < h; ++y)
-    std::memcpy(&out[static_cast<size_t>(y) * w], buffer + static_cast<size_t>(y) * max_w, w * sizeof(PIXEL_YC));
+    std::memcpy(&out[static_cast<size_t>(y) * w], buffer + static_cast<size_t>(y) * max_w,
+                w * sizeof(PIXEL_YC));
   return out;
 }
 

@@ -28,7 +28,9 @@ class GuardedBuffer {
 class GuardedFrame {
  public:
   GuardedFrame(int32_t max_w, int32_t max_h)
-      : memory_(static_cast<size_t>(max_w) * max_h * sizeof(PIXEL_YC)), max_w_(max_w), max_h_(max_h) {}
+      : memory_(static_cast<size_t>(max_w) * max_h * sizeof(PIXEL_YC)),
+        max_w_(max_w),
+        max_h_(max_h) {}
   PIXEL_YC* pixels() const { return reinterpret_cast<PIXEL_YC*>(memory_.data()); }
   int16_t* samples() const { return reinterpret_cast<int16_t*>(memory_.data()); }
   PIXEL_YC& at(int32_t x, int32_t y) const { return pixels()[static_cast<size_t>(y) * max_w_ + x]; }

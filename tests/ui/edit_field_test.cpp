@@ -112,9 +112,9 @@ TEST_F(SizeField, SessionSavesTheListAndTheNextWindowLoadsItBack) {
   SendMessageA(size_controls.combo, CB_SETCURSEL, 1, 0);  // picked 800x600 from the list
   EXPECT_EQ(deliver(WM_FILTER_EXIT), 1);
   close_window();
-  EXPECT_EQ(host.settings, (std::map<std::string, int32_t>{{"size_00", 31457920},
-                                                           {"size_01", -39322400},
-                                                           {"size_02", 31458000}}));
+  EXPECT_EQ(host.settings,
+            (std::map<std::string, int32_t>{
+                {"size_00", 31457920}, {"size_01", -39322400}, {"size_02", 31458000}}));
 
   open_window(600, 240);
   ASSERT_EQ(deliver(WM_FILTER_INIT), 1);

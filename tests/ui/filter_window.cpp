@@ -35,7 +35,8 @@ int __cdecl fake_ini_save_int(void*, char* key, int value) {
 LRESULT CALLBACK filter_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (fake_host && fake_host->window == window) {
     if (message == WM_COMMAND && LOWORD(wparam) == 0) ++fake_host->combo_commands;
-    fake_host->last_result = handle_window_message(window, message, wparam, lparam, nullptr, &fake_host->filter);
+    fake_host->last_result =
+        handle_window_message(window, message, wparam, lparam, nullptr, &fake_host->filter);
     if (fake_host->last_result) ++fake_host->redraws;
   }
   return DefWindowProcA(window, message, wparam, lparam);
@@ -60,9 +61,13 @@ LRESULT CALLBACK watch_creation(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_CREATEWND && fake_host && watch) {
     const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lparam)->lpcs;
     if (cs->hwndParent == fake_host->window && !IS_INTRESOURCE(cs->lpszClass)) {
-      watch->created.push_back({cs->lpszClass, cs->lpszName ? cs->lpszName : "", {cs->x, cs->y, cs->cx, cs->cy},
-                                static_cast<DWORD>(cs->style), cs->dwExStyle,
-                                reinterpret_cast<INT_PTR>(cs->hMenu), cs->hInstance});
+      watch->created.push_back({cs->lpszClass,
+                                cs->lpszName ? cs->lpszName : "",
+                                {cs->x, cs->y, cs->cx, cs->cy},
+                                static_cast<DWORD>(cs->style),
+                                cs->dwExStyle,
+                                reinterpret_cast<INT_PTR>(cs->hMenu),
+                                cs->hInstance});
       if (refused_class && lstrcmpiA(cs->lpszClass, refused_class) == 0) return 1;
     }
   }
@@ -125,14 +130,15 @@ void FilterWindowTest::TearDown() {
   fake_host = nullptr;
 }
 
-void FilterWindowTest::open_window(int client_width, int client_height, int check_x, int check_y, int check_height,
-                                   const char* caption) {
+void FilterWindowTest::open_window(int client_width, int client_height, int check_x, int check_y,
+                                   int check_height, const char* caption) {
   register_filter_window_class();
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   RECT frame{0, 0, client_width, client_height};
   AdjustWindowRect(&frame, style, FALSE);
-  HWND window = CreateWindowExA(0, filter_window_class, "Morvane", style, 40, 40, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExA(0, filter_window_class, "Morvane", style, 40, 40,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   host.window = window;
   host.filter.hwnd = window;
@@ -144,7 +150,8 @@ void FilterWindowTest::open_window(int client_width, int client_height, int chec
     RECT outer{};
     GetWindowRect(window, &outer);
     SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + client_width - client.right,
-                 outer.bottom - outer.top + client_height - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+                 outer.bottom - outer.top + client_height - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER);
     GetClientRect(window, &client);
   }
   ASSERT_EQ(client.right, client_width);
@@ -153,12 +160,13 @@ void FilterWindowTest::open_window(int client_width, int client_height, int chec
   // Children that resemble the check box but are not it come first.
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   const char* check_caption = caption ? caption : vertical_first_caption;
-  CreateWindowExA(0, "STATIC", check_caption, WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, window, nullptr, instance,
-                  nullptr);
-  CreateWindowExA(0, "BUTTON", "X", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 40, 80, 20, window, nullptr,
-                  instance, nullptr);
-  host.check_box = CreateWindowExA(0, "BUTTON", check_caption, WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, check_x,
-                                   check_y, 120, check_height, window, nullptr, instance, nullptr);
+  CreateWindowExA(0, "STATIC", check_caption, WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, window,
+                  nullptr, instance, nullptr);
+  CreateWindowExA(0, "BUTTON", "X", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 40, 80, 20, window,
+                  nullptr, instance, nullptr);
+  host.check_box =
+      CreateWindowExA(0, "BUTTON", check_caption, WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, check_x,
+                      check_y, 120, check_height, window, nullptr, instance, nullptr);
   ASSERT_NE(host.check_box, nullptr);
   // The window stays hidden: nothing here depends on it being drawn, and
   // mapping a window on the virtual display takes two seconds.
@@ -201,4 +209,6 @@ std::vector<std::string> FilterWindowTest::list_texts() {
   return out;
 }
 
-int FilterWindowTest::selection() { return static_cast<int>(SendMessageA(size_controls.combo, CB_GETCURSEL, 0, 0)); }
+int FilterWindowTest::selection() {
+  return static_cast<int>(SendMessageA(size_controls.combo, CB_GETCURSEL, 0, 0));
+}

@@ -32,9 +32,9 @@ struct FAKE_HOST {
 
   HWND window = nullptr;
   HWND check_box = nullptr;
-  BOOL last_result = 0;   // of the last message handed to the filter
-  int redraws = 0;        // nonzero results
-  int combo_commands = 0; // WM_COMMAND from control id 0 (the combo box's notifications)
+  BOOL last_result = 0;    // of the last message handed to the filter
+  int redraws = 0;         // nonzero results
+  int combo_commands = 0;  // WM_COMMAND from control id 0 (the combo box's notifications)
 };
 
 // The host of the running test; the filter window's procedure reports here.
@@ -81,8 +81,8 @@ class FilterWindowTest : public ::testing::Test {
 
   // Makes the filter window with the given client size and the check box at
   // (check_x, check_y), check_height high, captioned `caption`.
-  void open_window(int client_width, int client_height, int check_x = 10, int check_y = 200, int check_height = 20,
-                   const char* caption = nullptr);
+  void open_window(int client_width, int client_height, int check_x = 10, int check_y = 200,
+                   int check_height = 20, const char* caption = nullptr);
   void close_window();
 
   // Sends a message to the filter window as the host would deliver it and

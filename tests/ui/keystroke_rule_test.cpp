@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr uint32_t key_down_message = 0x0100;  // WM_KEYDOWN
+constexpr uint32_t key_down_message = 0x0100;     // WM_KEYDOWN
 constexpr uint32_t system_char_message = 0x0106;  // WM_SYSCHAR
 
 TEST(ClassifyKeystroke, SortsTypedCharactersIntoPassClickAndBeep) {
@@ -14,17 +14,28 @@ TEST(ClassifyKeystroke, SortsTypedCharactersIntoPassClickAndBeep) {
     uintptr_t code;
     KEYSTROKE outcome;
   } cases[] = {
-      {'0', KEYSTROKE::pass_on},          {'9', KEYSTROKE::pass_on},
-      {'x', KEYSTROKE::pass_on},          {'*', KEYSTROKE::pass_on},
-      {' ', KEYSTROKE::pass_on},          {'\b', KEYSTROKE::pass_on},
-      {'\n', KEYSTROKE::pass_on},         {0x16, KEYSTROKE::pass_on},  // Ctrl+V
-      {0x7F, KEYSTROKE::pass_on},         {0x80, KEYSTROKE::pass_on},
-      {0x82, KEYSTROKE::pass_on},         {0xFF, KEYSTROKE::pass_on},
-      {'\r', KEYSTROKE::click_set_button}, {'X', KEYSTROKE::beep},
-      {'-', KEYSTROKE::beep},             {'+', KEYSTROKE::beep},
-      {'/', KEYSTROKE::beep},             {':', KEYSTROKE::beep},
-      {'!', KEYSTROKE::beep},             {'~', KEYSTROKE::beep},
-      {'a', KEYSTROKE::beep},             {')', KEYSTROKE::beep},
+      {'0', KEYSTROKE::pass_on},
+      {'9', KEYSTROKE::pass_on},
+      {'x', KEYSTROKE::pass_on},
+      {'*', KEYSTROKE::pass_on},
+      {' ', KEYSTROKE::pass_on},
+      {'\b', KEYSTROKE::pass_on},
+      {'\n', KEYSTROKE::pass_on},
+      {0x16, KEYSTROKE::pass_on},  // Ctrl+V
+      {0x7F, KEYSTROKE::pass_on},
+      {0x80, KEYSTROKE::pass_on},
+      {0x82, KEYSTROKE::pass_on},
+      {0xFF, KEYSTROKE::pass_on},
+      {'\r', KEYSTROKE::click_set_button},
+      {'X', KEYSTROKE::beep},
+      {'-', KEYSTROKE::beep},
+      {'+', KEYSTROKE::beep},
+      {'/', KEYSTROKE::beep},
+      {':', KEYSTROKE::beep},
+      {'!', KEYSTROKE::beep},
+      {'~', KEYSTROKE::beep},
+      {'a', KEYSTROKE::beep},
+      {')', KEYSTROKE::beep},
       {'+' + 0x100, KEYSTROKE::pass_on},
   };
   for (const auto& c : cases) {

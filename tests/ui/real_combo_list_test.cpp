@@ -14,8 +14,9 @@ namespace {
 struct REAL_COMBO_HOLDER {
   HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-  HWND window = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, 200,
-                                160, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window =
+      CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0,
+                      0, 200, 160, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
   WIN32_COMBO combo{window};
 
   // Pastes over the whole text, as the user would.

@@ -87,7 +87,8 @@ TEST_F(SizeControls, ControlsShareTheMessageFontAndTheListComesFromTheSettings) 
   parts.cbSize = sizeof parts;
   ASSERT_TRUE(GetComboBoxInfo(size_controls.combo, &parts));
   EXPECT_EQ(size_controls.edit_field, parts.hwndItem);
-  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(parts.hwndItem, GWL_WNDPROC)), &size_edit_proc);
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(parts.hwndItem, GWL_WNDPROC)),
+            &size_edit_proc);
   EXPECT_NE(size_controls.edit_proc, nullptr);
   EXPECT_EQ(SendMessageA(parts.hwndItem, EM_GETLIMITTEXT, 0, 0), 10);
 }
@@ -100,7 +101,8 @@ TEST_F(SizeControls, ExitRestoresTheFieldSavesTheListAndDeletesTheFont) {
 
   EXPECT_EQ(deliver(WM_FILTER_EXIT), 1);
   EXPECT_EQ(host.saved, (std::vector<std::pair<std::string, int32_t>>{{"size_00", -31457920}}));
-  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(built.edit_field, GWL_WNDPROC)), built.edit_proc);
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(built.edit_field, GWL_WNDPROC)),
+            built.edit_proc);
   EXPECT_EQ(GetObjectType(built.font), 0u) << "the font is deleted";
   const SIZE_CONTROLS cleared{};
   EXPECT_EQ(std::memcmp(&size_controls, &cleared, sizeof cleared), 0);
@@ -147,7 +149,8 @@ TEST_F(SizeControls, RefusedSetButtonLeavesTheComboAtItsCreationPlaceAndExitStil
   EXPECT_EQ(created.y, 200);
   EXPECT_EQ(created.width, 132);
   EXPECT_EQ(list_texts(), std::vector<std::string>{"640x480"});
-  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(size_controls.edit_field, GWL_WNDPROC)), &size_edit_proc);
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(size_controls.edit_field, GWL_WNDPROC)),
+            &size_edit_proc);
 
   // Enter has no button to click.
   type_keys("800x600\r");

@@ -19,7 +19,9 @@
 using TEXTS = std::vector<std::string>;
 using SAVED = std::vector<std::pair<std::string, int32_t>>;
 
-constexpr int32_t packed(int32_t width, int32_t height) { return static_cast<int32_t>(pack_size(width, height)); }
+constexpr int32_t packed(int32_t width, int32_t height) {
+  return static_cast<int32_t>(pack_size(width, height));
+}
 
 template <class COMBO_HOLDER>
 class SizeListRules : public ::testing::Test {
@@ -55,7 +57,8 @@ TYPED_TEST_P(SizeListRules, EmptySettingsStartWith640x480SelectedAndSaveOnlyThat
 }
 
 TYPED_TEST_P(SizeListRules, LoadingStopsAtTheFirstZeroAndANegativeValueSelects) {
-  this->settings.values = {{"size_00", 31457920}, {"size_01", -47187200}, {"size_02", 0}, {"size_03", 31457920}};
+  this->settings.values = {
+      {"size_00", 31457920}, {"size_01", -47187200}, {"size_02", 0}, {"size_03", 31457920}};
   load_size_list(this->combo, this->settings);
   EXPECT_EQ(this->texts(), (TEXTS{"640x480", "1280x720"}));
   EXPECT_EQ(this->combo.selection(), 1);
@@ -75,7 +78,8 @@ TYPED_TEST_P(SizeListRules, EqualValuesGiveOneEntryAndTheLastNegativeStaysSelect
 }
 
 TYPED_TEST_P(SizeListRules, LoadingReadsAtMostEightKeys) {
-  for (int i = 0; i < 9; ++i) this->settings.values["size_0" + std::to_string(i)] = packed(100 + i, 200);
+  for (int i = 0; i < 9; ++i)
+    this->settings.values["size_0" + std::to_string(i)] = packed(100 + i, 200);
   load_size_list(this->combo, this->settings);
   EXPECT_EQ(this->combo.count(), 8);
   EXPECT_EQ(this->texts().back(), "107x200");
@@ -103,8 +107,10 @@ TYPED_TEST_P(SizeListRules, StoredValuesUsingAll32BitsLoadAndSaveWithoutOverflow
 
   this->combo.select(0);
   save_size_list(this->combo, this->settings);
-  EXPECT_EQ(this->settings.saved,
-            (SAVED{{"size_00", INT32_MIN}, {"size_01", packed(0, 480)}, {"size_02", 1}, {"size_03", -1}}));
+  EXPECT_EQ(
+      this->settings.saved,
+      (SAVED{
+          {"size_00", INT32_MIN}, {"size_01", packed(0, 480)}, {"size_02", 1}, {"size_03", -1}}));
 }
 
 TYPED_TEST_P(SizeListRules, TheUsersEditDropsTheSelectionAndTheProgramsDoesNot) {
@@ -130,13 +136,20 @@ TYPED_TEST_P(SizeListRules, SelectedEntryIsAppliedWithoutTouchingTheList) {
 }
 
 TYPED_TEST_P(SizeListRules, NinthSizeEvictsTheFirstAndBecomesTheSelectedEighth) {
-  this->fill({{100, 100}, {200, 200}, {300, 300}, {400, 400}, {500, 500}, {600, 600}, {700, 700}, {800, 800}});
+  this->fill({{100, 100},
+              {200, 200},
+              {300, 300},
+              {400, 400},
+              {500, 500},
+              {600, 600},
+              {700, 700},
+              {800, 800}});
   this->holder.type("900x900");
   FRAME_SIZE size{};
   ASSERT_EQ(read_selected_size(&this->combo, &size), 1);
   EXPECT_EQ(size.width, 900);
-  EXPECT_EQ(this->texts(),
-            (TEXTS{"200x200", "300x300", "400x400", "500x500", "600x600", "700x700", "800x800", "900x900"}));
+  EXPECT_EQ(this->texts(), (TEXTS{"200x200", "300x300", "400x400", "500x500", "600x600", "700x700",
+                                  "800x800", "900x900"}));
   EXPECT_EQ(this->combo.selection(), 7);
   EXPECT_EQ(this->combo.item_size(7), packed(900, 900));
   EXPECT_EQ(this->combo.item_size(0), packed(200, 200));
@@ -181,7 +194,9 @@ TYPED_TEST_P(SizeListRules, TypedTextsAreCleanedClampedAndWrittenBack) {
       {"12x40000", 32, 9999, "32x9999"},
       {"1x2x3", 32, 32, "32x32"},
       {"32x9999", 32, 9999, "32x9999"},
-      {"640\x81\x7e" "480", 640, 480, "640x480"},  // a multiplication sign in code page 932
+      {"640\x81\x7e"
+       "480",
+       640, 480, "640x480"},  // a multiplication sign in code page 932
       {"2147483648x1", 9999, 32, "9999x32"},
       {digits30 + "x" + digits30, 9999, 9999, "9999x9999"},
       {"480x" + std::string(59, '9'), 480, 9999, "480x9999"},
@@ -202,7 +217,8 @@ TYPED_TEST_P(SizeListRules, TypedTextsAreCleanedClampedAndWrittenBack) {
 
 TYPED_TEST_P(SizeListRules, TextWithoutTwoNumbersFailsAndIsKept) {
   this->fill({{640, 480}});
-  const std::string cases[] = {"640", "", "x", "by 480", std::string(61, ' ') + "1 2"};  // the last: only 63 are read
+  const std::string cases[] = {"640", "", "x", "by 480",
+                               std::string(61, ' ') + "1 2"};  // the last: only 63 are read
   for (const auto& typed : cases) {
     SCOPED_TRACE(typed);
     this->holder.type(typed.c_str());
@@ -231,20 +247,23 @@ TYPED_TEST_P(SizeListRules, SavingNegatesOnlyTheSelectedEntryAndLeavesLaterKeys)
   this->fill({{640, 480}, {1280, 720}, {1920, 1080}});
   this->combo.select(1);
   save_size_list(this->combo, this->settings);
-  EXPECT_EQ(this->settings.saved,
-            (SAVED{{"size_00", packed(640, 480)}, {"size_01", -packed(1280, 720)}, {"size_02", packed(1920, 1080)}}));
+  EXPECT_EQ(this->settings.saved, (SAVED{{"size_00", packed(640, 480)},
+                                         {"size_01", -packed(1280, 720)},
+                                         {"size_02", packed(1920, 1080)}}));
   EXPECT_EQ(this->settings.values["size_03"], 111);
   EXPECT_EQ(this->settings.values["size_07"], 222);
 
   this->settings.saved.clear();
   this->holder.type("typed");
   save_size_list(this->combo, this->settings);
-  EXPECT_EQ(this->settings.saved,
-            (SAVED{{"size_00", packed(640, 480)}, {"size_01", packed(1280, 720)}, {"size_02", packed(1920, 1080)}}));
+  EXPECT_EQ(this->settings.saved, (SAVED{{"size_00", packed(640, 480)},
+                                         {"size_01", packed(1280, 720)},
+                                         {"size_02", packed(1920, 1080)}}));
 }
 
 TYPED_TEST_P(SizeListRules, SavingWritesAtMostEightKeys) {
-  for (int i = 0; i < 10; ++i) this->combo.set_item_size(this->combo.add(std::to_string(i).c_str()), i + 1);
+  for (int i = 0; i < 10; ++i)
+    this->combo.set_item_size(this->combo.add(std::to_string(i).c_str()), i + 1);
   save_size_list(this->combo, this->settings);
   ASSERT_EQ(this->settings.saved.size(), 8u);
   EXPECT_EQ(this->settings.saved.back(), (std::pair<std::string, int32_t>{"size_07", 8}));
@@ -263,13 +282,16 @@ TYPED_TEST_P(SizeListRules, SavedListLoadsBackTheSame) {
 
 REGISTER_TYPED_TEST_SUITE_P(SizeListRules, EmptySettingsStartWith640x480SelectedAndSaveOnlyThatKey,
                             LoadingStopsAtTheFirstZeroAndANegativeValueSelects,
-                            EqualValuesGiveOneEntryAndTheLastNegativeStaysSelected, LoadingReadsAtMostEightKeys,
+                            EqualValuesGiveOneEntryAndTheLastNegativeStaysSelected,
+                            LoadingReadsAtMostEightKeys,
                             StoredValuesUsingAll32BitsLoadAndSaveWithoutOverflow,
                             TheUsersEditDropsTheSelectionAndTheProgramsDoesNot,
                             SelectedEntryIsAppliedWithoutTouchingTheList,
                             NinthSizeEvictsTheFirstAndBecomesTheSelectedEighth,
                             TypedSizeAlreadyListedIsSelectedInPlaceKeepingItsPackedSize,
-                            ASizeWhoseTextStartsLikeAListedOneIsANewEntry, TypedTextsAreCleanedClampedAndWrittenBack,
-                            TextWithoutTwoNumbersFailsAndIsKept, NoPlaceForTheResultFailsWithoutChangingTheList,
-                            SavingNegatesOnlyTheSelectedEntryAndLeavesLaterKeys, SavingWritesAtMostEightKeys,
-                            SavedListLoadsBackTheSame);
+                            ASizeWhoseTextStartsLikeAListedOneIsANewEntry,
+                            TypedTextsAreCleanedClampedAndWrittenBack,
+                            TextWithoutTwoNumbersFailsAndIsKept,
+                            NoPlaceForTheResultFailsWithoutChangingTheList,
+                            SavingNegatesOnlyTheSelectedEntryAndLeavesLaterKeys,
+                            SavingWritesAtMostEightKeys, SavedListLoadsBackTheSame);

@@ -14,14 +14,10 @@ TEST(ReadTwoNumbers, ReadsLikePercentDPercentDOnDigitsAndSpaces) {
     bool ok;
     int32_t first, second;
   } cases[] = {
-      {"640 480", true, 640, 480},
-      {"   640    480   ", true, 640, 480},
-      {"1 2 3", true, 1, 2},
-      {"0640 0480", true, 640, 480},
-      {"0 0", true, 0, 0},
-      {"640", false, 0, 0},
-      {"640   ", false, 0, 0},
-      {"", false, 0, 0},
+      {"640 480", true, 640, 480}, {"   640    480   ", true, 640, 480},
+      {"1 2 3", true, 1, 2},       {"0640 0480", true, 640, 480},
+      {"0 0", true, 0, 0},         {"640", false, 0, 0},
+      {"640   ", false, 0, 0},     {"", false, 0, 0},
       {"    ", false, 0, 0},
   };
   for (const auto& c : cases) {

@@ -30,7 +30,8 @@ void release_counted(void* memory, size_t bytes) { system_pages.release(memory, 
 
 std::string names() {
   std::string s;
-  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) s += std::string(" ") + (*v)->name;
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
+    s += std::string(" ") + (*v)->name;
   return s;
 }
 
@@ -48,12 +49,17 @@ TEST(VariantChoice, OffersWhatTheProcessorRunsAndPicksTheWidest) {
   const CPU_FEATURES& f = cpu_features();
   int count = 0;
   for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v, ++count)
-    EXPECT_TRUE(requirement_met((*v)->name)) << (*v)->name << " offered without its instruction set";
+    EXPECT_TRUE(requirement_met((*v)->name))
+        << (*v)->name << " offered without its instruction set";
   for (const char* name : {"portable", "sse", "sse2", "avx2", "avx512"}) {
     if (!requirement_met(name)) continue;
     EXPECT_TRUE(force_kernels(name)) << name << " missing from" << names();
   }
-  const char* widest = f.avx512 ? "avx512" : f.avx2 ? "avx2" : f.sse2 ? "sse2" : f.sse ? "sse" : "portable";
+  const char* widest = f.avx512 ? "avx512"
+                       : f.avx2 ? "avx2"
+                       : f.sse2 ? "sse2"
+                       : f.sse  ? "sse"
+                                : "portable";
   ASSERT_TRUE(force_kernels(nullptr));
   EXPECT_STREQ(active_kernels()->name, widest) << "offered:" << names();
   EXPECT_STREQ(available_kernels()[count - 1]->name, widest);

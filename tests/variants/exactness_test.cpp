@@ -61,10 +61,17 @@ void fill(const GuardedFrame& f, uint32_t seed, CONTENT content) {
         v = next() % 211 == 0 ? (next() & 1 ? 31000 : -31000) : 1000;
       } else {
         switch ((y / 8 + x / 24 + seed) % 4) {
-          case 0: v = 2048 + (x * 37 + y * 11) % 1500 + static_cast<int32_t>(next() % 200); break;
-          case 1: v = static_cast<int16_t>(next()); break;
-          case 2: v = (x + y) & 1 ? 32767 : -32768; break;
-          default: v = static_cast<int32_t>(next() % 7) - 3;
+          case 0:
+            v = 2048 + (x * 37 + y * 11) % 1500 + static_cast<int32_t>(next() % 200);
+            break;
+          case 1:
+            v = static_cast<int16_t>(next());
+            break;
+          case 2:
+            v = (x + y) & 1 ? 32767 : -32768;
+            break;
+          default:
+            v = static_cast<int32_t>(next() % 7) - 3;
         }
       }
       p[static_cast<size_t>(y) * per_row + x] = static_cast<int16_t>(v);
@@ -99,7 +106,8 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
     ASSERT_TRUE(force_kernels(kernels->name));
     FRAME frame{f.pixels(), c.w, c.h, c.max_w, c.max_h};
     const RUNNER runner = pool_runner(pools[c.threads - 1]);
-    ASSERT_EQ(resize_frame(frame, c.tw, c.th, c.vertical_first, c.threads > 1 ? &runner : nullptr), 1);
+    ASSERT_EQ(resize_frame(frame, c.tw, c.th, c.vertical_first, c.threads > 1 ? &runner : nullptr),
+              1);
     ASSERT_NE(work_area.kernels, nullptr);
     ASSERT_STREQ(work_area.kernels->name, kernels->name) << describe(c);
     EXPECT_EQ(frame.w, c.tw);
@@ -122,9 +130,12 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
       if (a[i] == b[i]) continue;
       const size_t x = i % per_row;
       ADD_FAILURE() << variant->name << " differs from sse for " << describe(c) << ": first at row "
-                    << i / per_row << ", pixel " << x / 3 << ", " << (x % 3 == 0 ? "y" : x % 3 == 1 ? "cb" : "cr")
-                    << " (lane " << x % 4 << " of column group " << x / 4 << "): sse " << a[i] << ", "
-                    << variant->name << " " << b[i];
+                    << i / per_row << ", pixel " << x / 3 << ", "
+                    << (x % 3 == 0   ? "y"
+                        : x % 3 == 1 ? "cb"
+                                     : "cr")
+                    << " (lane " << x % 4 << " of column group " << x / 4 << "): sse " << a[i]
+                    << ", " << variant->name << " " << b[i];
       return;
     }
   }
@@ -162,8 +173,9 @@ TEST_P(VariantExactness, FramesOfEveryWidthAndHeightRemainder) {
 
 // Lines of 1 to 3000 samples in either pass, to and from 1 and 3000.
 TEST_P(VariantExactness, LinesOfOneToThreeThousandSamples) {
-  const int32_t lengths[][2] = {{1, 3000}, {3000, 1}, {2, 3000}, {3000, 2}, {2999, 3000}, {3000, 2999},
-                                {1777, 2048}, {2048, 1777}, {3, 5}, {640, 1923}, {1923, 641}, {17, 16}};
+  const int32_t lengths[][2] = {{1, 3000},    {3000, 1},    {2, 3000},    {3000, 2},
+                                {2999, 3000}, {3000, 2999}, {1777, 2048}, {2048, 1777},
+                                {3, 5},       {640, 1923},  {1923, 641},  {17, 16}};
   int seed = 1000;
   for (const auto& len : lengths) {
     for (int32_t lines : {3, 23, 45}) {
@@ -194,7 +206,10 @@ TEST_P(VariantExactness, BothPassesOnSeveralThreads) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, VariantExactness, ::testing::Values("portable", "sse2", "avx2", "avx512"),
-                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Variants, VariantExactness,
+                         ::testing::Values("portable", "sse2", "avx2", "avx512"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
 
 }  // namespace

@@ -74,13 +74,16 @@ bool write_whole_file(const std::string& path, const std::function<bool(FILE*)>&
 
 bool write_yc48(const std::string& path, const PIXEL_YC* first, int w, int h, int pitch,
                 std::string& error) {
-  return write_whole_file(path, [&](FILE* file) {
-    for (int row = 0; row < h; ++row)
-      if (std::fwrite(first + static_cast<size_t>(row) * pitch, sizeof(PIXEL_YC), w, file) !=
-          static_cast<size_t>(w))
-        return false;
-    return true;
-  }, error);
+  return write_whole_file(
+      path,
+      [&](FILE* file) {
+        for (int row = 0; row < h; ++row)
+          if (std::fwrite(first + static_cast<size_t>(row) * pitch, sizeof(PIXEL_YC), w, file) !=
+              static_cast<size_t>(w))
+            return false;
+        return true;
+      },
+      error);
 }
 
 std::vector<PIXEL_YC> make_test_card(int w, int h) {
