@@ -18,13 +18,16 @@ endif()
 
 # morvane_add_gtest(name SOURCES ... LIBS ...)
 # Native: every test case becomes a ctest entry. Win32: one ctest entry per
-# executable, since each Wine process start costs more than the tests.
+# executable, since each Wine process start costs more than the tests,
+# labelled "wine" (scripts/test runs the DLL checks, label "dll", apart, since
+# they need no Wine).
 function(morvane_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
   if(WIN32)
     add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS wine)
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
   endif()
