@@ -1,6 +1,6 @@
 #include "y4m_header.h"
 
-#include "size_text.h"
+#include "frame_size.h"
 
 namespace {
 

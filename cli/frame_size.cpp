@@ -1,6 +1,6 @@
-#include "size_text.h"
+#include "frame_size.h"
 
-#include "ui/size_text.h"
+#include "size_text.h"
 
 // The size field's own reading: everything but ASCII digits separates, the
 // first two digit runs count, and a run too large for int32_t saturates.

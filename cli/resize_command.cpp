@@ -9,7 +9,7 @@
 #include "png_file.h"
 #include "progress.h"
 #include "raw_frame.h"
-#include "size_text.h"
+#include "frame_size.h"
 #include "tool_error.h"
 #include "y4m_stream.h"
 

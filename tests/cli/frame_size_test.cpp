@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "size_text.h"
+#include "frame_size.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <sys/mman.h>
 
-#include "size_text.h"
+#include "frame_size.h"
 #include "tool_error.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "size_text.h"
+#include "frame_size.h"
 #include "tool_error.h"
 
 namespace {
