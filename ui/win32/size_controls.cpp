@@ -2,9 +2,9 @@
 
 #include <cstddef>
 
-#include "filter_settings.h"
 #include "size_edit_proc.h"
 #include "size_list.h"
+#include "track_range.h"
 #include "win32_combo.h"
 
 SIZE_CONTROLS size_controls;
@@ -29,7 +29,7 @@ int height_of(HWND window) {
 
 }  // namespace
 
-int create_size_controls(HWND window, FILTER* filter, const char* check_caption) {
+int create_size_controls(HWND window, const SIZE_HOST& host, const char* check_caption) {
   HWND check = FindWindowExA(window, nullptr, "BUTTON", check_caption);
   if (!check) return 0;
 
@@ -51,18 +51,19 @@ int create_size_controls(HWND window, FILTER* filter, const char* check_caption)
   const int left = corner.x + cw / 2 + button_gap;
   size_controls.combo =
       CreateWindowExA(0, "COMBOBOX", "", combo_style, left + combo_offset, corner.y, cw - left,
-                      combo_list_rows * hb, window, nullptr, filter->dll_hinst, nullptr);
+                      combo_list_rows * hb, window, nullptr, host.instance, nullptr);
   if (!size_controls.combo) return 0;
   SendMessageA(size_controls.combo, CB_LIMITTEXT, typed_text_limit, 0);
   SendMessageA(size_controls.combo, WM_SETFONT, reinterpret_cast<WPARAM>(size_controls.font), 0);
 
-  load_size_list(filter);
+  WIN32_COMBO list(size_controls.combo);
+  load_size_list(list, *host.settings);
   subclass_size_edit();
 
   const int hc = height_of(size_controls.combo);
   size_controls.button = CreateWindowExA(
       0, "BUTTON", "set->", set_button_style, left, cb - hc, set_button_width, hc - 2, window,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(set_button_id)), filter->dll_hinst, nullptr);
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(set_button_id)), host.instance, nullptr);
   if (!size_controls.button) return 0;
   SendMessageA(size_controls.button, WM_SETFONT, reinterpret_cast<WPARAM>(size_controls.font), 1);
 
@@ -95,29 +96,28 @@ void subclass_size_edit() {
       SetWindowLongA(parts.hwndItem, GWL_WNDPROC, reinterpret_cast<LONG>(&size_edit_proc)));
 }
 
-int destroy_size_controls(FILTER* filter) {
+int destroy_size_controls(SIZE_SETTINGS& settings) {
   if (size_controls.edit_field && size_controls.edit_proc)
     SetWindowLongA(size_controls.edit_field, GWL_WNDPROC,
                    reinterpret_cast<LONG>(size_controls.edit_proc));
-  if (size_controls.combo) save_size_list(filter);
+  if (size_controls.combo) {
+    WIN32_COMBO list(size_controls.combo);
+    save_size_list(list, settings);
+  }
   if (size_controls.font) DeleteObject(size_controls.font);
   size_controls = {};
   return 1;
 }
 
-void load_size_list(FILTER* filter) {
-  WIN32_COMBO combo(size_controls.combo);
-  FILTER_SETTINGS settings(filter);
-  load_size_list(combo, settings);
+bool is_set_button_click(WPARAM wparam) {
+  return HIWORD(wparam) == BN_CLICKED && LOWORD(wparam) == set_button_id;
 }
 
-void save_size_list(FILTER* filter) {
-  WIN32_COMBO combo(size_controls.combo);
-  FILTER_SETTINGS settings(filter);
-  save_size_list(combo, settings);
-}
-
-int read_selected_size(FRAME_SIZE* size) {
-  WIN32_COMBO combo(size_controls.combo);
-  return read_selected_size(size_controls.combo ? &combo : nullptr, size);
+int apply_size(const SIZE_HOST& host) {
+  WIN32_COMBO list(size_controls.combo);
+  FRAME_SIZE size{};
+  if (!read_selected_size(size_controls.combo ? &list : nullptr, &size)) return 0;
+  host.track[0] = clamp_to_track(size.width, host.track_minimum[0], host.track_maximum[0]);
+  host.track[1] = clamp_to_track(size.height, host.track_minimum[1], host.track_maximum[1]);
+  return host.update_window(host.context);
 }

@@ -5,8 +5,7 @@
 // are children of the filter window and end with it; the font is ours.
 #include <windows.h>
 
-#include "filter_abi.h"
-#include "packed_size.h"
+#include "size_host.h"
 
 constexpr int set_button_id = 1202;
 
@@ -23,10 +22,10 @@ extern SIZE_CONTROLS size_controls;
 
 // Narrows the check box captioned `check_caption` to half the client width
 // and puts the set button and the size combo box, its list loaded from the
-// settings, in the room freed at the bottom right. Returns 1 when all is
-// built; 0 when there is no such check box (nothing changed) or a control
+// host's settings, in the room freed at the bottom right. Returns 1 when all
+// is built; 0 when there is no such check box (nothing changed) or a control
 // could not be made (left partly built: see destroy_size_controls).
-int create_size_controls(HWND window, FILTER* filter, const char* check_caption);
+int create_size_controls(HWND window, const SIZE_HOST& host, const char* check_caption);
 
 // Sets size_controls.font, unless one is held: the system's message font, or
 // the stock DEFAULT_GUI_FONT when that cannot be had.
@@ -36,12 +35,17 @@ void create_dialog_font();
 // replaces. Without the combo box's parts the field keeps taking every key.
 void subclass_size_edit();
 
-// Gives the edit field its procedure back, saves the list while the combo box
-// exists (whether or not the rest was built), deletes the font and clears
-// size_controls. Returns 1.
-int destroy_size_controls(FILTER* filter);
+// Gives the edit field its procedure back, saves the list to `settings` while
+// the combo box exists (whether or not the rest was built), deletes the font
+// and clears size_controls. Returns 1.
+int destroy_size_controls(SIZE_SETTINGS& settings);
 
-// The list operations on the one size combo box and the filter's settings.
-void load_size_list(FILTER* filter);
-void save_size_list(FILTER* filter);
-int read_selected_size(FRAME_SIZE* size);
+// Whether a WM_COMMAND with this wparam is a click of the set button (the
+// combo box, id 0, sends its notifications the same way).
+bool is_set_button_click(WPARAM wparam);
+
+// Clamps the size the set button applies (see read_selected_size) into both
+// track ranges, writes the width and height tracks and returns the host's
+// update_window answer; returns 0 and leaves the tracks alone when there is
+// no size.
+int apply_size(const SIZE_HOST& host);
