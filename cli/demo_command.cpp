@@ -65,7 +65,7 @@ void run_demo(const DEMO_OPTIONS& o) {
     max_h = std::max(max_h, j.h);
   }
   FRAME_BUFFER buffer;
-  make_frame_buffer(buffer, max_w, max_h, "demo");
+  allocate_frame(buffer, max_w, max_h, "demo");
   PNG_PICTURE result;
   for (const DEMO_JOB& j : jobs) {
     picture_to_frames(card, buffer.frame, nullptr);

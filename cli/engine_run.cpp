@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "frame_size.h"
 #include "kernels.h"
 #include "tool_error.h"
 
@@ -25,6 +26,16 @@ void choose_kernels(const std::string& name) {
   for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
     known += std::string(", ") + (*v)->name;
   fail("--isa " + name, "no such kernel variant on this processor (auto" + known + ")");
+}
+
+void allocate_frame(FRAME_BUFFER& buffer, int32_t max_w, int32_t max_h, const std::string& name) {
+  free_frame_buffer(buffer);
+  if (const std::string wrong = check_frame_size(max_w, max_h); !wrong.empty()) fail(name, wrong);
+  PAGE_OPTIONS options;
+  options.huge_pages = true;
+  if (!make_frame_buffer(buffer, max_w, max_h, options))
+    fail(name, "out of memory for a " + std::to_string(max_w) + "x" + std::to_string(max_h) +
+                   " frame buffer");
 }
 
 void resize_image(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,

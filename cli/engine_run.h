@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "frame_buffer.h"
 #include "resize.h"
 #include "thread_pool.h"
 
@@ -27,6 +28,12 @@ int default_thread_count();
 // Selects the kernel variant by name ("auto", "sse", "portable", ...).
 // Throws TOOL_ERROR naming the option when this processor has no such variant.
 void choose_kernels(const std::string& name);
+
+// Makes `buffer` hold a max_w x max_h frame buffer with an empty image, with
+// transparent huge pages asked for (a column walk touches one page per row, so
+// fewer, larger pages save TLB misses). Throws TOOL_ERROR naming `name` when
+// the size is refused or no memory is had.
+void allocate_frame(FRAME_BUFFER& buffer, int32_t max_w, int32_t max_h, const std::string& name);
 
 // Resizes the image of `frame` to target_w x target_h (the buffer must hold
 // both sizes). Throws TOOL_ERROR naming `name` when the engine fails (it can

@@ -1,6 +1,5 @@
 #include "file_io.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,21 +70,9 @@ void open_output(OUTPUT_FILE& out, const std::string& path) {
     return;
   }
   out.name = path;
-  std::string temp = path + ".partial-XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) fail(path, "cannot create: " + error_text(errno));
-  // mkstemp makes the file private; give it the mode a plain create would.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  out.temp_path = temp;
-  note_pending(temp);
-  out.file = fdopen(fd, "wb");
-  if (!out.file) {
-    close(fd);
-    discard_output(out);
-    fail(path, "cannot create: " + error_text(errno));
-  }
+  if (!open_pending_file(out.pending, path)) fail(path, "cannot create: " + error_text(errno));
+  note_pending(out.pending.temp_path);
+  out.file = out.pending.file;
 }
 
 void write_all(OUTPUT_FILE& out, const void* data, size_t bytes) {
@@ -102,32 +89,19 @@ void commit_output(OUTPUT_FILE& out) {
     flush_output(out);
     return;
   }
-  std::FILE* f = out.file;
   out.file = nullptr;
-  const bool written = std::fflush(f) == 0 && !std::ferror(f);
-  const int write_error = errno;
-  if (std::fclose(f) != 0 || !written) {
-    discard_output(out);
-    fail(out.name, "write failed: " + error_text(written ? errno : write_error));
-  }
-  if (std::rename(out.temp_path.c_str(), out.name.c_str()) != 0) {
-    const int e = errno;
-    discard_output(out);
-    fail(out.name, "cannot replace: " + error_text(e));
-  }
+  const COMMIT_RESULT result = commit_pending_file(out.pending);
   pending.store(false);
-  out.temp_path.clear();
+  if (result == COMMIT_RESULT::write_failed) fail(out.name, "write failed: " + error_text(errno));
+  if (result == COMMIT_RESULT::rename_failed)
+    fail(out.name, "cannot replace: " + error_text(errno));
 }
 
 void discard_output(OUTPUT_FILE& out) {
   if (out.to_stdout) return;
-  if (out.file) std::fclose(out.file);
   out.file = nullptr;
-  if (!out.temp_path.empty()) {
-    pending.store(false);
-    unlink(out.temp_path.c_str());
-    out.temp_path.clear();
-  }
+  if (!out.pending.temp_path.empty()) pending.store(false);
+  discard_pending_file(out.pending);
 }
 
 void remove_temp_outputs_on_signal() {

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "pending_file.h"
+
 struct INPUT_FILE {
   std::string name;  // for messages: the path, or "standard input"
   std::FILE* file = nullptr;
@@ -26,8 +28,8 @@ void open_input(INPUT_FILE& in, const std::string& path);
 size_t read_some(INPUT_FILE& in, void* data, size_t bytes);
 
 struct OUTPUT_FILE {
-  std::string name;       // the final path, or "standard output"
-  std::string temp_path;  // empty for standard output
+  std::string name;      // the final path, or "standard output"
+  PENDING_FILE pending;  // a named file while it is written
   std::FILE* file = nullptr;
   bool to_stdout = false;
 

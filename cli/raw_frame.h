@@ -1,6 +1,5 @@
 #pragma once
-// Headerless .yc48 frames: rows of PIXEL_YC (y, cb, cr as little-endian
-// int16), w x h pixels, no padding.
+// The tool's .yc48 frames (the format: yc48_file.h), with its error lines.
 #include <cstdint>
 
 #include "file_io.h"

@@ -4,12 +4,11 @@
 
 #include "engine_run.h"
 #include "file_io.h"
-#include "frame_buffer.h"
+#include "frame_size.h"
 #include "picture_frames.h"
 #include "png_file.h"
 #include "progress.h"
 #include "raw_frame.h"
-#include "frame_size.h"
 #include "tool_error.h"
 #include "y4m_stream.h"
 
@@ -70,8 +69,7 @@ void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thr
   INPUT_FILE in;
   open_input(in, o.input);
   FRAME_BUFFER buffer;
-  make_frame_buffer(buffer, std::max(source.w, target.w), std::max(source.h, target.h),
-                    o.input.c_str());
+  allocate_frame(buffer, std::max(source.w, target.w), std::max(source.h, target.h), o.input);
   read_yc48_frame(in, buffer.frame, source.w, source.h);
   resize_image(buffer.frame, target.w, target.h, o.vertical_first, threads, o.input);
   OUTPUT_FILE out;
@@ -92,8 +90,8 @@ void resize_png(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
   const int32_t max_w = std::max(picture.width, target.w),
                 max_h = std::max(picture.height, target.h);
   FRAME_BUFFER colour, alpha;
-  make_frame_buffer(colour, max_w, max_h, o.input.c_str());
-  if (has_alpha(picture)) make_frame_buffer(alpha, max_w, max_h, o.input.c_str());
+  allocate_frame(colour, max_w, max_h, o.input);
+  if (has_alpha(picture)) allocate_frame(alpha, max_w, max_h, o.input);
   picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
   resize_image(colour.frame, target.w, target.h, o.vertical_first, threads, o.input);
   if (has_alpha(picture))

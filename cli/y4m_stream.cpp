@@ -50,8 +50,8 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
   target.width = job.target_w;
   target.height = job.target_h;
   FRAME_BUFFER buffer;
-  make_frame_buffer(buffer, std::max(source.width, target.width),
-                    std::max(source.height, target.height), in.name.c_str());
+  allocate_frame(buffer, std::max(source.width, target.width),
+                 std::max(source.height, target.height), in.name);
   // Left uninitialised: pages are taken only as a frame really arrives.
   const size_t in_bytes = y4m_frame_bytes(source), out_bytes = y4m_frame_bytes(target);
   std::unique_ptr<uint8_t[]> planes_in, planes_out;

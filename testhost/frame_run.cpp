@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "frame_buffer.h"
+#include "frame_files.h"
 #include "test_host.h"
 
 namespace {
@@ -27,6 +28,27 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t n = values.size();
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// A buffer as the host hands it to a filter: max_h rows of max_w pixels
+// that end where a no-access page begins, so that the first byte read or
+// written past the buffer faults. False, with a message, for a size below 1
+// or above 1 GiB, or one that cannot be had.
+bool allocate_host_buffer(FRAME_BUFFER& buffer, int max_w, int max_h, std::string& error) {
+  const uint64_t bytes =
+      uint64_t{sizeof(PIXEL_YC)} * static_cast<uint64_t>(max_w) * static_cast<uint64_t>(max_h);
+  if (max_w < 1 || max_h < 1 || bytes > (uint64_t{1} << 30)) {
+    error =
+        "buffer " + std::to_string(max_w) + "x" + std::to_string(max_h) + " is not a usable size";
+    return false;
+  }
+  PAGE_OPTIONS options;
+  options.guard_after = true;
+  if (!make_frame_buffer(buffer, max_w, max_h, options)) {
+    error = "cannot allocate a buffer of " + std::to_string(max_w) + "x" + std::to_string(max_h);
+    return false;
+  }
+  return true;
 }
 
 bool set_host_values(const FRAME_JOB& job, std::string& error) {
@@ -59,7 +81,7 @@ bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
             " is not usable";
     return false;
   }
-  if (!read_yc48(job.input, job.frame_w, job.frame_h, input, error)) return false;
+  if (!read_frame_file(job.input, job.frame_w, job.frame_h, input, error)) return false;
   return run_frame_on(plugin, job, input, result, error);
 }
 
@@ -85,30 +107,29 @@ bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<
     return false;
   }
 
-  GUARDED_BUFFER edit, temp;
-  if (!allocate_guarded_buffer(result.buffer_w, result.buffer_h, edit, error)) return false;
-  if (!allocate_guarded_buffer(result.buffer_w, result.buffer_h, temp, error)) {
-    free_guarded_buffer(edit);
+  FRAME_BUFFER edit, temp;
+  if (!allocate_host_buffer(edit, result.buffer_w, result.buffer_h, error) ||
+      !allocate_host_buffer(temp, result.buffer_w, result.buffer_h, error))
     return false;
-  }
+  const int pitch = edit.frame.max_w;
 
   FILTER_PROC_INFO info{};
   std::vector<double> times;
   const int runs = std::max(job.repeat, 1);
   for (int run = 0; run < runs; ++run) {
-    copy_rows(input.data(), job.frame_w, edit.pixels, edit.max_w, job.frame_w, job.frame_h);
+    copy_rows(input.data(), job.frame_w, edit.frame.buffer, pitch, job.frame_w, job.frame_h);
     info = FILTER_PROC_INFO{};
-    info.ycp_edit = edit.pixels;
-    info.ycp_temp = temp.pixels;
+    info.ycp_edit = edit.frame.buffer;
+    info.ycp_temp = temp.frame.buffer;
     info.w = job.frame_w;
     info.h = job.frame_h;
-    info.max_w = edit.max_w;
-    info.max_h = edit.max_h;
+    info.max_w = edit.frame.max_w;
+    info.max_h = edit.frame.max_h;
     info.frame_n = 1;
     info.org_w = job.frame_w;
     info.org_h = job.frame_h;
     info.yc_size = sizeof(PIXEL_YC);
-    info.line_size = static_cast<int>(sizeof(PIXEL_YC)) * edit.max_w;
+    info.line_size = static_cast<int>(sizeof(PIXEL_YC)) * pitch;
     const double start = now_ms();
     result.result = call_func_proc(plugin, &info);
     times.push_back(now_ms() - start);
@@ -117,15 +138,11 @@ bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<
   result.h = info.h;
   result.median_ms = median(times);
 
-  bool ok = true;
-  if (info.w < 1 || info.h < 1 || info.w > edit.max_w || info.h > edit.max_h) {
+  if (info.w < 1 || info.h < 1 || info.w > edit.frame.max_w || info.h > edit.frame.max_h) {
     error = "the frame record now describes a " + std::to_string(info.w) + "x" +
             std::to_string(info.h) + " image, which the buffer cannot hold";
-    ok = false;
-  } else if (!job.output.empty()) {
-    ok = write_yc48(job.output, edit.pixels, info.w, info.h, edit.max_w, error);
+    return false;
   }
-  free_guarded_buffer(temp);
-  free_guarded_buffer(edit);
-  return ok;
+  return job.output.empty() ||
+         write_frame_file(job.output, edit.frame.buffer, info.w, info.h, pitch, error);
 }

@@ -1,9 +1,9 @@
 #include "screenshot.h"
 
-#include "frame_buffer.h"
-
 #include <cstdio>
 #include <vector>
+
+#include "pending_file.h"
 
 namespace {
 
@@ -22,14 +22,14 @@ bool write_bitmap_file(const std::string& path, int w, int h, const std::vector<
   header.bfOffBits = sizeof header + sizeof info;
   header.bfSize = header.bfOffBits + info.biSizeImage;
 
-  return write_whole_file(
-      path,
-      [&](FILE* file) {
+  if (replace_file(path, [&](FILE* file) {
         return std::fwrite(&header, sizeof header, 1, file) == 1 &&
                std::fwrite(&info, sizeof info, 1, file) == 1 &&
                std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
-      },
-      error);
+      }))
+    return true;
+  error = "cannot write '" + path + "'";
+  return false;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame_buffer.h"
+#include "frame_files.h"
 #include "screenshot.h"
 #include "test_host.h"
 #include "window_state.h"
@@ -71,6 +71,23 @@ bool paste_text(HWND field, const std::string& text, std::string& error) {
   }
   SendMessageA(field, WM_PASTE, 0, 0);
   return true;
+}
+
+// A w x h test card for when no frame file is given: a luma ramp from left
+// to right, chroma ramps from top to bottom, and a grid line every 16 pixels.
+std::vector<PIXEL_YC> make_test_card(int w, int h) {
+  std::vector<PIXEL_YC> pixels(static_cast<size_t>(w > 0 ? w : 0) *
+                               static_cast<size_t>(h > 0 ? h : 0));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      PIXEL_YC& p = pixels[static_cast<size_t>(y) * w + x];
+      const bool grid = x % 16 == 0 || y % 16 == 0;
+      p.y = static_cast<int16_t>(grid ? 4096 : 4096 * x / (w > 1 ? w - 1 : 1));
+      p.cb = static_cast<int16_t>(-2048 + 4096 * y / (h > 1 ? h - 1 : 1));
+      p.cr = static_cast<int16_t>(2048 - 4096 * y / (h > 1 ? h - 1 : 1));
+    }
+  }
+  return pixels;
 }
 
 bool do_action(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
@@ -173,7 +190,7 @@ bool make_current_frame(const FRAME_JOB* frame_file, CURRENT_FRAME& frame, std::
     return true;
   }
   frame.job = *frame_file;
-  if (!read_yc48(frame.job.input, frame.job.frame_w, frame.job.frame_h, frame.pixels, error))
+  if (!read_frame_file(frame.job.input, frame.job.frame_w, frame.job.frame_h, frame.pixels, error))
     return false;
   if (frame.job.set_track && test_host.track.size() >= 2) {
     test_host.track[0] = frame.job.track_w;

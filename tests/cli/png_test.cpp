@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "engine_run.h"
 #include "frame_buffer.h"
 #include "picture_frames.h"
 #include "png_file.h"
@@ -49,8 +50,8 @@ PNG_PICTURE load_picture(const std::string& path) {
 // converted back to the picture's type.
 PNG_PICTURE raw_path(const PNG_PICTURE& p, int32_t tw, int32_t th, bool vertical_first) {
   FRAME_BUFFER colour, alpha;
-  make_frame_buffer(colour, std::max(p.width, tw), std::max(p.height, th), "colour");
-  make_frame_buffer(alpha, std::max(p.width, tw), std::max(p.height, th), "alpha");
+  allocate_frame(colour, std::max(p.width, tw), std::max(p.height, th), "colour");
+  allocate_frame(alpha, std::max(p.width, tw), std::max(p.height, th), "alpha");
   picture_to_frames(p, colour.frame, &alpha.frame);
   EXPECT_EQ(resize_frame(colour.frame, tw, th, vertical_first, nullptr), 1);
   EXPECT_EQ(resize_frame(alpha.frame, tw, th, vertical_first, nullptr), 1);

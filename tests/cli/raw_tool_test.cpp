@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 
+#include "engine_run.h"
 #include "frame_buffer.h"
 #include "resize.h"
 #include "tool_process.h"
@@ -28,7 +29,7 @@ std::vector<uint8_t> random_frame_bytes(int32_t w, int32_t h, uint32_t seed) {
 std::vector<uint8_t> engine_result(const std::vector<uint8_t>& in, int32_t w, int32_t h, int32_t tw,
                                    int32_t th, bool vertical_first) {
   FRAME_BUFFER b;
-  make_frame_buffer(b, std::max(w, tw) + 5, std::max(h, th) + 3, "reference");
+  allocate_frame(b, std::max(w, tw) + 5, std::max(h, th) + 3, "reference");
   for (int32_t y = 0; y < h; ++y)
     std::memcpy(pixel_at(b.frame, 0, y), &in[6 * static_cast<size_t>(w) * y], 6 * w);
   b.frame.w = w;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "engine_run.h"
 #include "frame_buffer.h"
 #include "y4m_header.h"
 #include "y4m_planes.h"
@@ -101,7 +102,7 @@ std::vector<uint8_t> random_planes(const Y4M_FORMAT& f, uint32_t seed) {
 
 std::vector<uint8_t> through_yc48(const std::vector<uint8_t>& planes, const Y4M_FORMAT& f) {
   FRAME_BUFFER b;
-  make_frame_buffer(b, f.width, f.height, "test");
+  allocate_frame(b, f.width, f.height, "test");
   planes_to_frame(planes.data(), f, b.frame);
   EXPECT_EQ(b.frame.w, f.width);
   EXPECT_EQ(b.frame.h, f.height);
@@ -140,7 +141,7 @@ TEST(Y4mPlanes, ConstantColourStaysConstantInEveryFormat) {
         std::memcpy(&planes[i * bytes], &v, bytes);
       }
       FRAME_BUFFER b;
-      make_frame_buffer(b, f.width, f.height, "test");
+      allocate_frame(b, f.width, f.height, "test");
       planes_to_frame(planes.data(), f, b.frame);
       const PIXEL_YC first = *pixel_at(b.frame, 0, 0);
       for (int32_t y = 0; y < f.height; ++y)
@@ -173,11 +174,11 @@ TEST(Y4mPlanes, SixteenBitPlanesOfEightBitValuesGiveTheEightBitFrame) {
     for (size_t i = 0; i < planes8.size(); ++i) planes16[2 * i + 1] = planes8[i];
     // The 16-bit 4:2:2 chroma is co-sited like the 8-bit one; 4:2:0 is centred in both.
     FRAME_BUFFER a, b;
-    make_frame_buffer(a, 11, 6, "a");
-    make_frame_buffer(b, 11, 6, "b");
+    allocate_frame(a, 11, 6, "a");
+    allocate_frame(b, 11, 6, "b");
     planes_to_frame(planes8.data(), f8, a.frame);
     planes_to_frame(planes16.data(), f16, b.frame);
-    EXPECT_EQ(std::memcmp(a.frame.buffer, b.frame.buffer, a.bytes), 0) << chroma;
+    EXPECT_EQ(std::memcmp(a.frame.buffer, b.frame.buffer, a.memory.bytes), 0) << chroma;
   }
 }
 
@@ -188,7 +189,7 @@ TEST(Y4mPlanes, CentredChromaIsInterpolatedBetweenItsSamples) {
   std::vector<uint8_t> planes = {16, 16, 16,          16,  16,           16,
                                  16, 16, /* cb */ 16, 240, /* cr */ 128, 128};
   FRAME_BUFFER b;
-  make_frame_buffer(b, 4, 2, "test");
+  allocate_frame(b, 4, 2, "test");
   planes_to_frame(planes.data(), f, b.frame);
   const int expected[4] = {16, 72, 184, 240};
   for (int x = 0; x < 4; ++x) {

@@ -1,5 +1,5 @@
 #pragma once
-// Calls into a plug-in on a stack that is 4-byte aligned but not 16-byte
+// Calls a function on a stack that is 4-byte aligned but not 16-byte
 // aligned, as a host built by a compiler that keeps only 4 bytes does. A
 // plug-in function that assumes more faults or misbehaves here.
 #include <cstdint>
