@@ -6,9 +6,9 @@
 
 #include "misaligned_call.h"
 #include "plugin.h"
+#include "programs.h"
 #include "table_dump.h"
 #include "test_host.h"
-#include "test_support.h"
 
 namespace {
 

@@ -1,44 +1,26 @@
 #pragma once
-// A stand-in for the host around the size controls: a top-level filter
-// window whose procedure hands every message to handle_window_message and
-// counts the nonzero results (each one a redraw of the current frame), a
-// check box captioned like the host's, a filter record whose EXFUNC keeps the
-// settings in a map, and helpers that type into the real edit field.
+// The size controls as the host drives them: a fake host (its filter record
+// and settings), a top-level filter window whose procedure hands every
+// message to the plug-in's handle_window_message and counts the nonzero
+// results (each one a redraw of the current frame), a check box captioned
+// like the host's, and helpers that type into the real edit field.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "filter_abi.h"
+#include "fake_host.h"
 
-struct FAKE_HOST {
-  std::map<std::string, int32_t> settings;
-  std::vector<std::string> loaded;
-  std::vector<std::pair<std::string, int32_t>> saved;
-  int window_updates = 0;
-  BOOL active = TRUE;
-
-  int track[2] = {640, 480};
-  int track_s[2] = {32, 32};
-  int track_e[2] = {2048, 2048};
-  int check[1] = {0};
-  EXFUNC exfunc{};
-  FILTER filter{};
-
+// The fake host with its filter window, and what that window saw.
+struct WINDOW_HOST : FAKE_HOST {
   HWND window = nullptr;
   HWND check_box = nullptr;
   BOOL last_result = 0;    // of the last message handed to the filter
   int redraws = 0;         // nonzero results
   int combo_commands = 0;  // WM_COMMAND from control id 0 (the combo box's notifications)
 };
-
-// The host of the running test; the filter window's procedure reports here.
-extern FAKE_HOST* fake_host;
 
 // Where a child window sits in its parent's client area.
 struct PLACE {
@@ -74,7 +56,7 @@ class CREATION_WATCH {
 
 class FilterWindowTest : public ::testing::Test {
  protected:
-  FAKE_HOST host;
+  WINDOW_HOST host;
 
   void SetUp() override;
   void TearDown() override;
@@ -88,6 +70,9 @@ class FilterWindowTest : public ::testing::Test {
   // Sends a message to the filter window as the host would deliver it and
   // returns the filter's answer.
   BOOL deliver(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
+  // Calls of filter_window_update with the host's filter record.
+  int window_updates() const;
 
   // Posts each byte as WM_CHAR to the combo box's edit field and pumps the
   // queue until it is empty.

@@ -1,36 +1,19 @@
-#include "filter_window.h"
+#include "size_controls_fixture.h"
 
-#include <cstring>
+#include <algorithm>
 #include <ostream>
 
 #include "check_caption.h"
+#include "filter.h"
 #include "size_controls.h"
 #include "window_message.h"
-
-FAKE_HOST* fake_host = nullptr;
 
 namespace {
 
 constexpr char filter_window_class[] = "morvane_test_filter_window";
 
-BOOL __cdecl fake_window_update(void* fp) {
-  if (fp == &fake_host->filter) ++fake_host->window_updates;
-  return TRUE;
-}
-
-BOOL __cdecl fake_is_filter_active(void*) { return fake_host->active; }
-
-int __cdecl fake_ini_load_int(void*, char* key, int default_value) {
-  fake_host->loaded.emplace_back(key);
-  const auto found = fake_host->settings.find(key);
-  return found == fake_host->settings.end() ? default_value : found->second;
-}
-
-int __cdecl fake_ini_save_int(void*, char* key, int value) {
-  fake_host->saved.emplace_back(key, value);
-  fake_host->settings[key] = value;
-  return TRUE;
-}
+// The host of the running test; the filter window's procedure reports here.
+WINDOW_HOST* fake_host = nullptr;
 
 LRESULT CALLBACK filter_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (fake_host && fake_host->window == window) {
@@ -110,23 +93,13 @@ void pump_messages() {
 void FilterWindowTest::SetUp() {
   ASSERT_EQ(size_controls.combo, nullptr) << "an earlier test left size controls behind";
   fake_host = &host;
-  host.exfunc.filter_window_update = fake_window_update;
-  host.exfunc.is_filter_active = fake_is_filter_active;
-  host.exfunc.ini_load_int = fake_ini_load_int;
-  host.exfunc.ini_save_int = fake_ini_save_int;
-  host.filter.track_n = 2;
-  host.filter.track = host.track;
-  host.filter.track_s = host.track_s;
-  host.filter.track_e = host.track_e;
-  host.filter.check_n = 1;
-  host.filter.check = host.check;
-  host.filter.exfunc = &host.exfunc;
-  host.filter.dll_hinst = GetModuleHandleA(nullptr);
+  start_fake_host(host, filter_table);
 }
 
 void FilterWindowTest::TearDown() {
   close_window();
   size_controls = {};
+  stop_fake_host();
   fake_host = nullptr;
 }
 
@@ -184,6 +157,11 @@ BOOL FilterWindowTest::deliver(UINT message, WPARAM wparam, LPARAM lparam) {
   host.last_result = -1;
   SendMessageA(host.window, message, wparam, lparam);
   return host.last_result;
+}
+
+int FilterWindowTest::window_updates() const {
+  return static_cast<int>(
+      std::count(host.window_updates.begin(), host.window_updates.end(), &host.filter));
 }
 
 void FilterWindowTest::type_keys(const std::string& keys) {
