@@ -4,6 +4,7 @@
 
 #include "misaligned_call.h"
 #include "test_host.h"
+#include "top_window.h"
 
 FILTER_WINDOW filter_window;
 
@@ -110,19 +111,10 @@ LRESULT CALLBACK filter_window_proc(HWND window, UINT message, WPARAM wparam, LP
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-bool register_window_class() {
-  static bool registered = false;
-  if (registered) return true;
+bool register_filter_window_class() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = filter_window_proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = window_class;
-  registered = RegisterClassA(&wc) != 0;
-  return registered;
+  return register_window_class(window_class, filter_window_proc);
 }
 
 HWND make_child(HWND parent, const char* window_class_name, const char* text, DWORD style, int x,
@@ -134,18 +126,6 @@ HWND make_child(HWND parent, const char* window_class_name, const char* text, DW
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
   return child;
-}
-
-// The client size asked for, whatever frame the system draws around it.
-void fit_client(HWND window, int client_w, int client_h) {
-  RECT client{};
-  GetClientRect(window, &client);
-  if (client.right == client_w && client.bottom == client_h) return;
-  RECT outer{};
-  GetWindowRect(window, &outer);
-  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + client_w - client.right,
-               outer.bottom - outer.top + client_h - client.bottom,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool make_controls(HWND window, const FILTER& filter, const WINDOW_SETUP& setup, int client_w,
@@ -195,7 +175,7 @@ bool open_filter_window(const PLUGIN& plugin, const WINDOW_SETUP& setup, CURRENT
   filter_window.init_result = -1;
   filter_window.exit_result = -1;
   filter_window.frame = std::move(frame);
-  if (!register_window_class()) {
+  if (!register_filter_window_class()) {
     error = "cannot register the filter window's class";
     return false;
   }
@@ -205,18 +185,13 @@ bool open_filter_window(const PLUGIN& plugin, const WINDOW_SETUP& setup, CURRENT
   const int client_w = setup.client_w > 0 ? setup.client_w : default_client_width;
   const int client_h =
       setup.client_h > 0 ? setup.client_h : 2 * margin + (tracks + checks) * row_height;
-  RECT outer{0, 0, client_w, client_h};
-  AdjustWindowRect(&outer, window_style, FALSE);
-  HWND window =
-      CreateWindowExA(0, window_class, filter->name ? filter->name : "filter", window_style, 40, 40,
-                      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                      GetModuleHandleA(nullptr), nullptr);
+  HWND window = create_top_window(window_class, filter->name ? filter->name : "filter",
+                                  window_style, client_w, client_h);
   if (!window) {
     error = "cannot make the filter window (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
   filter_window.window = window;
-  fit_client(window, client_w, client_h);
   RECT client{};
   GetClientRect(window, &client);
   if (client.right != client_w || client.bottom != client_h ||
@@ -313,14 +288,6 @@ void run_until_closed() {
   show_filter_window();
   MSG msg;
   while (filter_window.window && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-void pump_messages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

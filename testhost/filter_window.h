@@ -19,6 +19,7 @@
 #include "frame_run.h"
 #include "pixel.h"
 #include "plugin.h"
+#include "top_window.h"
 
 constexpr int default_client_width = 400;
 
@@ -80,6 +81,3 @@ void show_filter_window();
 
 // Runs the window's messages until the user closes it.
 void run_until_closed();
-
-// Handles every message waiting in this thread's queue.
-void pump_messages();

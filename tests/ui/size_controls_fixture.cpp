@@ -6,6 +6,7 @@
 #include "check_caption.h"
 #include "filter.h"
 #include "size_controls.h"
+#include "top_window.h"
 #include "window_message.h"
 
 namespace {
@@ -23,18 +24,6 @@ LRESULT CALLBACK filter_window_proc(HWND window, UINT message, WPARAM wparam, LP
     if (fake_host->last_result) ++fake_host->redraws;
   }
   return DefWindowProcA(window, message, wparam, lparam);
-}
-
-void register_filter_window_class() {
-  static bool done = false;
-  if (done) return;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = filter_window_proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = filter_window_class;
-  done = RegisterClassA(&wc) != 0;
 }
 
 CREATION_WATCH* watch = nullptr;
@@ -82,14 +71,6 @@ CREATION_WATCH::~CREATION_WATCH() {
   refused_class = nullptr;
 }
 
-void pump_messages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 void FilterWindowTest::SetUp() {
   ASSERT_EQ(size_controls.combo, nullptr) << "an earlier test left size controls behind";
   fake_host = &host;
@@ -105,28 +86,15 @@ void FilterWindowTest::TearDown() {
 
 void FilterWindowTest::open_window(int client_width, int client_height, int check_x, int check_y,
                                    int check_height, const char* caption) {
-  register_filter_window_class();
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  RECT frame{0, 0, client_width, client_height};
-  AdjustWindowRect(&frame, style, FALSE);
-  HWND window = CreateWindowExA(0, filter_window_class, "Morvane", style, 40, 40,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(register_window_class(filter_window_class, filter_window_proc));
+  HWND window = create_top_window(filter_window_class, "Morvane",
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                                  client_width, client_height);
   ASSERT_NE(window, nullptr);
   host.window = window;
   host.filter.hwnd = window;
-
-  // Should the frame differ from what AdjustWindowRect assumed, correct it once.
   RECT client{};
   GetClientRect(window, &client);
-  if (client.right != client_width || client.bottom != client_height) {
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + client_width - client.right,
-                 outer.bottom - outer.top + client_height - client.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    GetClientRect(window, &client);
-  }
   ASSERT_EQ(client.right, client_width);
   ASSERT_EQ(client.bottom, client_height);
 

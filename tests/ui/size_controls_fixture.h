@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "top_window.h"
 
 // The fake host with its filter window, and what that window saw.
 struct WINDOW_HOST : FAKE_HOST {
@@ -81,5 +82,3 @@ class FilterWindowTest : public ::testing::Test {
   std::vector<std::string> list_texts();
   int selection();
 };
-
-void pump_messages();
