@@ -1,5 +1,5 @@
 #pragma once
-// The engine as the tools drive it: a pool of worker threads and the call
+// The engine as the tool drives it: a pool of worker threads and the call
 // that resizes one frame, turning the engine's failure into an error line.
 #include <cstdint>
 #include <functional>
@@ -22,7 +22,7 @@ struct ENGINE_THREADS {
 // Starts `count` workers (1 .. 64). Throws TOOL_ERROR for another count.
 void start_engine_threads(ENGINE_THREADS& threads, int count);
 
-// Threads the tools use by default: one per processor, at most 64.
+// Threads the tool uses by default: one per processor, at most 64.
 int default_thread_count();
 
 // Selects the kernel variant by name ("auto", "sse", "portable", ...).
@@ -37,7 +37,7 @@ void allocate_frame(FRAME_BUFFER& buffer, int32_t max_w, int32_t max_h, const st
 
 // Resizes the image of `frame` to target_w x target_h (the buffer must hold
 // both sizes). Throws TOOL_ERROR naming `name` when the engine fails (it can
-// only lack work memory for a frame the tools built).
+// only lack work memory for a frame the tool built).
 void resize_image(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
                   const ENGINE_THREADS& threads, const std::string& name);
 

@@ -1,5 +1,5 @@
 #pragma once
-// Files the tools read and write. Input: a named file or "-" for standard
+// Files the tool reads and writes. Input: a named file or "-" for standard
 // input. Output: a named file is written under a temporary name beside it and
 // renamed over the final name only by commit_output, so a failure never leaves
 // a partial file; "-" writes to standard output as the data comes.

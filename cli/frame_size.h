@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-// The largest width or height the tools hand to the engine: the most a packed
+// The largest width or height the tool hands to the engine: the most a packed
 // size carries per axis. Larger frames are refused before any memory is taken.
 constexpr int32_t frame_side_limit = 65535;
 

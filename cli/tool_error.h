@@ -1,5 +1,5 @@
 #pragma once
-// The one kind of failure the tools report: a single line that names the file
+// The one kind of failure the tool reports: a single line that names the file
 // (or option) and what is wrong with it. main() prints it and exits nonzero.
 #include <stdexcept>
 #include <string>

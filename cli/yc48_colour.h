@@ -1,6 +1,6 @@
 #pragma once
 // Conversions between the host's YC48 colour space (luma 0 .. 4096, chroma
-// -2048 .. 2048, int16) and the formats the tools read and write.
+// -2048 .. 2048, int16) and the formats the tool reads and writes.
 //
 // Limited-range Y'CbCr uses the host's own integer formulas for 8-bit
 // samples. A 16-bit sample is read as an 8-bit one with eight more fraction
