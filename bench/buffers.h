@@ -1,12 +1,15 @@
 #pragma once
-// Frame memory for the benchmark: page-aligned (so 64-byte aligned rows stay
-// aligned), optionally backed by transparent huge pages.
+// Frame memory for the benchmark: page memory in whole 2 MiB units (so
+// 64-byte aligned rows stay aligned), optionally backed by transparent huge
+// pages.
 #include <cstddef>
 #include <memory>
 
+#include "pages.h"
+
 struct PAGE_FREE {
-  size_t bytes;
-  void operator()(void* p) const;
+  PAGE_SPAN span;
+  void operator()(void*);
 };
 using FRAME_MEMORY = std::unique_ptr<void, PAGE_FREE>;
 

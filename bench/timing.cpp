@@ -6,21 +6,21 @@
 
 namespace {
 
-using clock_type = std::chrono::steady_clock;
+using CLOCK = std::chrono::steady_clock;
 
-double seconds_since(clock_type::time_point start) {
-  return std::chrono::duration<double>(clock_type::now() - start).count();
+double seconds_since(CLOCK::time_point start) {
+  return std::chrono::duration<double>(CLOCK::now() - start).count();
 }
 
 // Runs frames of one cell for about `seconds` (at least one frame).
 void run_batch(CELL& cell, double seconds, bool timed) {
   if (cell.before_batch) cell.before_batch();
-  const auto start = clock_type::now();
+  const auto start = CLOCK::now();
   do {
     if (cell.before_frame) cell.before_frame();
-    const auto t0 = clock_type::now();
+    const auto t0 = CLOCK::now();
     cell.frame();
-    const auto t1 = clock_type::now();
+    const auto t1 = CLOCK::now();
     if (timed) cell.ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
   } while (seconds_since(start) < seconds);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "size_text.h"
+#include "frame_size.h"
 
 namespace {
 

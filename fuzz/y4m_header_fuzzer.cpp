@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "size_text.h"
+#include "frame_size.h"
 #include "y4m_header.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

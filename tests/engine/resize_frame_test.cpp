@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "guarded_buffer.h"
+#include "images.h"
 #include "kernels.h"
 #include "pages.h"
 #include "resize.h"
@@ -28,24 +28,19 @@ class ResizeFrame : public testing::Test {
 // A frame of w x h random pixels in a guarded buffer of max_w x max_h.
 struct TestFrame {
   TestFrame(int32_t w, int32_t h, int32_t max_w, int32_t max_h, uint32_t seed = 1,
-            bool extreme = false)
-      : memory(max_w, max_h), frame{memory.pixels(), w, h, max_w, max_h} {
-    fill_random(memory.pixels(), static_cast<size_t>(max_w) * max_h, seed, extreme);
+            bool extreme = false) {
+    make_guarded_frame(memory, max_w, max_h);
+    frame = FRAME{memory.frame.buffer, w, h, max_w, max_h};
+    fill_test_frame(frame, seed, extreme ? CONTENT::extreme : CONTENT::smooth);
   }
-  std::vector<PIXEL_YC> image() const {
-    return copy_image(frame.buffer, frame.max_w, frame.w, frame.h);
-  }
-  std::vector<PIXEL_YC> all() const {
-    return std::vector<PIXEL_YC>(frame.buffer,
-                                 frame.buffer + static_cast<size_t>(frame.max_w) * frame.max_h);
-  }
-  GuardedFrame memory;
+  IMAGE image() const { return copy_image(frame); }
+  IMAGE all() const { return whole_buffer(frame); }
+  FRAME_BUFFER memory;
   FRAME frame;
 };
 
-std::vector<PIXEL_YC> resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw,
-                              int32_t th, bool vertical_first, const RUNNER* runner,
-                              uint32_t seed = 1) {
+IMAGE resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw, int32_t th,
+              bool vertical_first, const RUNNER* runner, uint32_t seed = 1) {
   TestFrame f(w, h, max_w, max_h, seed);
   EXPECT_EQ(resize_frame(f.frame, tw, th, vertical_first, runner), 1);
   EXPECT_EQ(f.frame.w, tw);
@@ -113,11 +108,11 @@ TEST_F(ResizeFrame, SameSizeChangesNothingButMakesTheBlock) {
   RecordingRunner rec;
   const RUNNER r = rec.runner();
   TestFrame f(30, 20, 40, 30);
-  const std::vector<PIXEL_YC> before = f.all();
+  const IMAGE before = f.all();
   EXPECT_EQ(resize_frame(f.frame, 30, 20, true, &r), 1);
   EXPECT_TRUE(rec.workers.empty());
-  EXPECT_EQ(f.all().size(), before.size());
-  EXPECT_EQ(first_difference(f.all(), before), -1);
+  EXPECT_EQ(f.all().pixels.size(), before.pixels.size());
+  EXPECT_EQ(first_difference(f.all(), before), "");
   EXPECT_NE(work_area.memory, nullptr);
 }
 
@@ -126,7 +121,7 @@ TEST_F(ResizeFrame, OneThreadRunnerEqualsNoRunner) {
   const RUNNER r = rec.runner();
   const auto a = resized(97, 61, 300, 200, 211, 133, false, &r);
   const auto b = resized(97, 61, 300, 200, 211, 133, false, nullptr);
-  EXPECT_EQ(first_difference(a, b), -1);
+  EXPECT_EQ(first_difference(a, b), "");
   // Alone mode does not touch the counters.
   EXPECT_EQ(work_area.vertical_counter, 0);
   EXPECT_EQ(work_area.horizontal_counter, 0);
@@ -141,7 +136,7 @@ TEST_F(ResizeFrame, ThreadCountsGiveIdenticalOutput) {
       const RUNNER r = pool_runner(pool);
       for (int frame = 0; frame < 2; ++frame) {  // counters restart every frame
         const auto out = resized(333, 177, 640, 480, 517, 301, vertical_first, &r, 7);
-        EXPECT_EQ(first_difference(out, reference), -1) << threads << " threads, frame " << frame;
+        EXPECT_EQ(first_difference(out, reference), "") << threads << " threads, frame " << frame;
       }
       destroy_thread_pool(pool);
     }
@@ -169,7 +164,7 @@ TEST_F(ResizeFrame, LateWorkerFindsNothingLeftAndHighIndicesStayIdle) {
   const RUNNER r{Sequential::run, nullptr};
   const auto out = resized(150, 90, 300, 200, 77, 181, true, &r, 3);
   const auto reference = resized(150, 90, 300, 200, 77, 181, true, nullptr, 3);
-  EXPECT_EQ(first_difference(out, reference), -1);
+  EXPECT_EQ(first_difference(out, reference), "");
 }
 
 TEST_F(ResizeFrame, FailingRunnerStopsAtOnce) {
@@ -209,7 +204,7 @@ TEST_F(ResizeFrame, PassesRunUnderTheirOwnModeAndRestoreTheCallers) {
   _mm_setcsr(saved);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(after & ~0x3Fu, callers);  // status flags aside, the caller's mode is back
-  EXPECT_EQ(first_difference(f.image(), reference), -1);
+  EXPECT_EQ(first_difference(f.image(), reference), "");
 }
 
 TEST_F(ResizeFrame, PortableTwinGivesTheBaselineBits) {
@@ -222,11 +217,11 @@ TEST_F(ResizeFrame, PortableTwinGivesTheBaselineBits) {
       ASSERT_TRUE(force_kernels(variant));
       TestFrame f(w, h, 128, 128, seed, seed % 2 == 0);
       ASSERT_EQ(resize_frame(f.frame, tw, th, seed % 3 == 0, nullptr), 1);
-      static std::vector<PIXEL_YC> baseline;
+      static IMAGE baseline;
       if (std::strcmp(variant, "sse") == 0) {
         baseline = f.image();
       } else {
-        EXPECT_EQ(first_difference(f.image(), baseline), -1)
+        EXPECT_EQ(first_difference(f.image(), baseline), "")
             << w << "x" << h << " -> " << tw << "x" << th << " seed " << seed;
       }
     }
@@ -261,18 +256,18 @@ TEST_F(ResizeFrame, NarrowTailGroupGivesTheSameImageAsAWideBuffer) {
     TestFrame tight(w, 40, w, 90, 11);
     TestFrame roomy(w, 40, w + 8, 90, 11);
     for (int32_t y = 0; y < 40; ++y)
-      std::memcpy(&roomy.memory.at(0, y), &tight.memory.at(0, y), w * sizeof(PIXEL_YC));
+      std::memcpy(pixel_at(roomy.frame, 0, y), pixel_at(tight.frame, 0, y), w * sizeof(PIXEL_YC));
     ASSERT_EQ(resize_frame(tight.frame, w, 90, true, nullptr), 1);
     ASSERT_EQ(resize_frame(roomy.frame, w, 90, true, nullptr), 1);
-    EXPECT_EQ(first_difference(tight.image(), roomy.image()), -1) << "width " << w;
+    EXPECT_EQ(first_difference(tight.image(), roomy.image()), "") << "width " << w;
   }
 }
 
 TEST_F(ResizeFrame, ShrinkingLeavesTheRestOfTheBufferAlone) {
   TestFrame f(80, 60, 100, 70, 9);
-  const std::vector<PIXEL_YC> before = f.all();
+  const IMAGE before = f.all();
   ASSERT_EQ(resize_frame(f.frame, 50, 30, false, nullptr), 1);
-  const std::vector<PIXEL_YC> after = f.all();
+  const IMAGE after = f.all();
   for (int32_t y = 0; y < 70; ++y) {
     for (int32_t x = 0; x < 100; ++x) {
       const bool inside_new = x < 50 && y < 30;
@@ -282,7 +277,7 @@ TEST_F(ResizeFrame, ShrinkingLeavesTheRestOfTheBufferAlone) {
       const bool in_a_line = (y < 60 && x < 80);
       if (!inside_new && !in_a_line) {
         const size_t i = static_cast<size_t>(y) * 100 + x;
-        ASSERT_EQ(std::memcmp(&before[i], &after[i], 6), 0) << x << "," << y;
+        ASSERT_EQ(std::memcmp(&before.pixels[i], &after.pixels[i], 6), 0) << x << "," << y;
       }
     }
   }
@@ -290,7 +285,7 @@ TEST_F(ResizeFrame, ShrinkingLeavesTheRestOfTheBufferAlone) {
 
 TEST_F(ResizeFrame, UnusableFramesAreRefused) {
   TestFrame f(10, 10, 20, 20);
-  const std::vector<PIXEL_YC> before = f.all();
+  const IMAGE before = f.all();
   for (FRAME bad : {FRAME{f.frame.buffer, 0, 10, 20, 20}, FRAME{f.frame.buffer, 10, -1, 20, 20},
                     FRAME{f.frame.buffer, 21, 10, 20, 20}, FRAME{f.frame.buffer, 10, 21, 20, 20},
                     FRAME{nullptr, 10, 10, 20, 20}}) {
@@ -298,7 +293,7 @@ TEST_F(ResizeFrame, UnusableFramesAreRefused) {
     EXPECT_EQ(resize_frame(bad, 15, 15, false, nullptr), 0);
     EXPECT_EQ(std::memcmp(&bad, &copy, sizeof bad), 0);
   }
-  EXPECT_EQ(first_difference(f.all(), before), -1);
+  EXPECT_EQ(first_difference(f.all(), before), "");
 }
 
 TEST_F(ResizeFrame, TargetsAreClampedIntoTheBuffer) {
@@ -392,11 +387,11 @@ TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
 TEST_F(WorkArea, AllocationFailureRefusesTheFrameAndTheNextOneTriesAgain) {
   CountingPages::fail = true;
   TestFrame f(40, 30, 64, 48);
-  const std::vector<PIXEL_YC> before = f.all();
+  const IMAGE before = f.all();
   EXPECT_EQ(resize_frame(f.frame, 60, 20, false, nullptr), 0);
   EXPECT_EQ(f.frame.w, 40);
   EXPECT_EQ(f.frame.h, 30);
-  EXPECT_EQ(first_difference(f.all(), before), -1);
+  EXPECT_EQ(first_difference(f.all(), before), "");
   EXPECT_EQ(work_area.memory, nullptr);
 
   CountingPages::fail = false;

@@ -3,12 +3,13 @@
 # command-line tool on the same input: the bytes must be identical, for 1, 4
 # and 24 host threads and without exec_multi_thread_func, horizontal and
 # vertical first. Skips (exit 77) when the native tool has not been built.
-# usage: compare_native.sh WINE_RUN TESTHOST_EXE PLUGIN NATIVE_TOOL
+# usage: compare_native.sh WINE_RUN TESTHOST_EXE PLUGIN NATIVE_TOOL WRITE_TEST_FRAME_EXE
 set -euo pipefail
 wine_run=$1
 testhost=$2
 plugin=$3
 native=$4
+write_test_frame=$5
 
 if [ ! -x "$native" ]; then
   echo "SKIP: no native tool at $native (build the native preset first)"
@@ -19,26 +20,15 @@ work=native_compare
 rm -rf "$work"
 mkdir -p "$work"
 
-# A smooth frame with noise, the same on every run.
-make_frame() { # W H SEED FILE
-  perl -e '
-    my ($w, $h, $seed) = @ARGV; srand($seed);
-    for my $y (0 .. $h - 1) { for my $x (0 .. $w - 1) {
-      my $n = sub { int(rand(256)) - 128 };
-      print pack("s<3", 2048 + int(2200 * sin($x * 0.09 + $seed) * cos($y * 0.13)) + $n->(),
-                        int(1900 * sin(0.63 * $x + 0.13 * $y)) + $n->(),
-                        int(2100 * cos(0.09 * $x - 0.065 * $y)) + $n->());
-    } }' "$1" "$2" "$3" >"$4"
-}
-
-# frame size, target size
+# frame size, target size; each frame the smooth test image of its index
+# (tests/support)
 cases=("640x480 1280x720" "641x479 211x157" "100x50 40x80" "333x251 500x199")
 status=0
 i=0
 frame_options=()
 for c in "${cases[@]}"; do
   read -r in_size out_size <<<"$c"
-  make_frame "${in_size%x*}" "${in_size#*x}" "$i" "$work/in_$i.yc48"
+  "$wine_run" "$write_test_frame" "${in_size%x*}" "${in_size#*x}" "$i" "$work/in_$i.yc48"
   for vf in 0 1; do
     flag=()
     [ "$vf" = 1 ] && flag=(--vertical-first)

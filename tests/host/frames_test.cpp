@@ -1,10 +1,13 @@
 // Frames through the real morvane.auf in testhost.exe, compared byte for byte
 // with the engine linked into this program.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "test_support.h"
+#include "images.h"
+#include "programs.h"
 
 namespace {
 
@@ -27,7 +30,7 @@ std::string run_frames(const std::vector<JOB>& jobs, const std::string& host_opt
   for (size_t i = 0; i < jobs.size(); ++i) {
     const JOB& j = jobs[i];
     const std::string in = "frames_in_" + std::to_string(i) + ".yc48";
-    EXPECT_TRUE(write_pixels(in, test_image(j.w, j.h, static_cast<uint32_t>(i + 1))));
+    EXPECT_TRUE(write_image_file(in, test_image(j.w, j.h, static_cast<uint32_t>(i + 1))));
     DeleteFileA(("frames_out_" + std::to_string(i) + ".yc48").c_str());
     command << " --frame " << in << " --frame-size " << size(j.w, j.h) << " --buffer "
             << size(j.buffer_w, j.buffer_h) << " --track " << j.target_w << ',' << j.target_h
@@ -42,14 +45,13 @@ std::string run_frames(const std::vector<JOB>& jobs, const std::string& host_opt
 void expect_engine_bytes(const std::vector<JOB>& jobs, const std::string& log) {
   for (size_t i = 0; i < jobs.size(); ++i) {
     const JOB& j = jobs[i];
-    std::vector<PIXEL_YC> actual;
-    ASSERT_TRUE(read_pixels("frames_out_" + std::to_string(i) + ".yc48", actual))
-        << "frame " << i << "\n"
+    IMAGE actual{j.target_w, j.target_h, {}};
+    ASSERT_TRUE(read_image_file("frames_out_" + std::to_string(i) + ".yc48", actual))
+        << "frame " << i << " is missing or not " << size(j.target_w, j.target_h) << "\n"
         << log;
-    const std::vector<PIXEL_YC> expected =
-        engine_resize(test_image(j.w, j.h, static_cast<uint32_t>(i + 1)), j.w, j.h, j.target_w,
-                      j.target_h, j.vertical_first != 0);
-    EXPECT_EQ(first_difference(expected, actual, j.target_w), "")
+    const IMAGE expected = engine_resize(test_image(j.w, j.h, static_cast<uint32_t>(i + 1)),
+                                         j.target_w, j.target_h, j.vertical_first != 0);
+    EXPECT_EQ(first_difference(expected, actual), "")
         << "frame " << i << ": " << size(j.w, j.h) << " -> " << size(j.target_w, j.target_h)
         << (j.vertical_first ? " vertical first" : "") << " in buffer "
         << size(j.buffer_w, j.buffer_h);
@@ -108,7 +110,7 @@ TEST(FramesThroughTheTestHost, ReportsTheNewSizeAndRefusesBadInput) {
   EXPECT_NE(log.find("func_proc 1, image 96x40"), std::string::npos) << log;
 
   // A frame file of the wrong size: an error, a nonzero exit, no output file.
-  ASSERT_TRUE(write_pixels("frames_short.yc48", test_image(10, 10, 1)));
+  ASSERT_TRUE(write_image_file("frames_short.yc48", test_image(10, 10, 1)));
   std::string output;
   DeleteFileA("frames_short_out.yc48");
   code =

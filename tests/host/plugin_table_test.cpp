@@ -6,9 +6,9 @@
 
 #include "misaligned_call.h"
 #include "plugin.h"
+#include "programs.h"
 #include "table_dump.h"
 #include "test_host.h"
-#include "test_support.h"
 
 namespace {
 
@@ -21,10 +21,11 @@ class LoadedPlugin : public ::testing::Test {
     ASSERT_TRUE(start_test_host(settings, error)) << error;
     ASSERT_TRUE(load_plugin(dos_path(MORVANE_AUF), plugin, error)) << error;
   }
-  void TearDown() override {
+  void unload() {
     unload_plugin(plugin);
     stop_test_host();
   }
+  void TearDown() override { unload(); }
   // The table as 35 words at their byte offsets, independent of any declaration.
   int32_t word(int offset) const {
     int32_t value;
@@ -88,33 +89,38 @@ TEST_F(LoadedPlugin, GetFilterTableGivesTheSameTableEveryTime) {
   EXPECT_NE(word(48), 0) << "func_proc lost on the second call";
 }
 
-TEST_F(LoadedPlugin, InitTakesTheHostLimitsAsRangesAndKeepsDefaults) {
-  HOST_SETTINGS settings;
-  settings.min_w = 16;
-  settings.min_h = 24;
-  settings.max_w = 4096;
-  settings.max_h = 3072;
-  load(settings);
-  EXPECT_EQ(call_func_init(plugin), 1);
-  EXPECT_EQ(plugin.table->track_s[0], 16);
-  EXPECT_EQ(plugin.table->track_s[1], 24);
-  EXPECT_EQ(plugin.table->track_e[0], 4096);
-  EXPECT_EQ(plugin.table->track_e[1], 3072);
-  EXPECT_EQ(plugin.table->track_default[0], 640);
-  EXPECT_EQ(plugin.table->track_default[1], 480);
-  EXPECT_EQ(test_host.window_updates, 1);
-}
-
-TEST_F(LoadedPlugin, InitFailsWithoutSystemInformationAndKeepsRanges) {
-  HOST_SETTINGS settings;
-  settings.sys_info_fails = true;
-  load(settings);
-  EXPECT_EQ(call_func_init(plugin), 0);
-  EXPECT_EQ(plugin.table->track_s[0], 32);
-  EXPECT_EQ(plugin.table->track_s[1], 32);
-  EXPECT_EQ(plugin.table->track_e[0], 2048);
-  EXPECT_EQ(plugin.table->track_e[1], 2048);
-  EXPECT_EQ(test_host.window_updates, 0);
+// func_init takes the host's frame-size limits as the track ranges, or, when
+// the host cannot give them, fails and keeps the table's ranges; the
+// defaults stay either way, and only a success updates the window.
+TEST_F(LoadedPlugin, InitTakesTheHostLimitsAsRangesOrFailsKeepingThem) {
+  const struct {
+    bool sys_info_fails;
+    int answer;
+    int minimum[2], maximum[2];
+    int window_updates;
+  } cases[] = {
+      {false, 1, {16, 24}, {4096, 3072}, 1},
+      {true, 0, {32, 32}, {2048, 2048}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sys_info_fails ? "without system information" : "with the host's limits");
+    HOST_SETTINGS settings;
+    settings.min_w = 16;
+    settings.min_h = 24;
+    settings.max_w = 4096;
+    settings.max_h = 3072;
+    settings.sys_info_fails = c.sys_info_fails;
+    load(settings);
+    EXPECT_EQ(call_func_init(plugin), c.answer);
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(plugin.table->track_s[i], c.minimum[i]);
+      EXPECT_EQ(plugin.table->track_e[i], c.maximum[i]);
+    }
+    EXPECT_EQ(plugin.table->track_default[0], 640);
+    EXPECT_EQ(plugin.table->track_default[1], 480);
+    EXPECT_EQ(test_host.window_updates, c.window_updates);
+    unload();
+  }
 }
 
 }  // namespace

@@ -1,46 +1,16 @@
-// The test host's own parts: the misaligned calls, the worker threads, the
-// settings file, the guarded buffers, the .yc48 files, the command line and
-// the actions of a scripted window session.
+// The test host's own parts: the worker threads, the settings file, the
+// command line and the actions of a scripted window session.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
 #include <set>
 
-#include "exception_guard.h"
-#include "frame_buffer.h"
-#include "misaligned_call.h"
 #include "options.h"
 #include "test_host.h"
 #include "window_actions.h"
 
-// Returns the stack pointer at its entry (where the return address lies).
-extern "C" uint32_t entry_stack_pointer();
-__asm__(
-    ".text\n"
-    ".globl _entry_stack_pointer\n"
-    "_entry_stack_pointer:\n"
-    "  movl %esp, %eax\n"
-    "  ret\n");
-
 namespace {
-
-TEST(MisalignedCall, EntersTheCalleeOffItsExpectedAlignment) {
-  // A 16-byte aligned call enters with esp % 16 == 12.
-  EXPECT_EQ(call_misaligned(as_code(entry_stack_pointer), STACK_SKEW::by4) % 16, 8u);
-  EXPECT_EQ(call_misaligned(as_code(entry_stack_pointer), STACK_SKEW::by8) % 16, 4u);
-  EXPECT_EQ(call_misaligned(as_code(entry_stack_pointer), STACK_SKEW::by12) % 16, 0u);
-}
-
-uint32_t __cdecl sum6(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e, uint32_t f) {
-  return a + 10 * b + 100 * c + 1000 * d + 10000 * e + 100000 * f;
-}
-uint32_t __stdcall stdcall2(uint32_t a, uint32_t b) { return a - b; }
-
-TEST(MisalignedCall, PassesArgumentsAndResultsForBothConventions) {
-  EXPECT_EQ(call_misaligned(as_code(sum6), STACK_SKEW::by4, 1, 2, 3, 4, 5, 6), 654321u);
-  EXPECT_EQ(call_misaligned(as_code(stdcall2), STACK_SKEW::by8, 9, 4), 5u);
-}
 
 // Every worker of one run waits until all of them are inside at once.
 struct RENDEZVOUS {
@@ -116,45 +86,6 @@ TEST(HostServices, SettingsFileKeepsValuesInTheFiltersSection) {
   EXPECT_EQ(filter.exfunc->ini_load_int(&filter, key, 0), -1280);
   stop_test_host();
   DeleteFileA(path);
-}
-
-void read_byte(void* p) { *static_cast<volatile uint8_t*>(p); }
-
-TEST(GuardedBuffer, EndsRightBeforeAPageThatFaults) {
-  for (int w : {1, 7, 640, 1923}) {
-    GUARDED_BUFFER buffer;
-    std::string error;
-    ASSERT_TRUE(allocate_guarded_buffer(w, 3, buffer, error)) << error;
-    auto* end = reinterpret_cast<uint8_t*>(buffer.pixels + static_cast<size_t>(w) * 3);
-    EXPECT_EQ(run_guarded(read_byte, buffer.pixels), 0u);
-    EXPECT_EQ(run_guarded(read_byte, end - 1), 0u);
-    EXPECT_EQ(run_guarded(read_byte, end), 0xC0000005u)
-        << "no guard after a buffer " << w << " wide";
-    free_guarded_buffer(buffer);
-  }
-}
-
-TEST(Yc48Files, ReadOnlyTheExactSizeAndNeverLeaveAPartialFile) {
-  const std::vector<PIXEL_YC> pixels = {
-      {1, -2, 3}, {-4096, 2047, -2048}, {7, 8, 9}, {32767, -32768, 0}};
-  std::string error;
-  ASSERT_TRUE(write_yc48("yc48_test.yc48", pixels.data(), 2, 2, 2, error)) << error;
-  std::vector<PIXEL_YC> back;
-  ASSERT_TRUE(read_yc48("yc48_test.yc48", 2, 2, back, error)) << error;
-  ASSERT_EQ(back.size(), 4u);
-  EXPECT_EQ(back[1].y, -4096);
-  EXPECT_EQ(back[3].cb, -32768);
-  EXPECT_FALSE(read_yc48("yc48_test.yc48", 3, 1, back, error)) << "a shorter size was accepted";
-  EXPECT_FALSE(read_yc48("yc48_test.yc48", 5, 1, back, error)) << "a longer size was accepted";
-
-  // Rows are taken `pitch` pixels apart.
-  ASSERT_TRUE(write_yc48("yc48_test.yc48", pixels.data(), 1, 2, 3, error)) << error;
-  ASSERT_TRUE(read_yc48("yc48_test.yc48", 1, 2, back, error)) << error;
-  EXPECT_EQ(back[1].y, 32767);
-
-  EXPECT_FALSE(write_yc48("no_such_dir/out.yc48", pixels.data(), 2, 2, 2, error));
-  EXPECT_EQ(GetFileAttributesA("no_such_dir/out.yc48.part"), INVALID_FILE_ATTRIBUTES);
-  DeleteFileA("yc48_test.yc48");
 }
 
 bool parse(std::vector<const char*> args, TESTHOST_OPTIONS& options, std::string& error) {

@@ -1,6 +1,8 @@
 // Whole sessions with the real morvane.auf in testhost.exe's filter window,
 // driven by scripts of actions as a person would do them, read back from the
 // state the test host prints. Needs a display (Xvfb under ctest).
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "test_support.h"
+#include "programs.h"
 
 namespace {
 

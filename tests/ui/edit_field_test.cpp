@@ -2,7 +2,7 @@
 // loading the list to saving it and loading it again.
 #include <gtest/gtest.h>
 
-#include "filter_window.h"
+#include "size_controls_fixture.h"
 #include "size_controls.h"
 
 namespace {
@@ -81,7 +81,7 @@ TEST_F(SizeField, EnterClicksTheSetButtonAndIsNotTyped) {
   type_keys("1920x1080\r");
   EXPECT_EQ(host.track[0], 1920);
   EXPECT_EQ(host.track[1], 1080);
-  EXPECT_EQ(host.window_updates, 1);
+  EXPECT_EQ(window_updates(), 1);
   EXPECT_EQ(host.redraws, 1);
   EXPECT_EQ(edit_text(), "1920x1080");
   EXPECT_EQ(list_texts(), (std::vector<std::string>{"640x480", "1920x1080"}));
@@ -92,7 +92,7 @@ TEST_F(SizeField, EnterOnTextWithoutTwoNumbersKeepsTheTextAndTheTracks) {
   type_keys("640X480\r");  // the X is dropped: one number, 640480
   EXPECT_EQ(edit_text(), "640480");
   EXPECT_EQ(host.track[0], 640);
-  EXPECT_EQ(host.window_updates, 0);
+  EXPECT_EQ(window_updates(), 0);
   EXPECT_EQ(host.redraws, 0);
   EXPECT_EQ(list_texts(), std::vector<std::string>{"640x480"});
 }

@@ -2,7 +2,7 @@
 // the track ranges before the window is told to update.
 #include <gtest/gtest.h>
 
-#include "filter_window.h"
+#include "size_controls_fixture.h"
 #include "packed_size.h"
 #include "size_controls.h"
 
@@ -28,7 +28,7 @@ TEST_F(SetButton, ClickWritesTheSelectedSizeAndRedraws) {
   click();
   EXPECT_EQ(host.track[0], 1280);
   EXPECT_EQ(host.track[1], 720);
-  EXPECT_EQ(host.window_updates, 1);
+  EXPECT_EQ(window_updates(), 1);
   EXPECT_EQ(host.redraws, 1);
 }
 
@@ -75,7 +75,7 @@ TEST_F(SetButton, OtherCommandsAndNotificationsDoNothing) {
   EXPECT_EQ(deliver(WM_COMMAND, MAKEWPARAM(0, CBN_SELENDOK), combo), 0);
   EXPECT_EQ(host.track[0], 640);
   EXPECT_EQ(host.track[1], 480);
-  EXPECT_EQ(host.window_updates, 0);
+  EXPECT_EQ(window_updates(), 0);
   EXPECT_EQ(host.redraws, 0);
 
   EXPECT_EQ(deliver(WM_COMMAND, MAKEWPARAM(1202, BN_CLICKED), button), 1);
@@ -85,7 +85,7 @@ TEST_F(SetButton, OtherCommandsAndNotificationsDoNothing) {
 TEST_F(SetButton, NothingToApplyChangesNothing) {
   open_with_selected(0, 480);  // an entry with no width
   click();
-  EXPECT_EQ(host.window_updates, 0);
+  EXPECT_EQ(window_updates(), 0);
   EXPECT_EQ(host.redraws, 0);
   EXPECT_EQ(host.track[0], 640);
 
@@ -95,7 +95,7 @@ TEST_F(SetButton, NothingToApplyChangesNothing) {
   SendMessageA(size_controls.edit_field, WM_CHAR, '0', 1);  // one number only
   ASSERT_EQ(selection(), -1);
   click();
-  EXPECT_EQ(host.window_updates, 0);
+  EXPECT_EQ(window_updates(), 0);
   EXPECT_EQ(edit_text(), "640");
   EXPECT_EQ(list_texts(), std::vector<std::string>{"0x480"});
 }

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "filter_window.h"
+#include "size_controls_fixture.h"
 #include "size_controls.h"
 #include "size_edit_proc.h"
 
@@ -154,7 +154,7 @@ TEST_F(SizeControls, RefusedSetButtonLeavesTheComboAtItsCreationPlaceAndExitStil
 
   // Enter has no button to click.
   type_keys("800x600\r");
-  EXPECT_EQ(host.window_updates, 0);
+  EXPECT_EQ(window_updates(), 0);
   EXPECT_EQ(host.track[0], 640);
 
   const HFONT font = size_controls.font;

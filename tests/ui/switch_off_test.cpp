@@ -1,7 +1,7 @@
 // Switching the filter off gives back the resampler's work memory.
 #include <gtest/gtest.h>
 
-#include "filter_window.h"
+#include "size_controls_fixture.h"
 #include "work_area.h"
 
 namespace {

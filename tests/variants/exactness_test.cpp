@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "guarded_buffer.h"
+#include "images.h"
 #include "kernels.h"
 #include "resize.h"
 #include "thread_pool.h"
@@ -38,47 +38,6 @@ std::string describe(const CASE& c) {
   return s.str();
 }
 
-enum class CONTENT { mixed, spikes };
-
-// Mixed: blocks of 8 rows by 24 samples cycle through smooth ramps with noise,
-// full-range noise, the int16 extremes alternating, and small noise around 0.
-// Spikes: a flat line with rare spikes, whose curvatures decay over long runs
-// into the flush-to-zero range.
-void fill(const GuardedFrame& f, uint32_t seed, CONTENT content) {
-  uint32_t s = seed * 2654435761u + 12345u;
-  auto next = [&s] {
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-  };
-  const int32_t per_row = 3 * f.max_w();
-  int16_t* p = f.samples();
-  for (int32_t y = 0; y < f.max_h(); ++y) {
-    for (int32_t x = 0; x < per_row; ++x) {
-      int32_t v;
-      if (content == CONTENT::spikes) {
-        v = next() % 211 == 0 ? (next() & 1 ? 31000 : -31000) : 1000;
-      } else {
-        switch ((y / 8 + x / 24 + seed) % 4) {
-          case 0:
-            v = 2048 + (x * 37 + y * 11) % 1500 + static_cast<int32_t>(next() % 200);
-            break;
-          case 1:
-            v = static_cast<int16_t>(next());
-            break;
-          case 2:
-            v = (x + y) & 1 ? 32767 : -32768;
-            break;
-          default:
-            v = static_cast<int32_t>(next() % 7) - 3;
-        }
-      }
-      p[static_cast<size_t>(y) * per_row + x] = static_cast<int16_t>(v);
-    }
-  }
-}
-
 class VariantExactness : public ::testing::TestWithParam<const char*> {
  protected:
   static void SetUpTestSuite() {
@@ -102,9 +61,9 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
   }
 
   // Resizes f with `kernels` and checks that they, and no other variant, ran.
-  static void resize(const CASE& c, const KERNEL_VARIANT* kernels, const GuardedFrame& f) {
+  static void resize(const CASE& c, const KERNEL_VARIANT* kernels, const FRAME_BUFFER& f) {
     ASSERT_TRUE(force_kernels(kernels->name));
-    FRAME frame{f.pixels(), c.w, c.h, c.max_w, c.max_h};
+    FRAME frame{f.frame.buffer, c.w, c.h, c.max_w, c.max_h};
     const RUNNER runner = pool_runner(pools[c.threads - 1]);
     ASSERT_EQ(resize_frame(frame, c.tw, c.th, c.vertical_first, c.threads > 1 ? &runner : nullptr),
               1);
@@ -114,30 +73,19 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
     EXPECT_EQ(frame.h, c.th);
   }
 
-  // The baseline and the variant on copies of one frame; reports the first
-  // int16 where the buffers differ.
+  // The baseline and the variant on copies of one frame (mixed content, or
+  // flat lines with rare spikes); reports the first sample where the buffers
+  // differ.
   void check(const CASE& c, uint32_t seed, CONTENT content = CONTENT::mixed) {
-    GuardedFrame expected(c.max_w, c.max_h);
-    GuardedFrame actual(c.max_w, c.max_h);
-    fill(expected, seed, content);
-    fill(actual, seed, content);
+    FRAME_BUFFER expected, actual;
+    make_guarded_frame(expected, c.max_w, c.max_h);
+    make_guarded_frame(actual, c.max_w, c.max_h);
+    fill_test_frame(expected.frame, seed, content);
+    fill_test_frame(actual.frame, seed, content);
     resize(c, baseline, expected);
     resize(c, variant, actual);
-    const int16_t* a = expected.samples();
-    const int16_t* b = actual.samples();
-    const size_t per_row = 3 * static_cast<size_t>(c.max_w);
-    for (size_t i = 0; i < expected.bytes() / 2; ++i) {
-      if (a[i] == b[i]) continue;
-      const size_t x = i % per_row;
-      ADD_FAILURE() << variant->name << " differs from sse for " << describe(c) << ": first at row "
-                    << i / per_row << ", pixel " << x / 3 << ", "
-                    << (x % 3 == 0   ? "y"
-                        : x % 3 == 1 ? "cb"
-                                     : "cr")
-                    << " (lane " << x % 4 << " of column group " << x / 4 << "): sse " << a[i]
-                    << ", " << variant->name << " " << b[i];
-      return;
-    }
+    EXPECT_EQ(first_difference(whole_buffer(expected.frame), whole_buffer(actual.frame)), "")
+        << variant->name << " differs from sse for " << describe(c);
   }
 
   static THREAD_POOL* pools[3];

@@ -1,0 +1,85 @@
+#include "demo_command.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "engine_run.h"
+#include "frame_buffer.h"
+#include "kernels.h"
+#include "picture_frames.h"
+#include "test_card.h"
+#include "tool_error.h"
+
+namespace {
+
+struct DEMO_JOB {
+  int32_t w;
+  int32_t h;
+  bool vertical_first;
+};
+
+constexpr DEMO_JOB jobs[] = {
+    {1920, 1080, false},  // up 2x
+    {3840, 2160, false},  // up 4x
+    {480, 270, false},    // down 2x
+    {240, 135, true},     // down 4x, height first
+    {1280, 400, true},    // wider and lower
+};
+
+void make_folder(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) {
+    struct stat st {};
+    if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+    fail(folder, "exists and is not a folder");
+  }
+  fail(folder, std::string("cannot create the folder: ") + std::strerror(errno));
+}
+
+void save_png(const std::string& path, const PNG_PICTURE& picture) {
+  OUTPUT_FILE out;
+  open_output(out, path);
+  write_png(out, picture);
+  commit_output(out);
+}
+
+}  // namespace
+
+void run_demo(const DEMO_OPTIONS& o) {
+  make_folder(o.folder);
+  ENGINE_THREADS threads;
+  start_engine_threads(threads, o.threads);
+
+  PNG_PICTURE card;
+  draw_test_card(card);
+  const std::string card_path = o.folder + "/card.png";
+  save_png(card_path, card);
+  std::printf("test card %dx%d: %s\n", card.width, card.height, card_path.c_str());
+
+  int32_t max_w = card.width, max_h = card.height;
+  for (const DEMO_JOB& j : jobs) {
+    max_w = std::max(max_w, j.w);
+    max_h = std::max(max_h, j.h);
+  }
+  FRAME_BUFFER buffer;
+  allocate_frame(buffer, max_w, max_h, "demo");
+  PNG_PICTURE result;
+  for (const DEMO_JOB& j : jobs) {
+    picture_to_frames(card, buffer.frame, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    resize_image(buffer.frame, j.w, j.h, j.vertical_first, threads, "demo");
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    frames_to_picture(buffer.frame, nullptr, 3, 8, result);
+    const std::string path =
+        o.folder + "/card-" + std::to_string(j.w) + "x" + std::to_string(j.h) + ".png";
+    save_png(path, result);
+    std::printf("%dx%d -> %dx%d (%s first, %d threads, %s kernels): %.1f ms  %s\n", card.width,
+                card.height, j.w, j.h, j.vertical_first ? "vertical" : "horizontal", o.threads,
+                active_kernels()->name, ms, path.c_str());
+    std::fflush(stdout);
+  }
+}

@@ -1,0 +1,67 @@
+#include "engine_run.h"
+
+#include <thread>
+
+#include "frame_size.h"
+#include "kernels.h"
+#include "tool_error.h"
+
+ENGINE_THREADS::~ENGINE_THREADS() { destroy_thread_pool(pool); }
+
+void start_engine_threads(ENGINE_THREADS& threads, int count) {
+  destroy_thread_pool(threads.pool);
+  threads.pool = create_thread_pool(count);
+  if (!threads.pool) fail("--threads " + std::to_string(count), "the thread count must be 1 to 64");
+  threads.runner = pool_runner(threads.pool);
+}
+
+int default_thread_count() {
+  const unsigned n = std::thread::hardware_concurrency();
+  return n < 1 ? 1 : n > 64 ? 64 : static_cast<int>(n);
+}
+
+void choose_kernels(const std::string& name) {
+  if (force_kernels(name.c_str())) return;
+  std::string known;
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
+    known += std::string(", ") + (*v)->name;
+  fail("--isa " + name, "no such kernel variant on this processor (auto" + known + ")");
+}
+
+void allocate_frame(FRAME_BUFFER& buffer, int32_t max_w, int32_t max_h, const std::string& name) {
+  free_frame_buffer(buffer);
+  if (const std::string wrong = check_frame_size(max_w, max_h); !wrong.empty()) fail(name, wrong);
+  PAGE_OPTIONS options;
+  options.huge_pages = true;
+  if (!make_frame_buffer(buffer, max_w, max_h, options))
+    fail(name, "out of memory for a " + std::to_string(max_w) + "x" + std::to_string(max_h) +
+                   " frame buffer");
+}
+
+void resize_image(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
+                  const ENGINE_THREADS& threads, const std::string& name) {
+  if (!resize_frame(frame, target_w, target_h, vertical_first, &threads.runner))
+    fail(name, "out of memory for the engine's work block");
+}
+
+namespace {
+
+struct ROW_JOB {
+  int32_t rows;
+  const std::function<void(int32_t, int32_t)>* part;
+};
+
+void row_worker(int thread_id, int thread_num, void* job_param, void*) {
+  const ROW_JOB& job = *static_cast<const ROW_JOB*>(job_param);
+  const int64_t first = int64_t{job.rows} * thread_id / thread_num;
+  const int64_t end = int64_t{job.rows} * (thread_id + 1) / thread_num;
+  if (first < end) (*job.part)(static_cast<int32_t>(first), static_cast<int32_t>(end));
+}
+
+}  // namespace
+
+void run_on_rows(const ENGINE_THREADS& threads, int32_t rows,
+                 const std::function<void(int32_t, int32_t)>& part) {
+  ROW_JOB job{rows, &part};
+  threads.runner.run(threads.runner.context, row_worker, &job, nullptr);
+}

@@ -1,0 +1,33 @@
+#include "raw_frame.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "frame_buffer.h"
+#include "tool_error.h"
+#include "yc48_file.h"
+
+namespace {
+
+std::string frame_bytes_text(int32_t w, int32_t h) {
+  return std::to_string(yc48_frame_bytes(w, h)) + " bytes (" + std::to_string(w) + "x" +
+         std::to_string(h) + " pixels of 6 bytes)";
+}
+
+}  // namespace
+
+void read_yc48_frame(INPUT_FILE& in, FRAME& frame, int32_t w, int32_t h) {
+  const YC48_READ read = read_yc48(in.file, frame.buffer, w, h, frame.max_w);
+  if (read.read_error) fail(in.name, std::string("read error: ") + std::strerror(errno));
+  if (read.length != yc48_frame_bytes(w, h))
+    fail(in.name,
+         "is " + std::to_string(read.length) + " bytes long, expected " + frame_bytes_text(w, h));
+  frame.w = w;
+  frame.h = h;
+}
+
+void write_yc48_frame(OUTPUT_FILE& out, const FRAME& frame) {
+  if (!write_yc48(out.file, frame.buffer, frame.w, frame.h, frame.max_w))
+    fail(out.name, std::string("write failed: ") + std::strerror(errno));
+}

@@ -1,0 +1,141 @@
+#include "resize_command.h"
+
+#include <algorithm>
+
+#include "engine_run.h"
+#include "file_io.h"
+#include "frame_size.h"
+#include "picture_frames.h"
+#include "png_file.h"
+#include "progress.h"
+#include "raw_frame.h"
+#include "tool_error.h"
+#include "y4m_stream.h"
+
+namespace {
+
+enum class FORMAT { png, y4m, yc48, unknown };
+
+std::string extension_of(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string e = path.substr(dot);
+  std::transform(e.begin(), e.end(), e.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return e;
+}
+
+// By extension; "-" (standard input or output) carries a y4m stream.
+FORMAT format_of(const std::string& path) {
+  if (path == "-") return FORMAT::y4m;
+  const std::string e = extension_of(path);
+  if (e == ".png") return FORMAT::png;
+  if (e == ".y4m") return FORMAT::y4m;
+  if (e == ".yc48") return FORMAT::yc48;
+  return FORMAT::unknown;
+}
+
+const char* format_name(FORMAT f) {
+  switch (f) {
+    case FORMAT::png:
+      return ".png";
+    case FORMAT::y4m:
+      return ".y4m or -";
+    case FORMAT::yc48:
+      return ".yc48";
+    default:
+      return "?";
+  }
+}
+
+struct SIZE {
+  int32_t w;
+  int32_t h;
+};
+
+SIZE parse_size_option(const std::string& option, const std::string& text) {
+  SIZE s{};
+  if (!read_size_numbers(text, s.w, s.h))
+    fail(option + " " + text, "a size needs two numbers, such as 1280x720");
+  if (const std::string wrong = check_frame_size(s.w, s.h); !wrong.empty())
+    fail(option + " " + text, wrong);
+  return s;
+}
+
+void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
+  if (o.input_size.empty()) fail(o.input, "a .yc48 input needs --input-size WxH");
+  const SIZE source = parse_size_option("--input-size", o.input_size);
+  INPUT_FILE in;
+  open_input(in, o.input);
+  FRAME_BUFFER buffer;
+  allocate_frame(buffer, std::max(source.w, target.w), std::max(source.h, target.h), o.input);
+  read_yc48_frame(in, buffer.frame, source.w, source.h);
+  resize_image(buffer.frame, target.w, target.h, o.vertical_first, threads, o.input);
+  OUTPUT_FILE out;
+  open_output(out, o.output);
+  write_yc48_frame(out, buffer.frame);
+  commit_output(out);
+}
+
+void resize_png(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
+  INPUT_FILE in;
+  open_input(in, o.input);
+  PNG_PICTURE picture;
+  try {
+    read_png(in, picture);
+  } catch (const std::bad_alloc&) {
+    fail(o.input, "out of memory for the picture");
+  }
+  const int32_t max_w = std::max(picture.width, target.w),
+                max_h = std::max(picture.height, target.h);
+  FRAME_BUFFER colour, alpha;
+  allocate_frame(colour, max_w, max_h, o.input);
+  if (has_alpha(picture)) allocate_frame(alpha, max_w, max_h, o.input);
+  picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
+  resize_image(colour.frame, target.w, target.h, o.vertical_first, threads, o.input);
+  if (has_alpha(picture))
+    resize_image(alpha.frame, target.w, target.h, o.vertical_first, threads, o.input);
+  const int channels = picture.channels, depth = picture.depth;
+  frames_to_picture(colour.frame, &alpha.frame, channels, depth, picture);
+  OUTPUT_FILE out;
+  open_output(out, o.output);
+  write_png(out, picture);
+  commit_output(out);
+}
+
+void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
+  INPUT_FILE in;
+  open_input(in, o.input);
+  OUTPUT_FILE out;
+  open_output(out, o.output);
+  PROGRESS progress;
+  start_progress(progress, o.quiet);
+  resize_y4m_stream(in, out, STREAM_JOB{target.w, target.h, o.vertical_first}, threads, progress);
+  commit_output(out);
+}
+
+}  // namespace
+
+void run_resize(const RESIZE_OPTIONS& o) {
+  const SIZE target = parse_size_option("--size", o.size);
+  const FORMAT in_format = format_of(o.input);
+  const FORMAT out_format = format_of(o.output);
+  if (in_format == FORMAT::unknown)
+    fail(o.input, "unknown kind of file (use .png, .y4m, - or .yc48)");
+  if (out_format != in_format)
+    fail(o.output, std::string("must be of the input's kind (") + format_name(in_format) + ")");
+  ENGINE_THREADS threads;
+  start_engine_threads(threads, o.threads);
+  switch (in_format) {
+    case FORMAT::png:
+      resize_png(o, target, threads);
+      break;
+    case FORMAT::y4m:
+      resize_y4m(o, target, threads);
+      break;
+    default:
+      resize_yc48(o, target, threads);
+      break;
+  }
+}
