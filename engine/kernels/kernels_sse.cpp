@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "kernels.h"
+#include "position.h"
 
 namespace {
 
@@ -64,26 +65,18 @@ inline void solve_line(KNOT* knot, const FACTOR_TABLE* table, int32_t n, Fetch f
 template <class Store>
 inline void resample_line(const KNOT* knot, int32_t n, int32_t m, Store store_output) {
   if (m <= 0) return;
-  const float s = static_cast<float>(n) / static_cast<float>(m);
+  const float step = line_step(n, m);
   const __m128 sixth = _mm_set1_ps(1.0f / 6.0f);
   for (int32_t i = 0; i < m; ++i) {
-    // Position from i afresh each time, three roundings; never accumulated.
-    const float u = static_cast<float>(i) + 0.5f;
-    const float q = s * u;
-    const float x = q + 0.5f;
-    const int32_t k = static_cast<int32_t>(x);  // x > 0.5: truncation = integer part
-    const float kf = static_cast<float>(k);
-    const float t = x - kf;
-    const float a = (1.0f - x) + kf;  // exact: a = 1 - t
-    const float wa = (a * a) * a - a;
-    const float wt = (t * t) * t - t;
-    const KNOT& k0 = knot[k];
-    const KNOT& k1 = knot[k + 1];
-    const __m128 curv = _mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(wa), _mm_load_ps(k0.m.lane)),
-                                              _mm_mul_ps(_mm_set1_ps(wt), _mm_load_ps(k1.m.lane))),
-                                   sixth);
-    const __m128 lin = _mm_add_ps(_mm_mul_ps(_mm_load_ps(k1.v.lane), _mm_set1_ps(t)),
-                                  _mm_mul_ps(_mm_load_ps(k0.v.lane), _mm_set1_ps(a)));
+    const POSITION e = output_position(step, i);
+    const KNOT& k0 = knot[e.k];
+    const KNOT& k1 = knot[e.k + 1];
+    const __m128 curv =
+        _mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(e.wa), _mm_load_ps(k0.m.lane)),
+                              _mm_mul_ps(_mm_set1_ps(e.wt), _mm_load_ps(k1.m.lane))),
+                   sixth);
+    const __m128 lin = _mm_add_ps(_mm_mul_ps(_mm_load_ps(k1.v.lane), _mm_set1_ps(e.t)),
+                                  _mm_mul_ps(_mm_load_ps(k0.v.lane), _mm_set1_ps(e.a)));
     store_output(i, narrow(_mm_add_ps(curv, lin)));
   }
 }
