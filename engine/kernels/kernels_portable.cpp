@@ -28,7 +28,7 @@ inline int16_t to_int16(float r) {
 }
 
 template <class Fetch>
-void solve_line(KNOT* knot, const FACTOR_TABLE* table, int32_t n, Fetch fetch) {
+void solve_line(KNOT* knot, const VEC4* table, int32_t n, Fetch fetch) {
   Sample prev, cur, next, c = {0, 0, 0, 0};
   fetch(0, prev);
   std::memcpy(cur, prev, sizeof cur);
@@ -83,7 +83,7 @@ void resample_line(const KNOT* knot, int32_t n, int32_t m, Store store) {
   }
 }
 
-void column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   for (int32_t g = first; g < end; ++g) {
     uint8_t* base = job.frame + 8 * static_cast<intptr_t>(g);
     const int lanes = g == job.groups - 1 ? job.tail_lanes : 4;
@@ -96,7 +96,7 @@ void column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_
   }
 }
 
-void pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   for (int32_t r = first; r < end; ++r) {
     uint8_t* row = job.frame + static_cast<intptr_t>(r) * job.pitch;
     solve_line(slot, job.table, job.n,

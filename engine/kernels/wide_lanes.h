@@ -36,7 +36,7 @@ namespace {
 // and, with StoreValues, the values of knots 0 .. n + 1 (otherwise they are in
 // place already); leaves c_n in c.
 template <class P, int NV, bool StoreValues, class Knots, class Source>
-inline void forward_sweep(const Knots& knots, const FACTOR_TABLE* table, int32_t n, Source& source,
+inline void forward_sweep(const Knots& knots, const VEC4* table, int32_t n, Source& source,
                           typename P::V (&c)[NV]) {
   using V = typename P::V;
   constexpr int W = P::W;
@@ -88,7 +88,7 @@ inline void forward_sweep(const Knots& knots, const FACTOR_TABLE* table, int32_t
 // M_p is known, from output m - 1 down to 0. The sink takes output i:
 // seek(i), then put(v, r) for each vector.
 template <class P, int NV, class Knots, class Sink>
-inline void back_substitute_and_resample(const Knots& knots, const FACTOR_TABLE* table, int32_t n,
+inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, int32_t n,
                                          const POSITION* positions, int32_t m,
                                          const typename P::V (&cn)[NV], Sink& sink) {
   using V = typename P::V;

@@ -72,7 +72,7 @@ struct SLOT_HEADER {
 static_assert(sizeof(SLOT_HEADER) == 64, "positions start on a cache line");
 
 template <class P>
-const POSITION* position_table(SPLINE_LINE* slot, int32_t n, int32_t m) {
+const POSITION* position_table(KNOT* slot, int32_t n, int32_t m) {
   auto* header = reinterpret_cast<SLOT_HEADER*>(slot);
   auto* table = reinterpret_cast<POSITION*>(header + 1);
   if (header->n == n && header->m == m) return table;
@@ -84,7 +84,7 @@ const POSITION* position_table(SPLINE_LINE* slot, int32_t n, int32_t m) {
 }
 
 // The knots of a slot's walks follow its first line buffer.
-inline float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
+inline float* walk_knots(KNOT* slot, const PASS_JOB& job) {
   return reinterpret_cast<float*>(slot + job.knots);
 }
 
@@ -184,7 +184,7 @@ struct COLUMN_SINK {
 };
 
 template <class P, int NV, bool Full>
-void column_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, uint8_t* base,
+void column_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, uint8_t* base,
                  int32_t lanes) {
   using V = typename P::V;
   const int last = lanes - (NV - 1) * P::W;
@@ -260,7 +260,7 @@ int64_t row_walk_bytes(int32_t n, int32_t m) {
 // rows_per_vector rows); missing rows repeat the last one, which then is
 // written twice with the same bytes.
 template <class P, int NV>
-void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, int32_t first,
+void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_t first,
               int32_t count) {
   using V = typename P::V;
   constexpr int L = NV * P::W;
@@ -306,8 +306,8 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
 
 // The widest walk instantiation not above `nv` (1 .. NV).
 template <class P, int NV>
-void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot,
-                    const POSITION* positions, uint8_t* base, int32_t lanes) {
+void column_walk_of(int nv, bool full, const PASS_JOB& job, KNOT* slot, const POSITION* positions,
+                    uint8_t* base, int32_t lanes) {
   if constexpr (NV > 1) {
     if (nv < NV) return column_walk_of<P, NV - 1>(nv, full, job, slot, positions, base, lanes);
   }
@@ -319,8 +319,8 @@ void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot,
 }
 
 template <class P, int NV>
-void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
-                 int32_t first, int32_t count) {
+void row_walk_of(int nv, const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_t first,
+                 int32_t count) {
   if constexpr (NV > 1) {
     if (nv < NV) return row_walk_of<P, NV - 1>(nv, job, slot, positions, first, count);
   }
@@ -339,7 +339,7 @@ inline int32_t next_walk(int32_t left, int32_t most, int32_t unit) {
 
 // KERNEL_VARIANT::column_groups: walks as wide as the slot allows.
 template <class P>
-void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void wide_column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t groups_per_vector = P::W / 4;
@@ -358,7 +358,7 @@ void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, i
 
 // KERNEL_VARIANT::pixel_rows.
 template <class P>
-void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void wide_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = rows_per_vector<P>();

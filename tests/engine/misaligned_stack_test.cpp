@@ -29,9 +29,9 @@ void call_misaligned(MULTI_THREAD_FUNC worker, int id, int count, void* p1, void
       : "esi", "memory", "cc");
 }
 
-int misaligned_runner(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+bool misaligned_runner(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
   call_misaligned(worker, 0, 1, p1, p2);
-  return 1;
+  return true;
 }
 
 // Records where its stack arguments and an aligned local ended up.
@@ -55,7 +55,7 @@ TEST(MisalignedStack, HostEntriesRealignTheirFrame) {
 }
 
 TEST(MisalignedStack, WorkersGiveTheSameImage) {
-  release_work_area(nullptr);
+  release_work_area();
   GuardedFrame a(200, 150), b(200, 150);
   fill_random(a.pixels(), 200 * 150, 21);
   fill_random(b.pixels(), 200 * 150, 21);
@@ -66,7 +66,7 @@ TEST(MisalignedStack, WorkersGiveTheSameImage) {
   EXPECT_EQ(
       first_difference(copy_image(a.pixels(), 200, 199, 37), copy_image(b.pixels(), 200, 199, 37)),
       -1);
-  release_work_area(nullptr);
+  release_work_area();
 }
 
 #else

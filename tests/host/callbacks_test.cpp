@@ -13,8 +13,8 @@
 namespace {
 
 struct RUNNER_CALL {
-  MULTI_THREAD_FUNC_HOST worker;
-  PASS_RECT rect;
+  MULTI_THREAD_FUNC worker;
+  PASS_SIZES rect;
 };
 
 // A host that runs each worker on 3 thread indices, one after another, and
@@ -29,8 +29,8 @@ struct FAKE_HOST {
 };
 FAKE_HOST fake;
 
-BOOL __cdecl fake_exec(MULTI_THREAD_FUNC_HOST worker, void* param1, void* param2) {
-  fake.calls.push_back({worker, *static_cast<PASS_RECT*>(param2)});
+BOOL __cdecl fake_exec(MULTI_THREAD_FUNC worker, void* param1, void* param2) {
+  fake.calls.push_back({worker, *static_cast<PASS_SIZES*>(param2)});
   if (fake.fail) return FALSE;
   for (int i = 0; i < 3; ++i) worker(i, 3, param1, param2);
   return TRUE;
@@ -94,12 +94,12 @@ class Callbacks : public ::testing::Test {
   int check[1] = {};
 };
 
-void expect_rect(const RUNNER_CALL& call, MULTI_THREAD_FUNC_HOST worker, PASS_RECT rect) {
+void expect_rect(const RUNNER_CALL& call, MULTI_THREAD_FUNC worker, PASS_SIZES rect) {
   EXPECT_EQ(call.worker, worker);
-  EXPECT_EQ(call.rect.left, rect.left);
-  EXPECT_EQ(call.rect.top, rect.top);
-  EXPECT_EQ(call.rect.right, rect.right);
-  EXPECT_EQ(call.rect.bottom, rect.bottom);
+  EXPECT_EQ(call.rect.width, rect.width);
+  EXPECT_EQ(call.rect.height, rect.height);
+  EXPECT_EQ(call.rect.target_width, rect.target_width);
+  EXPECT_EQ(call.rect.target_height, rect.target_height);
 }
 
 TEST_F(Callbacks, FrameTakesTracksAndCheckAndRunsOnTheHostThreads) {
@@ -198,7 +198,7 @@ DWORD probe_not_reached() { return 0; }
 
 TEST(FilterTable, WithholdsFrameProcessingWithoutSse) {
   const SSE_LOOKUPS without_sse = {no_module, no_function, cpuid_without_sse, probe_not_reached};
-  FILTER_DLL* first = prepare_filter_table(without_sse);
+  FILTER* first = prepare_filter_table(without_sse);
   EXPECT_EQ(first, &filter_table);
   EXPECT_EQ(first->func_proc, nullptr);
   EXPECT_EQ(prepare_filter_table(without_sse), first);

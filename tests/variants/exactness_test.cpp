@@ -98,7 +98,7 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
   }
   void TearDown() override {
     force_kernels(nullptr);
-    release_work_area(nullptr);
+    release_work_area();
   }
 
   // Resizes f with `kernels` and checks that they, and no other variant, ran.
