@@ -1,7 +1,8 @@
-// Portable twin of the baseline kernels: the same operations in the same order
-// on plain floats, one lane at a time. With the pass worker's MXCSR in force
-// (scalar float math on SSE) it gives the baseline's bits; tests use it as an
-// independent reference.
+// Portable twin of the reference kernels, the variant "portable": the same
+// operations in the same order on plain floats, one lane at a time. With the
+// pass worker's MXCSR in force (scalar float math on SSE) it gives the
+// reference's bits; tests use it as an independent reference, which is why it
+// writes out its own position arithmetic instead of sharing position.h.
 #include <cstring>
 
 #include "kernels.h"

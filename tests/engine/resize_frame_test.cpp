@@ -213,27 +213,6 @@ TEST_F(ResizeFrame, PassesRunUnderTheirOwnModeAndRestoreTheCallers) {
   EXPECT_EQ(first_difference(f.image(), reference), -1);
 }
 
-TEST_F(ResizeFrame, PortableTwinGivesTheBaselineBits) {
-  for (uint32_t seed = 1; seed <= 6; ++seed) {
-    const int32_t w = 1 + static_cast<int32_t>(seed * 37 % 90),
-                  h = 1 + static_cast<int32_t>(seed * 53 % 70);
-    const int32_t tw = 1 + static_cast<int32_t>(seed * 71 % 120),
-                  th = 1 + static_cast<int32_t>(seed * 29 % 100);
-    for (const char* variant : {"sse", "portable"}) {
-      ASSERT_TRUE(force_kernels(variant));
-      TestFrame f(w, h, 128, 128, seed, seed % 2 == 0);
-      ASSERT_EQ(resize_frame(f.frame, tw, th, seed % 3 == 0, nullptr), 1);
-      static std::vector<PIXEL_YC> baseline;
-      if (std::strcmp(variant, "sse") == 0) {
-        baseline = f.image();
-      } else {
-        EXPECT_EQ(first_difference(f.image(), baseline), -1)
-            << w << "x" << h << " -> " << tw << "x" << th << " seed " << seed;
-      }
-    }
-  }
-}
-
 TEST_F(ResizeFrame, ImageFillingTheBufferStaysInside) {
   // The image fills a guarded buffer whose width is not a multiple of 4: the
   // last column group would reach past the row, the last pixel store past the

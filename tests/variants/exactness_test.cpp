@@ -38,13 +38,19 @@ std::string describe(const CASE& c) {
   return s.str();
 }
 
-enum class CONTENT { mixed, spikes };
+enum class CONTENT { mixed, spikes, walk, noise };
 
 // Mixed: blocks of 8 rows by 24 samples cycle through smooth ramps with noise,
 // full-range noise, the int16 extremes alternating, and small noise around 0.
 // Spikes: a flat line with rare spikes, whose curvatures decay over long runs
-// into the flush-to-zero range.
+// into the flush-to-zero range. Walk and noise: the shared test images of
+// fill_random, a bounded random walk and full-range noise.
 void fill(const GuardedFrame& f, uint32_t seed, CONTENT content) {
+  if (content == CONTENT::walk || content == CONTENT::noise) {
+    fill_random(f.pixels(), static_cast<size_t>(f.max_w()) * f.max_h(), seed,
+                content == CONTENT::noise);
+    return;
+  }
   uint32_t s = seed * 2654435761u + 12345u;
   auto next = [&s] {
     s ^= s << 13;
@@ -202,6 +208,23 @@ TEST_P(VariantExactness, BothPassesOnSeveralThreads) {
   for (const CASE& c : cases) {
     check(c, seed++, CONTENT::mixed);
     check(c, seed++, CONTENT::spikes);
+    if (HasFailure()) return;
+  }
+}
+
+// Small frames of assorted sizes in one 128 x 128 buffer, random walks and
+// full-range noise in turn, one thread.
+TEST_P(VariantExactness, SmallFramesOfWalksAndNoise) {
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    const CASE c{1 + static_cast<int32_t>(seed * 37 % 90),
+                 1 + static_cast<int32_t>(seed * 53 % 70),
+                 1 + static_cast<int32_t>(seed * 71 % 120),
+                 1 + static_cast<int32_t>(seed * 29 % 100),
+                 128,
+                 128,
+                 seed % 3 == 0,
+                 1};
+    check(c, seed, seed % 2 == 0 ? CONTENT::noise : CONTENT::walk);
     if (HasFailure()) return;
   }
 }
