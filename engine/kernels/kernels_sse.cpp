@@ -68,7 +68,7 @@ inline void resample_line(const KNOT* knot, int32_t n, int32_t m, Store store_ou
   const float step = line_step(n, m);
   const __m128 sixth = _mm_set1_ps(1.0f / 6.0f);
   for (int32_t i = 0; i < m; ++i) {
-    const POSITION e = output_position(step, i);
+    const POSITION e = locate_output(step, i);
     const KNOT& k0 = knot[e.k];
     const KNOT& k1 = knot[e.k + 1];
     const __m128 curv =

@@ -25,7 +25,7 @@ inline float line_step(int32_t n, int32_t m) {
 
 // Output i's position, from i afresh each time (never accumulated): three
 // roundings for the position, then exact fractions.
-inline POSITION output_position(float step, int32_t i) {
+inline POSITION locate_output(float step, int32_t i) {
   const float u = static_cast<float>(i) + 0.5f;
   const float q = step * u;
   const float x = q + 0.5f;

@@ -77,7 +77,7 @@ const POSITION* position_table(KNOT* slot, int32_t n, int32_t m) {
   auto* table = reinterpret_cast<POSITION*>(header + 1);
   if (header->n == n && header->m == m) return table;
   const float step = line_step(n, m);
-  for (int32_t i = 0; i < m; ++i) table[i] = output_position(step, i);
+  for (int32_t i = 0; i < m; ++i) table[i] = locate_output(step, i);
   header->n = n;
   header->m = m;
   return table;
@@ -381,7 +381,7 @@ constexpr KERNEL_VARIANT wide_variant(const char* name) {
       line_buffers<P>(),
       // A widest column walk per step, but at least the reference's 8 groups (64 bytes a row).
       widest_walk_groups > 8 ? widest_walk_groups : 8,
-      // Four vectors of rows: one walk, or two of two where rows are long, so threads end together.
+      // step_vectors of rows: one walk, or two of two for long rows, so threads end together.
       step_vectors<P>() * rows_per_vector<P>(),
       wide_column_groups<P>,
       wide_pixel_rows<P>,
