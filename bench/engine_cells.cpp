@@ -30,7 +30,7 @@ struct ENGINE_FRAME {
 
   void resize(const RUNNER* runner) const {
     FRAME frame{pixels(), job.sw, job.sh, max_w, max_h};
-    if (resize_frame(frame, job.tw, job.th, vertical_first, runner) != 1 || frame.w != job.tw ||
+    if (!resize_frame(frame, job.tw, job.th, vertical_first, runner) || frame.w != job.tw ||
         frame.h != job.th)
       throw std::runtime_error("the engine refused the frame " + job_name(job));
   }

@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
   THREAD_POOL* pool = create_thread_pool(2);
   std::vector<RESULT> results;
   std::vector<std::string> job_names;
+  std::string output_hashes;  // the engine's output per job, to compare builds
   bool variants_agree = true;
   try {
     for (const JOB& job : jobs) {
@@ -115,6 +116,12 @@ int main(int argc, char** argv) {
       for (const CELL& c : cells)
         results.push_back({name, c.implementation, c.threads, median_of(c.ms), minimum_of(c.ms)});
       for (uint64_t d : digests) variants_agree = variants_agree && d == digests.front();
+      if (!digests.empty()) {
+        char hash[40];
+        std::snprintf(hash, sizeof hash, " %016llx",
+                      static_cast<unsigned long long>(digests.front()));
+        output_hashes += " " + name + hash;
+      }
       if (!variants_agree)
         std::fprintf(stderr, "morvane_bench: engine variants differ on %s\n", name.c_str());
       force_kernels(nullptr);
@@ -133,10 +140,12 @@ int main(int argc, char** argv) {
   std::fprintf(
       notes,
       "Median ms per frame, >= %.2f s of frames per cell; engine: %s first, automatic variant %s; "
-      "every engine variant gave %s output.%s\n\n",
+      "every engine variant gave %s output.%s\n",
       min_time, options.vertical_first ? "vertical" : "horizontal", automatic.c_str(),
       variants_agree ? "the same" : "DIFFERENT",
       options.huge_pages ? " Huge pages requested." : "");
+  std::fprintf(notes, "Engine output hash (FNV-1a of the target image):%s\n\n",
+               output_hashes.c_str());
   if (csv) {
     print_csv(stdout, results);
   } else {

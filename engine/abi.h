@@ -11,4 +11,6 @@
 #endif
 
 // A worker run once per thread: (thread index, thread count, param1, param2).
+// The host's exec_multi_thread_func takes this type as it is: cdecl, the
+// compiler's default on 32-bit x86.
 using MULTI_THREAD_FUNC = void (*)(int thread_id, int thread_num, void* param1, void* param2);

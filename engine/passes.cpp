@@ -9,12 +9,9 @@
 
 namespace {
 
-// All exceptions masked, round to nearest even, flush-to-zero on, DAZ off.
-constexpr unsigned pass_mxcsr = 0x9F80;
-
-SPLINE_LINE* slot_buffer(int thread_id) {
-  return reinterpret_cast<SPLINE_LINE*>(reinterpret_cast<VEC4*>(work_area.line_buffers) +
-                                        static_cast<intptr_t>(thread_id) * work_area.slot_stride);
+KNOT* slot_buffer(int thread_id) {
+  return reinterpret_cast<KNOT*>(reinterpret_cast<VEC4*>(work_area.line_buffers) +
+                                 static_cast<intptr_t>(thread_id) * work_area.slot_stride);
 }
 
 PASS_JOB make_job(void* buffer, int32_t n, int32_t m) {
@@ -38,49 +35,47 @@ void run_worker(int thread_id, Body body) {
   _mm_empty();  // the host's x87 code needs the MMX registers free
 }
 
+// Hands lines [0, count) to do_lines(first, end): with several workers, `step`
+// lines per step of the pass's counter until it passes the end; alone, all
+// of them at once, without touching the counter.
+template <class DoLines>
+void take_lines(int thread_num, int32_t& counter, int32_t step, int32_t count, DoLines do_lines) {
+  if (thread_num > 1) {
+    std::atomic_ref<int32_t> next(counter);
+    for (;;) {
+      const int32_t first = step * next.fetch_add(1);
+      if (first >= count) break;
+      do_lines(first, first + step < count ? first + step : count);
+    }
+  } else if (count > 0) {
+    do_lines(0, count);
+  }
+}
+
 }  // namespace
 
-HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* rect_param) {
-  run_worker(thread_id, [&](SPLINE_LINE* slot) {
-    const PASS_RECT& rect = *static_cast<const PASS_RECT*>(rect_param);
-    PASS_JOB job = make_job(buffer, rect.top, rect.bottom);
-    job.groups = (6 * rect.left + 7) / 8;
+HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* sizes_param) {
+  run_worker(thread_id, [&](KNOT* slot) {
+    const PASS_SIZES& sizes = *static_cast<const PASS_SIZES*>(sizes_param);
+    PASS_JOB job = make_job(buffer, sizes.height, sizes.target_height);
+    job.groups = (6 * sizes.width + 7) / 8;
     // The last group may reach past the row when the image fills it: only the
     // int16 inside the row are read and written then.
     const int32_t row_bytes = job.pitch;
     const int32_t tail_start = 8 * (job.groups - 1);
     job.tail_lanes = tail_start + 8 > row_bytes ? (row_bytes - tail_start) / 2 : 4;
     const KERNEL_VARIANT& k = *work_area.kernels;
-    if (thread_num > 1) {
-      std::atomic_ref<int32_t> counter(work_area.vertical_counter);
-      const int32_t step = k.groups_per_step;
-      for (;;) {
-        const int32_t first = step * counter.fetch_add(1);
-        if (first >= job.groups) break;
-        k.column_groups(job, slot, first, first + step < job.groups ? first + step : job.groups);
-      }
-    } else if (job.groups > 0) {
-      k.column_groups(job, slot, 0, job.groups);
-    }
+    take_lines(thread_num, work_area.vertical_counter, k.groups_per_step, job.groups,
+               [&](int32_t first, int32_t end) { k.column_groups(job, slot, first, end); });
   });
 }
 
-HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* rect_param) {
-  run_worker(thread_id, [&](SPLINE_LINE* slot) {
-    const PASS_RECT& rect = *static_cast<const PASS_RECT*>(rect_param);
-    const PASS_JOB job = make_job(buffer, rect.left, rect.right);
-    const int32_t rows = rect.top;
+HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* sizes_param) {
+  run_worker(thread_id, [&](KNOT* slot) {
+    const PASS_SIZES& sizes = *static_cast<const PASS_SIZES*>(sizes_param);
+    const PASS_JOB job = make_job(buffer, sizes.width, sizes.target_width);
     const KERNEL_VARIANT& k = *work_area.kernels;
-    if (thread_num > 1) {
-      std::atomic_ref<int32_t> counter(work_area.horizontal_counter);
-      const int32_t step = k.rows_per_step;
-      for (;;) {
-        const int32_t r = step * counter.fetch_add(1);
-        if (r >= rows) break;
-        k.pixel_rows(job, slot, r, r + step < rows ? r + step : rows);
-      }
-    } else if (rows > 0) {
-      k.pixel_rows(job, slot, 0, rows);
-    }
+    take_lines(thread_num, work_area.horizontal_counter, k.rows_per_step, sizes.height,
+               [&](int32_t first, int32_t end) { k.pixel_rows(job, slot, first, end); });
   });
 }

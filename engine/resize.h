@@ -1,5 +1,9 @@
 #pragma once
 // The engine's entry: resize one frame buffer of PIXEL_YC in place.
+//
+// Results, throughout the engine: a function that can fail returns bool,
+// true for success; one that cannot returns nothing. The host's 1 and 0 are
+// made in host/.
 #include <cstdint>
 
 #include "abi.h"
@@ -17,37 +21,38 @@ struct FRAME {
 
 // Runs worker(i, count, param1, param2) once for every i in 0 .. count - 1
 // (count >= 1, the same in every call) and returns only after all have
-// ended; nonzero on success. `context` is the runner's own.
+// ended; true on success. `context` is the runner's own.
 struct RUNNER {
-  int (*run)(void* context, MULTI_THREAD_FUNC worker, void* param1, void* param2);
+  bool (*run)(void* context, MULTI_THREAD_FUNC worker, void* param1, void* param2);
   void* context;
 };
 
-// What a pass worker gets as its second parameter; the layout of a Win32 RECT.
-// Vertical pass: {w, h, w, target height}; horizontal: {w, h, target width, h}.
-struct PASS_RECT {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
+// What a pass worker gets as its second parameter: the image size before the
+// pass and after it. A pass changes one of them: the vertical pass gets
+// {w, h, w, target height}, the horizontal one {w, h, target width, h}.
+struct PASS_SIZES {
+  int32_t width;
+  int32_t height;
+  int32_t target_width;
+  int32_t target_height;
 };
 
-// Calls worker(0, 1, param1, param2) on the calling thread; returns 1.
-int run_on_one_thread(MULTI_THREAD_FUNC worker, void* param1, void* param2);
+// Calls worker(0, 1, param1, param2) on the calling thread; returns true.
+bool run_on_one_thread(MULTI_THREAD_FUNC worker, void* param1, void* param2);
 
 // Resizes the image of `frame` to target_w x target_h: the horizontal pass then
 // the vertical one, or the reverse when vertical_first is set; a pass runs only
 // when its target differs from the current size. Targets are clamped into
 // 1 .. max_w and 1 .. max_h. After each pass the new w or h is written back.
 // runner null: everything runs on the calling thread.
-// Returns 1 when done (also when nothing was to do); 0, with buffer and frame
+// True when done (also when nothing was to do); false, with buffer and frame
 // unchanged, for a frame without a usable image (no buffer, w or h below 1 or
-// above the buffer) or when no work memory could be had; 0 at once when the
-// runner fails (the first pass's size then stands).
-int resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
-                 const RUNNER* runner);
+// above the buffer) or when no work memory could be had; false at once when
+// the runner fails (the first pass's size then stands).
+bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
+                  const RUNNER* runner);
 
 // The two pass workers (MULTI_THREAD_FUNC): param1 the frame buffer, param2 a
-// PASS_RECT. Workers with index 16 or more return at once.
-HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* rect);
-HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* rect);
+// PASS_SIZES. Workers with index 16 or more return at once.
+HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* sizes);
+HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* sizes);

@@ -69,7 +69,7 @@ void serve(THREAD_POOL* pool, int index) {
   }
 }
 
-int run_on_pool(void* context, MULTI_THREAD_FUNC worker, void* param1, void* param2) {
+bool run_on_pool(void* context, MULTI_THREAD_FUNC worker, void* param1, void* param2) {
   auto* pool = static_cast<THREAD_POOL*>(context);
   pool->worker = worker;
   pool->param1 = param1;
@@ -86,7 +86,7 @@ int run_on_pool(void* context, MULTI_THREAD_FUNC worker, void* param1, void* par
     std::unique_lock lock(pool->mutex);
     pool->done.wait(lock, finished);
   }
-  return 1;
+  return true;
 }
 
 }  // namespace

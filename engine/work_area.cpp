@@ -31,19 +31,19 @@ bool block_fits(int32_t height, int32_t width, const KERNEL_VARIANT* kernels) {
 
 }  // namespace
 
-int prepare_work_area(int32_t height, int32_t width) {
+bool prepare_work_area(int32_t height, int32_t width) {
   // Every frame starts both passes from line 0, whether or not a block is made.
   std::atomic_ref<int32_t>(work_area.vertical_counter).exchange(0);
   std::atomic_ref<int32_t>(work_area.horizontal_counter).exchange(0);
 
   const KERNEL_VARIANT* kernels = active_kernels();
-  if (block_fits(height, width, kernels)) return 0;
-  release_work_area(nullptr);
+  if (block_fits(height, width, kernels)) return true;
+  release_work_area();
 
   const int32_t k = knot_capacity(height, width);
   const size_t bytes = k ? block_size(k, kernels->line_buffers) : 0;
   void* memory = bytes ? allocate_pages(bytes) : nullptr;
-  if (!memory) return -1;
+  if (!memory) return false;
 
   work_area.memory = memory;
   work_area.block_bytes = bytes;
@@ -51,17 +51,16 @@ int prepare_work_area(int32_t height, int32_t width) {
   work_area.buffer_height = height;
   work_area.buffer_width = width;
   work_area.slot_stride = 2 * k * kernels->line_buffers;
-  work_area.line_buffers = static_cast<SPLINE_LINE*>(memory);
-  work_area.factor_table = reinterpret_cast<FACTOR_TABLE*>(static_cast<uint8_t*>(memory) +
-                                                           sizeof(KNOT) * static_cast<size_t>(k) *
-                                                               work_slots * kernels->line_buffers);
+  work_area.line_buffers = static_cast<KNOT*>(memory);
+  work_area.factor_table = reinterpret_cast<VEC4*>(static_cast<uint8_t*>(memory) +
+                                                   sizeof(KNOT) * static_cast<size_t>(k) *
+                                                       work_slots * kernels->line_buffers);
   build_factor_table(work_area.factor_table, k);
-  return 0;
+  return true;
 }
 
-int release_work_area(void*) {
-  if (!work_area.memory) return 1;
+void release_work_area() {
+  if (!work_area.memory) return;
   release_pages(work_area.memory, work_area.block_bytes);
   std::memset(&work_area, 0, sizeof work_area);
-  return 1;
 }

@@ -15,8 +15,8 @@ struct alignas(64) WORK_AREA {
   int32_t slot_stride;            // 16-byte units from one slot's buffer to the next
   int32_t buffer_height;          // max_h of the frame the block was made for
   int32_t buffer_width;           // max_w likewise; the pitch of both passes
-  SPLINE_LINE* line_buffers;      // slot 0 (== memory)
-  FACTOR_TABLE* factor_table;     // after the 16 slots
+  KNOT* line_buffers;             // slot 0 (== memory)
+  VEC4* factor_table;             // after the 16 slots
   const KERNEL_VARIANT* kernels;  // the variant the block was sized for
   size_t block_bytes;
   char spacer_before[128];     // keeps the counters off the fields every worker reads
@@ -33,9 +33,8 @@ int32_t knot_capacity(int32_t height, int32_t width);
 
 // Resets both counters, then makes sure a block for this buffer size and the
 // active kernel variant is held (re-creating it if it was made for another).
-// Returns 0 when ready, -1 when no memory could be had (the area is then empty).
-int prepare_work_area(int32_t height, int32_t width);
+// True when ready; false when no memory could be had (the area is then empty).
+bool prepare_work_area(int32_t height, int32_t width);
 
-// Frees the block and clears the whole record. The argument is not read.
-// Always returns 1. Safe to call with nothing held.
-int release_work_area(void* filter);
+// Frees the block and clears the whole record. Safe to call with nothing held.
+void release_work_area();

@@ -8,12 +8,12 @@
 
 // The table GetFilterTable hands out; also the filter pointer of every callback.
 // Its track ranges start at 32 .. 2048 and are the table's own storage.
-extern FILTER_DLL filter_table;
+extern FILTER filter_table;
 
 // Runs the SSE test with `lookups`: func_proc becomes process_frame when SSE
 // works and null when it does not. Returns the table's address, the same on
 // every call.
-FILTER_DLL* prepare_filter_table(const SSE_LOOKUPS& lookups);
+FILTER* prepare_filter_table(const SSE_LOOKUPS& lookups);
 
 // func_proc: resizes the frame in place to track 0 x track 1, vertical pass
 // first when check 0 is nonzero, on the host's exec_multi_thread_func when the

@@ -7,14 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "abi.h"
 #include "pixel.h"
 
 struct FILTER;
 struct SYS_INFO;
-
-// A worker of exec_multi_thread_func: (thread index, thread count, param1, param2).
-typedef void(__cdecl* MULTI_THREAD_FUNC_HOST)(int thread_id, int thread_num, void* param1,
-                                              void* param2);
 
 struct FILTER_PROC_INFO {
   int flag;
@@ -72,10 +69,12 @@ struct EXFUNC {
   BOOL(__cdecl* get_sys_info)(void* editp, SYS_INFO* sip);  // 40
   void* slots_41_50[10];
   BOOL(__cdecl* exec_multi_thread_func)
-  (MULTI_THREAD_FUNC_HOST func, void* param1, void* param2);  // 51
+  (MULTI_THREAD_FUNC func, void* param1, void* param2);  // 51
 };
 
-// The plug-in's static table and the filter pointer of every callback.
+// The plug-in's static table and the filter pointer of every callback. The
+// host's interface calls the table FILTER_DLL and the pointer FILTER, but
+// both have this one layout, so one record serves for both.
 struct FILTER {
   int flag;
   int x;
@@ -113,7 +112,6 @@ struct FILTER {
   char* dll_path;
   int reserve[2];
 };
-using FILTER_DLL = FILTER;
 
 constexpr int FILTER_FLAG_EX_INFORMATION = 0x40000;
 

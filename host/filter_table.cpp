@@ -23,7 +23,7 @@ int check_defaults[] = {0};
 
 }  // namespace
 
-FILTER_DLL filter_table = {
+FILTER filter_table = {
     .flag = FILTER_FLAG_EX_INFORMATION,
     .x = 0,
     .y = 0,
@@ -60,7 +60,7 @@ FILTER_DLL filter_table = {
     .reserve = {0, 0},
 };
 
-FILTER_DLL* prepare_filter_table(const SSE_LOOKUPS& lookups) {
+FILTER* prepare_filter_table(const SSE_LOOKUPS& lookups) {
   filter_table.func_proc = has_sse(lookups) ? process_frame : nullptr;
   return &filter_table;
 }

@@ -15,4 +15,7 @@ HOST_ENTRY BOOL __cdecl init_filter(FILTER* fp) {
   return TRUE;
 }
 
-HOST_ENTRY BOOL __cdecl exit_filter(FILTER* fp) { return release_work_area(fp); }
+HOST_ENTRY BOOL __cdecl exit_filter(FILTER*) {
+  release_work_area();
+  return TRUE;
+}

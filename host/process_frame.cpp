@@ -4,8 +4,8 @@
 namespace {
 
 // RUNNER over the host's exec_multi_thread_func; the context is the EXFUNC.
-int run_on_host_threads(void* context, MULTI_THREAD_FUNC worker, void* param1, void* param2) {
-  return static_cast<EXFUNC*>(context)->exec_multi_thread_func(worker, param1, param2) ? 1 : 0;
+bool run_on_host_threads(void* context, MULTI_THREAD_FUNC worker, void* param1, void* param2) {
+  return static_cast<EXFUNC*>(context)->exec_multi_thread_func(worker, param1, param2) != FALSE;
 }
 
 }  // namespace
@@ -19,10 +19,10 @@ HOST_ENTRY BOOL __cdecl process_frame(FILTER* fp, FILTER_PROC_INFO* fpip) {
   const RUNNER host_threads{run_on_host_threads, exfunc};
   const RUNNER* runner = exfunc && exfunc->exec_multi_thread_func ? &host_threads : nullptr;
 
-  const int result = resize_frame(frame, fp->track[0], fp->track[1], vertical_first, runner);
+  const bool done = resize_frame(frame, fp->track[0], fp->track[1], vertical_first, runner);
   // After a failed second pass the first pass's size stands, so the size is
   // written back whatever the result.
   fpip->w = frame.w;
   fpip->h = frame.h;
-  return result;
+  return done ? TRUE : FALSE;
 }

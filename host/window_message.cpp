@@ -30,7 +30,7 @@ HOST_ENTRY BOOL __cdecl handle_window_message(HWND window, UINT message, WPARAM 
       return destroy_size_controls(settings);
     case WM_FILTER_CHANGE_ACTIVE:
       // Switching on leaves the memory to be made again by the next frame.
-      if (!filter->exfunc->is_filter_active(filter)) release_work_area(nullptr);
+      if (!filter->exfunc->is_filter_active(filter)) release_work_area();
       return 0;
     default:
       return 0;

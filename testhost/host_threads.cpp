@@ -9,7 +9,7 @@ struct HOST_THREADS {
   HANDLE done;                     // auto-reset, set by the last worker to end
   volatile LONG running;
   volatile LONG stopping;
-  MULTI_THREAD_FUNC_HOST worker;
+  MULTI_THREAD_FUNC worker;
   void* param1;
   void* param2;
 };
@@ -73,8 +73,7 @@ void stop_host_threads(HOST_THREADS* pool) {
   delete pool;
 }
 
-BOOL run_on_host_threads(HOST_THREADS* pool, MULTI_THREAD_FUNC_HOST worker, void* param1,
-                         void* param2) {
+BOOL run_on_host_threads(HOST_THREADS* pool, MULTI_THREAD_FUNC worker, void* param1, void* param2) {
   if (!pool || !worker) return FALSE;
   pool->worker = worker;
   pool->param1 = param1;

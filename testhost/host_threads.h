@@ -13,5 +13,5 @@ void stop_host_threads(HOST_THREADS* threads);
 
 // worker(i, count, param1, param2) for i = 0 .. count - 1, one per thread, from
 // the calling thread's point of view all at once. TRUE once all have returned.
-BOOL run_on_host_threads(HOST_THREADS* threads, MULTI_THREAD_FUNC_HOST worker, void* param1,
+BOOL run_on_host_threads(HOST_THREADS* threads, MULTI_THREAD_FUNC worker, void* param1,
                          void* param2);

@@ -16,7 +16,7 @@ bool load_plugin(const std::string& path, PLUGIN& plugin, std::string& error) {
     FreeLibrary(module);
     return false;
   }
-  auto* table = reinterpret_cast<FILTER_DLL*>(call_misaligned(as_code(entry), STACK_SKEW::by4));
+  auto* table = reinterpret_cast<FILTER*>(call_misaligned(as_code(entry), STACK_SKEW::by4));
   if (!table) {
     error = "GetFilterTable of '" + path + "' returned null";
     FreeLibrary(module);

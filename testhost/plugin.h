@@ -7,7 +7,7 @@
 
 struct PLUGIN {
   HMODULE module;
-  FILTER_DLL* table;
+  FILTER* table;
 };
 
 // Loads the library, calls GetFilterTable and attaches the table to the test

@@ -43,7 +43,7 @@ int value_at(const int* values, int i) { return values ? values[i] : 0; }
 
 }  // namespace
 
-void print_filter_table(const FILTER_DLL& table, FILE* out) {
+void print_filter_table(const FILTER& table, FILE* out) {
   std::fprintf(out, "table: %p\n", static_cast<const void*>(&table));
   std::fprintf(out, "flag: 0x%08X%s\n", static_cast<unsigned>(table.flag),
                table.flag & FILTER_FLAG_EX_INFORMATION ? " (FILTER_FLAG_EX_INFORMATION)" : "");
@@ -75,7 +75,7 @@ void print_filter_table(const FILTER_DLL& table, FILE* out) {
                set_or_null(reinterpret_cast<const void*>(table.func_WndProc)));
 }
 
-void print_track_ranges(const FILTER_DLL& table, FILE* out) {
+void print_track_ranges(const FILTER& table, FILE* out) {
   for (int i = 0; i < table.track_n; ++i)
     std::fprintf(out, "  track %d range %d..%d, default %d\n", i, value_at(table.track_s, i),
                  value_at(table.track_e, i), value_at(table.track_default, i));

@@ -11,7 +11,7 @@
 std::string hex_bytes(const char* text);
 std::string cp932_to_utf8(const char* text);
 
-void print_filter_table(const FILTER_DLL& table, FILE* out);
+void print_filter_table(const FILTER& table, FILE* out);
 
 // The track ranges, as the host's window shows them after func_init.
-void print_track_ranges(const FILTER_DLL& table, FILE* out);
+void print_track_ranges(const FILTER& table, FILE* out);

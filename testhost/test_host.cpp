@@ -54,8 +54,7 @@ HOST_ENTRY int __cdecl ini_save_int(void*, char* key, int value) {
              : FALSE;
 }
 
-HOST_ENTRY BOOL __cdecl exec_multi_thread_func(MULTI_THREAD_FUNC_HOST func, void* param1,
-                                               void* param2) {
+HOST_ENTRY BOOL __cdecl exec_multi_thread_func(MULTI_THREAD_FUNC func, void* param1, void* param2) {
   return run_on_host_threads(test_host.threads, func, param1, param2);
 }
 

@@ -20,9 +20,9 @@ void call_worker_misaligned(MULTI_THREAD_FUNC worker, void* p1, void* p2) {
   call_misaligned(as_code(worker), STACK_SKEW::by12, 0, 1, as_arg(p1), as_arg(p2));
 }
 
-int misaligned_runner(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+bool misaligned_runner(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
   call_worker_misaligned(worker, p1, p2);
-  return 1;
+  return true;
 }
 
 // Records where its stack arguments and an aligned local ended up.
@@ -46,7 +46,7 @@ TEST(MisalignedStack, HostEntriesRealignTheirFrame) {
 }
 
 TEST(MisalignedStack, WorkersGiveTheSameImage) {
-  release_work_area(nullptr);
+  release_work_area();
   FRAME_BUFFER a, b;
   make_guarded_frame(a, 200, 150);
   make_guarded_frame(b, 200, 150);
@@ -54,10 +54,10 @@ TEST(MisalignedStack, WorkersGiveTheSameImage) {
   fill_test_frame(b.frame, 21);
   FRAME fa{a.frame.buffer, 120, 90, 200, 150}, fb{b.frame.buffer, 120, 90, 200, 150};
   const RUNNER r{misaligned_runner, nullptr};
-  ASSERT_EQ(resize_frame(fa, 199, 37, true, &r), 1);
-  ASSERT_EQ(resize_frame(fb, 199, 37, true, nullptr), 1);
+  ASSERT_TRUE(resize_frame(fa, 199, 37, true, &r));
+  ASSERT_TRUE(resize_frame(fb, 199, 37, true, nullptr));
   EXPECT_EQ(first_difference(copy_image(fa), copy_image(fb)), "");
-  release_work_area(nullptr);
+  release_work_area();
 }
 
 #else

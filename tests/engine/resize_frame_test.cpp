@@ -1,5 +1,5 @@
 // The frame driver, the pass workers and the work area: pass order and
-// rectangles, thread counts, runner failures, floating-point state, memory
+// sizes, thread counts, runner failures, floating-point state, memory
 // ownership and the bounds of the frame buffer.
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
@@ -18,9 +18,9 @@ namespace {
 
 class ResizeFrame : public testing::Test {
  protected:
-  void SetUp() override { release_work_area(nullptr); }
+  void SetUp() override { release_work_area(); }
   void TearDown() override {
-    release_work_area(nullptr);
+    release_work_area();
     force_kernels("auto");
   }
 };
@@ -49,16 +49,16 @@ IMAGE resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw, in
 }
 
 // Runs the workers one after another on the calling thread and records the
-// pass rectangles it was given.
+// pass sizes it was given.
 struct RecordingRunner {
-  std::vector<PASS_RECT> rects;
+  std::vector<PASS_SIZES> sizes;
   std::vector<MULTI_THREAD_FUNC> workers;
   int threads = 1;
   int result = 1;
   RUNNER runner() { return RUNNER{run, this}; }
-  static int run(void* context, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+  static bool run(void* context, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
     auto* self = static_cast<RecordingRunner*>(context);
-    self->rects.push_back(*static_cast<PASS_RECT*>(p2));
+    self->sizes.push_back(*static_cast<PASS_SIZES*>(p2));
     self->workers.push_back(worker);
     if (self->result)
       for (int i = 0; i < self->threads; ++i) worker(i, self->threads, p1, p2);
@@ -66,27 +66,28 @@ struct RecordingRunner {
   }
 };
 
-bool operator==(const PASS_RECT& a, const PASS_RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+bool operator==(const PASS_SIZES& a, const PASS_SIZES& b) {
+  return a.width == b.width && a.height == b.height && a.target_width == b.target_width &&
+         a.target_height == b.target_height;
 }
 
-TEST_F(ResizeFrame, PassOrderAndRectangles) {
+TEST_F(ResizeFrame, PassOrderAndSizes) {
   for (bool vertical_first : {true, false}) {
     RecordingRunner rec;
     const RUNNER r = rec.runner();
     TestFrame f(100, 50, 128, 96);
     ASSERT_EQ(resize_frame(f.frame, 40, 80, vertical_first, &r), 1);
-    ASSERT_EQ(rec.rects.size(), 2u);
+    ASSERT_EQ(rec.sizes.size(), 2u);
     if (vertical_first) {
       EXPECT_EQ(rec.workers[0], &vertical_pass);
-      EXPECT_TRUE(rec.rects[0] == (PASS_RECT{100, 50, 100, 80}));
+      EXPECT_TRUE(rec.sizes[0] == (PASS_SIZES{100, 50, 100, 80}));
       EXPECT_EQ(rec.workers[1], &horizontal_pass);
-      EXPECT_TRUE(rec.rects[1] == (PASS_RECT{100, 80, 40, 80}));
+      EXPECT_TRUE(rec.sizes[1] == (PASS_SIZES{100, 80, 40, 80}));
     } else {
       EXPECT_EQ(rec.workers[0], &horizontal_pass);
-      EXPECT_TRUE(rec.rects[0] == (PASS_RECT{100, 50, 40, 50}));
+      EXPECT_TRUE(rec.sizes[0] == (PASS_SIZES{100, 50, 40, 50}));
       EXPECT_EQ(rec.workers[1], &vertical_pass);
-      EXPECT_TRUE(rec.rects[1] == (PASS_RECT{40, 50, 40, 80}));
+      EXPECT_TRUE(rec.sizes[1] == (PASS_SIZES{40, 50, 40, 80}));
     }
     EXPECT_EQ(f.frame.w, 40);
     EXPECT_EQ(f.frame.h, 80);
@@ -147,7 +148,7 @@ TEST_F(ResizeFrame, LateWorkerFindsNothingLeftAndHighIndicesStayIdle) {
   // Workers run strictly one after another with count 24: worker 0 takes every
   // line; 1-15 find the counter past the end; 16-23 must not even touch MXCSR.
   struct Sequential {
-    static int run(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+    static bool run(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
       for (int i = 0; i < 24; ++i) {
         const unsigned odd_mode = 0x7F80;  // round toward zero
         const unsigned before = _mm_getcsr();
@@ -180,9 +181,9 @@ TEST_F(ResizeFrame, FailingRunnerStopsAtOnce) {
   // A failure in the second pass leaves the first pass's size.
   struct SecondFails {
     int calls = 0;
-    static int run(void* c, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
+    static bool run(void* c, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
       auto* self = static_cast<SecondFails*>(c);
-      if (++self->calls == 2) return 0;
+      if (++self->calls == 2) return false;
       return run_on_one_thread(worker, p1, p2);
     }
   } second;
@@ -205,27 +206,6 @@ TEST_F(ResizeFrame, PassesRunUnderTheirOwnModeAndRestoreTheCallers) {
   EXPECT_EQ(result, 1);
   EXPECT_EQ(after & ~0x3Fu, callers);  // status flags aside, the caller's mode is back
   EXPECT_EQ(first_difference(f.image(), reference), "");
-}
-
-TEST_F(ResizeFrame, PortableTwinGivesTheBaselineBits) {
-  for (uint32_t seed = 1; seed <= 6; ++seed) {
-    const int32_t w = 1 + static_cast<int32_t>(seed * 37 % 90),
-                  h = 1 + static_cast<int32_t>(seed * 53 % 70);
-    const int32_t tw = 1 + static_cast<int32_t>(seed * 71 % 120),
-                  th = 1 + static_cast<int32_t>(seed * 29 % 100);
-    for (const char* variant : {"sse", "portable"}) {
-      ASSERT_TRUE(force_kernels(variant));
-      TestFrame f(w, h, 128, 128, seed, seed % 2 == 0);
-      ASSERT_EQ(resize_frame(f.frame, tw, th, seed % 3 == 0, nullptr), 1);
-      static IMAGE baseline;
-      if (std::strcmp(variant, "sse") == 0) {
-        baseline = f.image();
-      } else {
-        EXPECT_EQ(first_difference(f.image(), baseline), "")
-            << w << "x" << h << " -> " << tw << "x" << th << " seed " << seed;
-      }
-    }
-  }
 }
 
 TEST_F(ResizeFrame, ImageFillingTheBufferStaysInside) {
@@ -350,7 +330,7 @@ TEST_F(WorkArea, CapacityAndBlockSize) {
   EXPECT_EQ(knot_capacity(2046, 7), 2056);
   EXPECT_EQ(knot_capacity(2048, 2048), 2056);
   EXPECT_EQ(knot_capacity(0, 5), 0);
-  ASSERT_EQ(prepare_work_area(2048, 2048), 0);
+  ASSERT_TRUE(prepare_work_area(2048, 2048));
   EXPECT_EQ(CountingPages::last_bytes, 1085568u);
   EXPECT_EQ(work_area.slot_stride, 2 * 2056);
   EXPECT_EQ(
@@ -378,9 +358,9 @@ TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
   EXPECT_EQ(work_area.buffer_height, 48);
   EXPECT_EQ(c.frame.w, 2999);
 
-  EXPECT_EQ(release_work_area(nullptr), 1);
+  release_work_area();
   EXPECT_EQ(work_area.memory, nullptr);
-  EXPECT_EQ(release_work_area(nullptr), 1);
+  release_work_area();
   EXPECT_EQ(CountingPages::releases, 2);
 }
 
@@ -400,13 +380,13 @@ TEST_F(WorkArea, AllocationFailureRefusesTheFrameAndTheNextOneTriesAgain) {
 }
 
 TEST_F(WorkArea, SizesBeyondTheAddressSpaceFailLikeNoMemory) {
-  EXPECT_EQ(prepare_work_area(0x7FFFFFF0, 16), -1);
-  EXPECT_EQ(prepare_work_area(16, 0x7FFFFFFF), -1);
+  EXPECT_FALSE(prepare_work_area(0x7FFFFFF0, 16));
+  EXPECT_FALSE(prepare_work_area(16, 0x7FFFFFFF));
   EXPECT_EQ(work_area.memory, nullptr);
   EXPECT_EQ(CountingPages::allocations, 0);
 #if defined(__i386__)
   // 2^24 knots would need 8.8 GB: more than a 32-bit size_t holds.
-  EXPECT_EQ(prepare_work_area(1 << 24, 16), -1);
+  EXPECT_FALSE(prepare_work_area(1 << 24, 16));
   EXPECT_EQ(CountingPages::allocations, 0);
 #endif
 }

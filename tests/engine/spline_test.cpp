@@ -15,7 +15,7 @@ namespace {
 // Runs the kernels under the pass workers' floating-point mode.
 struct PassMode {
   unsigned saved = _mm_getcsr();
-  PassMode() { _mm_setcsr(0x9F80); }
+  PassMode() { _mm_setcsr(pass_mxcsr); }
   ~PassMode() {
     _mm_setcsr(saved);
     _mm_empty();
@@ -42,7 +42,7 @@ using AlignedVector = std::vector<T, AlignedAllocator<T>>;
 struct Line {
   explicit Line(int n) : knots(n + 2), table(n + 3) { build_factor_table(table.data(), n + 3); }
   AlignedVector<KNOT> knots;
-  AlignedVector<FACTOR_TABLE> table;
+  AlignedVector<VEC4> table;
 };
 
 // Solves one column group whose lane 0 holds `samples` and lanes 1-3 hold
@@ -75,7 +75,7 @@ std::vector<float> values(const Line& line, int lane = 0) {
 }
 
 TEST(FactorTable, ConvergesToTwoMinusRootThree) {
-  AlignedVector<FACTOR_TABLE> table(40);
+  AlignedVector<VEC4> table(40);
   build_factor_table(table.data(), 40);
   const float expected[] = {0.25f,       0.26666668f, 0.26785713f, 0.26794258f,
                             0.26794872f, 0.26794916f, 0.26794919f};
@@ -87,7 +87,7 @@ TEST(FactorTable, ConvergesToTwoMinusRootThree) {
 }
 
 TEST(FactorTable, CountOfOneWritesOnlyTheFirstEntry) {
-  AlignedVector<FACTOR_TABLE> table(2, VEC4{{-1, -1, -1, -1}});
+  AlignedVector<VEC4> table(2, VEC4{{-1, -1, -1, -1}});
   build_factor_table(table.data(), 1);
   EXPECT_EQ(table[0].lane[3], 0.25f);
   EXPECT_EQ(table[1].lane[0], -1.0f);

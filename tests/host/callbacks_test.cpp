@@ -13,8 +13,8 @@
 namespace {
 
 struct RUNNER_CALL {
-  MULTI_THREAD_FUNC_HOST worker;
-  PASS_RECT rect;
+  MULTI_THREAD_FUNC worker;
+  PASS_SIZES rect;
 };
 
 // The host's runner: each worker on 3 thread indices, one after another,
@@ -22,8 +22,8 @@ struct RUNNER_CALL {
 std::vector<RUNNER_CALL> calls;
 bool runner_fails = false;
 
-BOOL __cdecl recording_exec(MULTI_THREAD_FUNC_HOST worker, void* param1, void* param2) {
-  calls.push_back({worker, *static_cast<PASS_RECT*>(param2)});
+BOOL __cdecl recording_exec(MULTI_THREAD_FUNC worker, void* param1, void* param2) {
+  calls.push_back({worker, *static_cast<PASS_SIZES*>(param2)});
   if (runner_fails) return FALSE;
   for (int i = 0; i < 3; ++i) worker(i, 3, param1, param2);
   return TRUE;
@@ -59,12 +59,12 @@ class Callbacks : public ::testing::Test {
   FAKE_HOST fake;
 };
 
-void expect_rect(const RUNNER_CALL& call, MULTI_THREAD_FUNC_HOST worker, PASS_RECT rect) {
+void expect_rect(const RUNNER_CALL& call, MULTI_THREAD_FUNC worker, PASS_SIZES rect) {
   EXPECT_EQ(call.worker, worker);
-  EXPECT_EQ(call.rect.left, rect.left);
-  EXPECT_EQ(call.rect.top, rect.top);
-  EXPECT_EQ(call.rect.right, rect.right);
-  EXPECT_EQ(call.rect.bottom, rect.bottom);
+  EXPECT_EQ(call.rect.width, rect.width);
+  EXPECT_EQ(call.rect.height, rect.height);
+  EXPECT_EQ(call.rect.target_width, rect.target_width);
+  EXPECT_EQ(call.rect.target_height, rect.target_height);
 }
 
 TEST_F(Callbacks, FrameTakesTracksAndCheckAndRunsOnTheHostThreads) {
@@ -156,7 +156,7 @@ DWORD probe_not_reached() { return 0; }
 
 TEST(FilterTable, WithholdsFrameProcessingWithoutSse) {
   const SSE_LOOKUPS without_sse = {no_module, no_function, cpuid_without_sse, probe_not_reached};
-  FILTER_DLL* first = prepare_filter_table(without_sse);
+  FILTER* first = prepare_filter_table(without_sse);
   EXPECT_EQ(first, &filter_table);
   EXPECT_EQ(first->func_proc, nullptr);
   EXPECT_EQ(prepare_filter_table(without_sse), first);

@@ -10,7 +10,7 @@ using SwitchOff = FilterWindowTest;
 
 TEST_F(SwitchOff, ReleasesTheWorkMemoryOnlyWhenTheFilterIsInactive) {
   open_window(300, 240);
-  ASSERT_EQ(prepare_work_area(64, 96), 0);
+  ASSERT_TRUE(prepare_work_area(64, 96));
   ASSERT_NE(work_area.memory, nullptr);
 
   host.active = TRUE;
@@ -26,9 +26,9 @@ TEST_F(SwitchOff, ReleasesTheWorkMemoryOnlyWhenTheFilterIsInactive) {
   host.active = TRUE;
   EXPECT_EQ(deliver(WM_FILTER_CHANGE_ACTIVE), 0);
   EXPECT_EQ(work_area.memory, nullptr);
-  ASSERT_EQ(prepare_work_area(64, 96), 0);
+  ASSERT_TRUE(prepare_work_area(64, 96));
   EXPECT_NE(work_area.memory, nullptr);
-  release_work_area(nullptr);
+  release_work_area();
   EXPECT_EQ(host.redraws, 0);
 }
 

@@ -108,7 +108,7 @@ TEST(VariantChoice, FramesAllocateNothingOnceTheBlockExists) {
     }
     EXPECT_EQ(page_allocations, 0) << (*v)->name;
     EXPECT_EQ(heap_allocations, 0) << (*v)->name;
-    release_work_area(nullptr);
+    release_work_area();
     set_page_allocator(&system_pages);
   }
   force_kernels(nullptr);

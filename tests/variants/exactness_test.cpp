@@ -57,7 +57,7 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
   }
   void TearDown() override {
     force_kernels(nullptr);
-    release_work_area(nullptr);
+    release_work_area();
   }
 
   // Resizes f with `kernels` and checks that they, and no other variant, ran.
@@ -150,6 +150,23 @@ TEST_P(VariantExactness, BothPassesOnSeveralThreads) {
   for (const CASE& c : cases) {
     check(c, seed++, CONTENT::mixed);
     check(c, seed++, CONTENT::spikes);
+    if (HasFailure()) return;
+  }
+}
+
+// Small frames of assorted sizes in one 128 x 128 buffer, random walks and
+// full-range noise in turn, one thread.
+TEST_P(VariantExactness, SmallFramesOfWalksAndNoise) {
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    const CASE c{1 + static_cast<int32_t>(seed * 37 % 90),
+                 1 + static_cast<int32_t>(seed * 53 % 70),
+                 1 + static_cast<int32_t>(seed * 71 % 120),
+                 1 + static_cast<int32_t>(seed * 29 % 100),
+                 128,
+                 128,
+                 seed % 3 == 0,
+                 1};
+    check(c, seed, seed % 2 == 0 ? CONTENT::extreme : CONTENT::smooth);
     if (HasFailure()) return;
   }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "kernels.h"
+#include "position.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ inline void store(KNOT& knot, __m128 v, __m128 m) {
 // The Thomas elimination shared by both solvers. fetch(j) returns sample j;
 // it is called once per sample, in order.
 template <class Fetch>
-inline void solve_line(KNOT* knot, const FACTOR_TABLE* table, int32_t n, Fetch fetch) {
+inline void solve_line(KNOT* knot, const VEC4* table, int32_t n, Fetch fetch) {
   const __m128 zero = _mm_setzero_ps();
   const __m128 six = _mm_set1_ps(6.0f);
   __m128 prev = fetch(0);  // V_{p-1}
@@ -64,26 +65,18 @@ inline void solve_line(KNOT* knot, const FACTOR_TABLE* table, int32_t n, Fetch f
 template <class Store>
 inline void resample_line(const KNOT* knot, int32_t n, int32_t m, Store store_output) {
   if (m <= 0) return;
-  const float s = static_cast<float>(n) / static_cast<float>(m);
+  const float step = line_step(n, m);
   const __m128 sixth = _mm_set1_ps(1.0f / 6.0f);
   for (int32_t i = 0; i < m; ++i) {
-    // Position from i afresh each time, three roundings; never accumulated.
-    const float u = static_cast<float>(i) + 0.5f;
-    const float q = s * u;
-    const float x = q + 0.5f;
-    const int32_t k = static_cast<int32_t>(x);  // x > 0.5: truncation = integer part
-    const float kf = static_cast<float>(k);
-    const float t = x - kf;
-    const float a = (1.0f - x) + kf;  // exact: a = 1 - t
-    const float wa = (a * a) * a - a;
-    const float wt = (t * t) * t - t;
-    const KNOT& k0 = knot[k];
-    const KNOT& k1 = knot[k + 1];
-    const __m128 curv = _mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(wa), _mm_load_ps(k0.m.lane)),
-                                              _mm_mul_ps(_mm_set1_ps(wt), _mm_load_ps(k1.m.lane))),
-                                   sixth);
-    const __m128 lin = _mm_add_ps(_mm_mul_ps(_mm_load_ps(k1.v.lane), _mm_set1_ps(t)),
-                                  _mm_mul_ps(_mm_load_ps(k0.v.lane), _mm_set1_ps(a)));
+    const POSITION e = locate_output(step, i);
+    const KNOT& k0 = knot[e.k];
+    const KNOT& k1 = knot[e.k + 1];
+    const __m128 curv =
+        _mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(e.wa), _mm_load_ps(k0.m.lane)),
+                              _mm_mul_ps(_mm_set1_ps(e.wt), _mm_load_ps(k1.m.lane))),
+                   sixth);
+    const __m128 lin = _mm_add_ps(_mm_mul_ps(_mm_load_ps(k1.v.lane), _mm_set1_ps(e.t)),
+                                  _mm_mul_ps(_mm_load_ps(k0.v.lane), _mm_set1_ps(e.a)));
     store_output(i, narrow(_mm_add_ps(curv, lin)));
   }
 }
@@ -112,7 +105,7 @@ struct ColumnFetch {
 
 }  // namespace
 
-void solve_pixel_row(SPLINE_LINE* line, const FACTOR_TABLE* table, const PIXEL_YC* row, int32_t n) {
+void solve_pixel_row(KNOT* line, const VEC4* table, const PIXEL_YC* row, int32_t n) {
   const uint8_t* base = reinterpret_cast<const uint8_t*>(row);
   solve_line(line, table, n, [base, n](int32_t j) {
     // Eight bytes reach the next pixel's y (lane 3, unused); the last pixel
@@ -121,27 +114,27 @@ void solve_pixel_row(SPLINE_LINE* line, const FACTOR_TABLE* table, const PIXEL_Y
   });
 }
 
-void solve_column_group(SPLINE_LINE* line, const FACTOR_TABLE* table, const void* first, int32_t n,
+void solve_column_group(KNOT* line, const VEC4* table, const void* first, int32_t n,
                         int32_t pitch) {
   solve_line(line, table, n, ColumnFetch<8>{static_cast<const uint8_t*>(first), pitch});
 }
 
-void solve_partial_group(SPLINE_LINE* line, const FACTOR_TABLE* table, const void* first, int32_t n,
-                         int32_t pitch, int32_t lanes) {
+void solve_partial_group(KNOT* line, const VEC4* table, const void* first, int32_t n, int32_t pitch,
+                         int32_t lanes) {
   const uint8_t* base = static_cast<const uint8_t*>(first);
   solve_line(line, table, n, [base, pitch, lanes](int32_t j) {
     return widen(load_bytes(base + static_cast<intptr_t>(j) * pitch, 2 * lanes));
   });
 }
 
-void resample_pixel_row(const SPLINE_LINE* line, int32_t n, int32_t m, PIXEL_YC* destination) {
+void resample_pixel_row(const KNOT* line, int32_t n, int32_t m, PIXEL_YC* destination) {
   uint8_t* base = reinterpret_cast<uint8_t*>(destination);
   resample_line(line, n, m, [base, m](int32_t i, __m64 out) {
     std::memcpy(base + 6 * static_cast<intptr_t>(i), &out, i + 1 < m ? 8 : 6);
   });
 }
 
-void resample_column_group(const SPLINE_LINE* line, int32_t n, int32_t m, void* destination,
+void resample_column_group(const KNOT* line, int32_t n, int32_t m, void* destination,
                            int32_t pitch) {
   uint8_t* base = static_cast<uint8_t*>(destination);
   resample_line(line, n, m, [base, pitch](int32_t i, __m64 out) {
@@ -149,7 +142,7 @@ void resample_column_group(const SPLINE_LINE* line, int32_t n, int32_t m, void* 
   });
 }
 
-void resample_partial_group(const SPLINE_LINE* line, int32_t n, int32_t m, void* destination,
+void resample_partial_group(const KNOT* line, int32_t n, int32_t m, void* destination,
                             int32_t pitch, int32_t lanes) {
   uint8_t* base = static_cast<uint8_t*>(destination);
   resample_line(line, n, m, [base, pitch, lanes](int32_t i, __m64 out) {
@@ -159,7 +152,7 @@ void resample_partial_group(const SPLINE_LINE* line, int32_t n, int32_t m, void*
 
 namespace {
 
-void sse_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void sse_column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   for (int32_t g = first; g < end; ++g) {
     uint8_t* base = job.frame + 8 * static_cast<intptr_t>(g);
     if (g == job.groups - 1 && job.tail_lanes < 4) {
@@ -172,7 +165,7 @@ void sse_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, in
   }
 }
 
-void sse_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void sse_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   for (int32_t r = first; r < end; ++r) {
     auto* row = reinterpret_cast<PIXEL_YC*>(job.frame + static_cast<intptr_t>(r) * job.pitch);
     solve_pixel_row(slot, job.table, row, job.n);

@@ -1,18 +1,13 @@
 #pragma once
-// Line kernels that carry many independent lines at once, one per vector lane,
-// for the variants wider than the baseline. Each instruction-set file includes
-// this header, supplies the vector operations as a policy type P (defined in
-// that file's unnamed namespace) and is compiled with that instruction set's
-// flags. Everything here is a template of P or sits in an unnamed namespace,
-// so no code built for a wider instruction set can leak into another file.
+// The walks of the wide kernel variants: a walk takes a run of column groups
+// or rows, stages their samples for the lanes of wide_lanes.h and writes the
+// outputs back, and wide_variant() makes a KERNEL_VARIANT of a policy. Like
+// the lanes, everything here is a template of the policy P or sits in an
+// unnamed namespace.
 //
-// The loops over a walk's vectors are unrolled by pragma, so that a walk's
-// vectors stay in registers whatever the compiler's unrolling heuristics.
-//
-// Each lane sees exactly the baseline's operations in the baseline's order,
-// one rounding each; only the number of lines in flight differs. Work that is
-// the same for every line of a pass (positions, knot indices, weights) is done
-// once per pass and worker with the baseline's scalar operations.
+// Work that is the same for every line of a pass (positions, knot indices,
+// weights) is done once per pass and worker, with the reference's own
+// function (position.h).
 //
 // A walk carries NV vectors of W lanes (L = NV * W lanes):
 // - vertical pass: L / 4 neighbouring column groups, the lanes in memory order;
@@ -22,25 +17,14 @@
 //   so that a pixel moves as the 8 bytes that end with it.
 // Its knots lie in the slot after the position table (see FLOAT_KNOTS and
 // WORD_KNOTS).
-// The back substitution runs from the last knot down together with the
-// evaluation, so the curvatures stay in registers and the outputs of a line
-// are written from the last to the first.
 //
-// A policy P provides:
-//   V, W                  vector of W float lanes (4, 8 or 16)
+// Beside the operations of wide_lanes.h a policy P provides:
 //   MAX_VECTORS           vectors one walk may keep in flight
-//   LINE_BUFFERS          the variant's line buffers per slot (>= 1 + W / 4)
-//   COLUMN_WALK_BYTES     knot memory a vertical walk may use
-//   ROW_WALK_BYTES        knot and staging memory a horizontal walk may use
-//   load, store           aligned float vectors
-//   add, sub, mul, set1, zero
 //   widen(p)              W int16 -> floats, exactly
 //   widen_part(p, count)  the first count (< W) int16, other lanes 0
 //   narrow(p, v)          round to nearest even (MXCSR), saturate, W int16
 //   narrow_part(p, v, count)
 //   prefetch(p)
-//   PREFETCH_ROWS         vertical walks hint rows this far ahead of the fetch
-//                         and of the stores
 //   PIXEL_LANES           true: the policy moves blocks of pixels between the
 //                         (W - 1) / 3 rows of a vector and its lanes itself, with
 //     place_pixels<NV>(dst, stride, rows, n)   pixel p of rows[j] into int16
@@ -51,18 +35,31 @@
 #include <cstdint>
 
 #include "kernels.h"
+#include "wide_lanes.h"
 
 namespace {
 
-// Output i of a line of n samples resampled to m: the knot k it falls after
-// and the weights of knots k and k + 1.
-struct POSITION {
-  int32_t k;
-  float t;   // fraction past knot k
-  float a;   // 1 - t
-  float wa;  // a^3 - a
-  float wt;  // t^3 - t
-};
+// Knot memory a vertical walk may use: all the slot holds, since wide walks
+// share the page walks of their rows.
+constexpr int64_t column_walk_bytes = int64_t{1} << 40;
+// Knot and staging memory a horizontal walk may use: near the L2 cache size.
+constexpr int64_t row_walk_bytes_limit = 512 * 1024;
+// Vertical walks hint rows this far ahead of the fetch and of the stores.
+constexpr int prefetch_rows = 32;
+
+// Vectors of lines in a row step, and in a column walk over the longest lines
+// the slot holds: four, or the policy's most where that is fewer.
+template <class P>
+constexpr int step_vectors() {
+  return P::MAX_VECTORS < 4 ? P::MAX_VECTORS : 4;
+}
+
+// Line buffers per slot: the first holds the position table, each other one
+// the knots of one column group (32 bytes a knot) over the longest lines.
+template <class P>
+constexpr int32_t line_buffers() {
+  return 1 + step_vectors<P>() * P::W / 4;
+}
 
 // Start of a slot: the (n, m) whose positions follow. The first line buffer
 // (32 K bytes) holds the header and up to K - 3 positions; the zero-filled
@@ -75,29 +72,19 @@ struct SLOT_HEADER {
 static_assert(sizeof(SLOT_HEADER) == 64, "positions start on a cache line");
 
 template <class P>
-const POSITION* position_table(SPLINE_LINE* slot, int32_t n, int32_t m) {
+const POSITION* position_table(KNOT* slot, int32_t n, int32_t m) {
   auto* header = reinterpret_cast<SLOT_HEADER*>(slot);
   auto* table = reinterpret_cast<POSITION*>(header + 1);
   if (header->n == n && header->m == m) return table;
-  const float s = static_cast<float>(n) / static_cast<float>(m);
-  for (int32_t i = 0; i < m; ++i) {
-    // The baseline's roundings: three for the position, exact fractions.
-    const float u = static_cast<float>(i) + 0.5f;
-    const float q = s * u;
-    const float x = q + 0.5f;
-    const int32_t k = static_cast<int32_t>(x);
-    const float kf = static_cast<float>(k);
-    const float t = x - kf;
-    const float a = (1.0f - x) + kf;
-    table[i] = POSITION{k, t, a, (a * a) * a - a, (t * t) * t - t};
-  }
+  const float step = line_step(n, m);
+  for (int32_t i = 0; i < m; ++i) table[i] = locate_output(step, i);
   header->n = n;
   header->m = m;
   return table;
 }
 
 // The knots of a slot's walks follow its first line buffer.
-inline float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
+inline float* walk_knots(KNOT* slot, const PASS_JOB& job) {
   return reinterpret_cast<float*>(slot + job.knots);
 }
 
@@ -109,7 +96,7 @@ inline float* walk_knots(SPLINE_LINE* slot, const PASS_JOB& job) {
 // horizontal ones only need two vectors to hide the latency of their chains.
 template <class P>
 int walk_vectors(const PASS_JOB& job, int64_t per_lane, int64_t limit, int at_least) {
-  const int64_t capacity = static_cast<int64_t>(P::LINE_BUFFERS - 1) * job.knots * sizeof(KNOT);
+  const int64_t capacity = static_cast<int64_t>(line_buffers<P>() - 1) * job.knots * sizeof(KNOT);
   const int64_t per_vector = per_lane * P::W;
   const int64_t wanted = limit > at_least * per_vector ? limit : at_least * per_vector;
   const int64_t nv = (capacity < wanted ? capacity : wanted) / per_vector;
@@ -150,130 +137,6 @@ struct WORD_KNOTS {
   }
 };
 
-// Forward sweep of one walk. The source yields the samples: seek(j) once per
-// sample j, in order, then get(v) for each vector. Stores c_p of knots 1 .. n
-// and, with StoreValues, the values of knots 0 .. n + 1 (otherwise they are in
-// place already); leaves c_n in c.
-template <class P, int NV, bool StoreValues, class Knots, class Source>
-inline void forward_sweep(const Knots& knots, const FACTOR_TABLE* table, int32_t n, Source& source,
-                          typename P::V (&c)[NV]) {
-  using V = typename P::V;
-  constexpr int W = P::W;
-  const V zero = P::zero();
-  const V six = P::set1(6.0f);
-  V cur[NV], d[NV];
-  source.seek(0);
-#pragma GCC unroll 16
-  for (int v = 0; v < NV; ++v) {
-    cur[v] = source.get(v);
-    if constexpr (StoreValues) knots.store_value(0, v, cur[v]);
-    d[v] = zero;  // V_1 - V_0 = s_0 - s_0
-    c[v] = zero;
-  }
-  // Knot p from V_{p+1}: d carries V_{p+1} - V_p into the next step as its
-  // V_p - V_{p-1}, the same difference of the same two values.
-  for (int32_t p = 1; p < n; ++p) {
-    source.seek(p);
-    float* cp = knots.c(p);
-    const V f = P::set1(table[p - 1].lane[0]);
-#pragma GCC unroll 16
-    for (int v = 0; v < NV; ++v) {
-      const V next = source.get(v);
-      const V dn = P::sub(next, cur[v]);
-      const V r = P::mul(P::sub(dn, d[v]), six);  // exact for int16 samples
-      c[v] = P::mul(P::sub(r, c[v]), f);
-      if constexpr (StoreValues) knots.store_value(p, v, cur[v]);
-      P::store(cp + v * W, c[v]);
-      d[v] = dn;
-      cur[v] = next;
-    }
-  }
-  // Knot n, whose right neighbour V_{n+1} repeats s_{n-1}.
-  const V f = P::set1(table[n - 1].lane[0]);
-#pragma GCC unroll 16
-  for (int v = 0; v < NV; ++v) {
-    const V dn = P::sub(cur[v], cur[v]);
-    const V r = P::mul(P::sub(dn, d[v]), six);
-    c[v] = P::mul(P::sub(r, c[v]), f);
-    if constexpr (StoreValues) {
-      knots.store_value(n, v, cur[v]);
-      knots.store_value(n + 1, v, cur[v]);
-    }
-  }
-}
-
-// Back substitution from M_n = c_n down, each M_p = c_p - F[p - 1] * M_{p+1},
-// and the evaluation of every output between knots p and p + 1 as soon as
-// M_p is known, from output m - 1 down to 0. The sink takes output i:
-// seek(i), then put(v, r) for each vector.
-template <class P, int NV, class Knots, class Sink>
-inline void back_substitute_and_resample(const Knots& knots, const FACTOR_TABLE* table, int32_t n,
-                                         const POSITION* positions, int32_t m,
-                                         const typename P::V (&cn)[NV], Sink& sink) {
-  using V = typename P::V;
-  constexpr int W = P::W;
-  const V sixth = P::set1(1.0f / 6.0f);
-  V mk[NV], mk1[NV];  // M_p and M_{p+1}
-#pragma GCC unroll 16
-  for (int v = 0; v < NV; ++v) {
-    mk[v] = cn[v];
-    mk1[v] = P::zero();
-  }
-  int32_t i = m - 1;
-  auto resample_at = [&](int32_t p) {
-    if (i < 0 || positions[i].k != p) return;
-    [[maybe_unused]] V vk[NV], vk1[NV];
-    if constexpr (Knots::hoist_values) {
-#pragma GCC unroll 16
-      for (int v = 0; v < NV; ++v) {
-        vk[v] = knots.value(p, v);
-        vk1[v] = knots.value(p + 1, v);
-      }
-    }
-    for (; i >= 0 && positions[i].k == p; --i) {
-      const POSITION& e = positions[i];
-      const V wa = P::set1(e.wa);
-      const V wt = P::set1(e.wt);
-      const V t = P::set1(e.t);
-      const V a = P::set1(e.a);
-      sink.seek(i);
-#pragma GCC unroll 16
-      for (int v = 0; v < NV; ++v) {
-        V v0, v1;
-        if constexpr (Knots::hoist_values) {
-          v0 = vk[v];
-          v1 = vk1[v];
-        } else {
-          v0 = knots.value(p, v);
-          v1 = knots.value(p + 1, v);
-        }
-        const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
-        const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
-        sink.put(v, P::add(curv, lin));
-      }
-    }
-  };
-  resample_at(n);
-  for (int32_t p = n - 1; p >= 1 && i >= 0; --p) {
-    const float* c = knots.c(p);
-    const V f = P::set1(table[p - 1].lane[0]);
-#pragma GCC unroll 16
-    for (int v = 0; v < NV; ++v) {
-      mk1[v] = mk[v];
-      mk[v] = P::sub(P::load(c + v * W), P::mul(f, mk[v]));
-    }
-    resample_at(p);
-  }
-  if (i >= 0) {
-#pragma GCC unroll 16
-    for (int v = 0; v < NV; ++v) {
-      mk1[v] = mk[v];
-      mk[v] = P::zero();  // M_0
-    }
-    resample_at(0);
-  }
-}
-
 // Column groups: `lanes` int16 (more than (NV - 1) * W, at most NV * W, the
 // last vector partial unless Full) from `base` down the rows.
 template <class P, int NV, bool Full>
@@ -285,7 +148,7 @@ struct COLUMN_SOURCE {
 
   void seek(int32_t j) {
     row = base + j * pitch;
-    const uint8_t* ahead = row + P::PREFETCH_ROWS * pitch;
+    const uint8_t* ahead = row + prefetch_rows * pitch;
     for (int b = 0; b < NV * P::W * 2; b += 64) P::prefetch(ahead + b);
     P::prefetch(ahead + NV * P::W * 2 - 1);
   }
@@ -306,8 +169,8 @@ struct COLUMN_SINK {
   // sweep, so they are fetched for writing ahead of the stores.
   void seek(int32_t i) {
     row = base + i * pitch;
-    if (i >= P::PREFETCH_ROWS) {
-      const uint8_t* ahead = row - P::PREFETCH_ROWS * pitch;
+    if (i >= prefetch_rows) {
+      const uint8_t* ahead = row - prefetch_rows * pitch;
       for (int b = 0; b < NV * P::W * 2; b += 64) __builtin_prefetch(ahead + b, 1, 3);
     }
   }
@@ -321,13 +184,13 @@ struct COLUMN_SINK {
 };
 
 template <class P, int NV, bool Full>
-void column_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, uint8_t* base,
+void column_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, uint8_t* base,
                  int32_t lanes) {
   using V = typename P::V;
   const int last = lanes - (NV - 1) * P::W;
   const intptr_t pitch = job.pitch;
   float* knots = walk_knots(slot, job);
-  for (int32_t r = 0; r < P::PREFETCH_ROWS && r < job.n; ++r) {
+  for (int32_t r = 0; r < prefetch_rows && r < job.n; ++r) {
     for (int b = 0; b < 2 * lanes; b += 64) P::prefetch(base + r * pitch + b);
   }
   const FLOAT_KNOTS<P, NV> layout{knots};
@@ -397,7 +260,7 @@ int64_t row_walk_bytes(int32_t n, int32_t m) {
 // rows_per_vector rows); missing rows repeat the last one, which then is
 // written twice with the same bytes.
 template <class P, int NV>
-void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions, int32_t first,
+void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_t first,
               int32_t count) {
   using V = typename P::V;
   constexpr int L = NV * P::W;
@@ -443,8 +306,8 @@ void row_walk(const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
 
 // The widest walk instantiation not above `nv` (1 .. NV).
 template <class P, int NV>
-void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot,
-                    const POSITION* positions, uint8_t* base, int32_t lanes) {
+void column_walk_of(int nv, bool full, const PASS_JOB& job, KNOT* slot, const POSITION* positions,
+                    uint8_t* base, int32_t lanes) {
   if constexpr (NV > 1) {
     if (nv < NV) return column_walk_of<P, NV - 1>(nv, full, job, slot, positions, base, lanes);
   }
@@ -456,8 +319,8 @@ void column_walk_of(int nv, bool full, const PASS_JOB& job, SPLINE_LINE* slot,
 }
 
 template <class P, int NV>
-void row_walk_of(int nv, const PASS_JOB& job, SPLINE_LINE* slot, const POSITION* positions,
-                 int32_t first, int32_t count) {
+void row_walk_of(int nv, const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_t first,
+                 int32_t count) {
   if constexpr (NV > 1) {
     if (nv < NV) return row_walk_of<P, NV - 1>(nv, job, slot, positions, first, count);
   }
@@ -476,12 +339,12 @@ inline int32_t next_walk(int32_t left, int32_t most, int32_t unit) {
 
 // KERNEL_VARIANT::column_groups: walks as wide as the slot allows.
 template <class P>
-void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void wide_column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t groups_per_vector = P::W / 4;
   const int64_t per_lane = (static_cast<int64_t>(job.n) + 2) * 2 * sizeof(float);
-  const int32_t most = walk_vectors<P>(job, per_lane, P::COLUMN_WALK_BYTES, 1) * groups_per_vector;
+  const int32_t most = walk_vectors<P>(job, per_lane, column_walk_bytes, 1) * groups_per_vector;
   for (int32_t g = first; g < end;) {
     const int32_t groups = next_walk(end - g, most, groups_per_vector);
     int32_t lanes = 4 * groups;
@@ -495,18 +358,34 @@ void wide_column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, i
 
 // KERNEL_VARIANT::pixel_rows.
 template <class P>
-void wide_pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void wide_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
   const POSITION* positions = position_table<P>(slot, job.n, job.m);
   constexpr int32_t per_vector = rows_per_vector<P>();
   const int32_t most =
-      walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), P::ROW_WALK_BYTES, 2) * per_vector;
+      walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), row_walk_bytes_limit, 2) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = next_walk(end - r, most, per_vector);
     const int nv = (count + per_vector - 1) / per_vector;
     row_walk_of<P, P::MAX_VECTORS>(nv, job, slot, positions, r, count);
     r += count;
   }
+}
+
+// The KERNEL_VARIANT of policy P.
+template <class P>
+constexpr KERNEL_VARIANT wide_variant(const char* name) {
+  constexpr int32_t widest_walk_groups = P::MAX_VECTORS * P::W / 4;
+  return KERNEL_VARIANT{
+      name,
+      line_buffers<P>(),
+      // A widest column walk per step, but at least the reference's 8 groups (64 bytes a row).
+      widest_walk_groups > 8 ? widest_walk_groups : 8,
+      // step_vectors of rows: one walk, or two of two for long rows, so threads end together.
+      step_vectors<P>() * rows_per_vector<P>(),
+      wide_column_groups<P>,
+      wide_pixel_rows<P>,
+  };
 }
 
 }  // namespace

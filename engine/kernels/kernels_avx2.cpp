@@ -3,18 +3,14 @@
 // that only the bytes inside it are read and written.
 #include <immintrin.h>
 
-#include "wide_kernels.h"
+#include "wide_walks.h"
 
 namespace {
 
-struct AVX2 {
+struct AVX2_POLICY {
   using V = __m256;
   static constexpr int W = 8;
   static constexpr int MAX_VECTORS = 4;
-  static constexpr int LINE_BUFFERS = 9;
-  static constexpr int64_t COLUMN_WALK_BYTES = int64_t{1} << 40;  // as wide as the slot allows
-  static constexpr int64_t ROW_WALK_BYTES = 512 * 1024;
-  static constexpr int PREFETCH_ROWS = 32;
 
   static V load(const float* p) { return _mm256_load_ps(p); }
   static void store(float* p, V v) { _mm256_store_ps(p, v); }
@@ -50,9 +46,4 @@ struct AVX2 {
 
 }  // namespace
 
-const KERNEL_VARIANT avx2_kernels = {"avx2",
-                                     AVX2::LINE_BUFFERS,
-                                     AVX2::MAX_VECTORS* AVX2::W / 4,
-                                     AVX2::MAX_VECTORS*(AVX2::W / 4),
-                                     wide_column_groups<AVX2>,
-                                     wide_pixel_rows<AVX2>};
+const KERNEL_VARIANT avx2_kernels = wide_variant<AVX2_POLICY>("avx2");

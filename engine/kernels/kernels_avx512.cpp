@@ -10,18 +10,14 @@
 #include <immintrin.h>
 #pragma GCC diagnostic pop
 
-#include "wide_kernels.h"
+#include "wide_walks.h"
 
 namespace {
 
-struct AVX512 {
+struct AVX512_POLICY {
   using V = __m512;
   static constexpr int W = 16;
   static constexpr int MAX_VECTORS = 8;
-  static constexpr int LINE_BUFFERS = 17;
-  static constexpr int64_t COLUMN_WALK_BYTES = int64_t{1} << 40;  // as wide as the slot allows
-  static constexpr int64_t ROW_WALK_BYTES = 512 * 1024;
-  static constexpr int PREFETCH_ROWS = 32;
 
   static V load(const float* p) { return _mm512_load_ps(p); }
   static void store(float* p, V v) { _mm512_store_ps(p, v); }
@@ -152,10 +148,4 @@ struct AVX512 {
 
 }  // namespace
 
-const KERNEL_VARIANT avx512_kernels = {
-    "avx512",
-    AVX512::LINE_BUFFERS,
-    AVX512::MAX_VECTORS* AVX512::W / 4,
-    4 * 5,  // rows: two walks of two vectors, so threads end together
-    wide_column_groups<AVX512>,
-    wide_pixel_rows<AVX512>};
+const KERNEL_VARIANT avx512_kernels = wide_variant<AVX512_POLICY>("avx512");

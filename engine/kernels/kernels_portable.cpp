@@ -1,7 +1,8 @@
-// Portable twin of the baseline kernels: the same operations in the same order
-// on plain floats, one lane at a time. With the pass worker's MXCSR in force
-// (scalar float math on SSE) it gives the baseline's bits; tests use it as an
-// independent reference.
+// Portable twin of the reference kernels, the variant "portable": the same
+// operations in the same order on plain floats, one lane at a time. With the
+// pass worker's MXCSR in force (scalar float math on SSE) it gives the
+// reference's bits; tests use it as an independent reference, which is why it
+// writes out its own position arithmetic instead of sharing position.h.
 #include <cstring>
 
 #include "kernels.h"
@@ -28,7 +29,7 @@ inline int16_t to_int16(float r) {
 }
 
 template <class Fetch>
-void solve_line(KNOT* knot, const FACTOR_TABLE* table, int32_t n, Fetch fetch) {
+void solve_line(KNOT* knot, const VEC4* table, int32_t n, Fetch fetch) {
   Sample prev, cur, next, c = {0, 0, 0, 0};
   fetch(0, prev);
   std::memcpy(cur, prev, sizeof cur);
@@ -83,7 +84,7 @@ void resample_line(const KNOT* knot, int32_t n, int32_t m, Store store) {
   }
 }
 
-void column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   for (int32_t g = first; g < end; ++g) {
     uint8_t* base = job.frame + 8 * static_cast<intptr_t>(g);
     const int lanes = g == job.groups - 1 ? job.tail_lanes : 4;
@@ -96,7 +97,7 @@ void column_groups(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_
   }
 }
 
-void pixel_rows(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end) {
+void pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   for (int32_t r = first; r < end; ++r) {
     uint8_t* row = job.frame + static_cast<intptr_t>(r) * job.pitch;
     solve_line(slot, job.table, job.n,

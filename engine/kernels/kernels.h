@@ -14,7 +14,7 @@ struct PASS_JOB {
   int32_t m;           // target samples per line
   int32_t groups;      // vertical pass: column groups G
   int32_t tail_lanes;  // int16 of group G - 1 inside the row (4 = all)
-  const FACTOR_TABLE* table;
+  const VEC4* table;
   int32_t knots;  // K: knots per line buffer of the work block
 };
 
@@ -24,14 +24,14 @@ struct KERNEL_VARIANT {
   int32_t groups_per_step;  // column groups a worker takes per counter step
   int32_t rows_per_step;    // rows a worker takes per counter step
   // Solves and resamples column groups [first, end); group groups - 1 honours tail_lanes.
-  void (*column_groups)(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end);
+  void (*column_groups)(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end);
   // Solves and resamples rows [first, end) with n source and m target pixels.
-  void (*pixel_rows)(const PASS_JOB& job, SPLINE_LINE* slot, int32_t first, int32_t end);
+  void (*pixel_rows)(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end);
 };
 
 extern const KERNEL_VARIANT sse_kernels;       // first SSE generation, the reference
 extern const KERNEL_VARIANT portable_kernels;  // plain scalar C++, same operations
-// Many lines in flight, one per lane (wide_kernels.h); each needs its
+// Many lines in flight, one per lane (wide_walks.h); each needs its
 // instruction set, which kernel_choice.cpp checks before offering it.
 extern const KERNEL_VARIANT sse2_kernels;
 extern const KERNEL_VARIANT avx2_kernels;

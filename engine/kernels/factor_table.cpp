@@ -1,6 +1,6 @@
 #include "spline.h"
 
-void build_factor_table(FACTOR_TABLE* table, int32_t count) {
+void build_factor_table(VEC4* table, int32_t count) {
   float f = 0.25f;
   table[0] = VEC4{{f, f, f, f}};
   for (int32_t j = 1; j < count; ++j) {

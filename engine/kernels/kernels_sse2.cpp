@@ -3,11 +3,11 @@
 // without MMX.
 #include <emmintrin.h>
 
-#include "wide_kernels.h"
+#include "wide_walks.h"
 
 namespace {
 
-struct SSE2 {
+struct SSE2_POLICY {
   using V = __m128;
   static constexpr int W = 4;
 #if defined(__x86_64__)
@@ -15,10 +15,6 @@ struct SSE2 {
 #else
   static constexpr int MAX_VECTORS = 2;  // eight vector registers in 32-bit code
 #endif
-  static constexpr int LINE_BUFFERS = 1 + MAX_VECTORS;
-  static constexpr int64_t COLUMN_WALK_BYTES = int64_t{1} << 40;  // as wide as the slot allows
-  static constexpr int64_t ROW_WALK_BYTES = 512 * 1024;
-  static constexpr int PREFETCH_ROWS = 32;
 
   static V load(const float* p) { return _mm_load_ps(p); }
   static void store(float* p, V v) { _mm_store_ps(p, v); }
@@ -54,10 +50,4 @@ struct SSE2 {
 
 }  // namespace
 
-// Eight column groups per counter step, as the baseline: two or more walks.
-const KERNEL_VARIANT sse2_kernels = {"sse2",
-                                     SSE2::LINE_BUFFERS,
-                                     8,
-                                     SSE2::MAX_VECTORS*(SSE2::W / 4),
-                                     wide_column_groups<SSE2>,
-                                     wide_pixel_rows<SSE2>};
+const KERNEL_VARIANT sse2_kernels = wide_variant<SSE2_POLICY>("sse2");

@@ -1,0 +1,158 @@
+#pragma once
+// The solver and the evaluator of the wide kernel variants: many independent
+// lines at once, one per vector lane. The walks (wide_walks.h) feed them
+// samples and take their outputs; each instruction-set file supplies the
+// vector operations as a policy type P (defined in that file's unnamed
+// namespace) and is compiled with that instruction set's flags. Everything
+// here is a template of P or sits in an unnamed namespace, so no code built
+// for a wider instruction set can leak into another file.
+//
+// Each lane sees exactly the reference's operations in the reference's order,
+// one rounding each; only the number of lines in flight differs. The loops
+// over a walk's NV vectors are unrolled by pragma, so that its vectors stay in
+// registers whatever the compiler's unrolling heuristics. The back
+// substitution runs from the last knot down together with the evaluation, so
+// the curvatures stay in registers and the outputs of a line are produced
+// from the last to the first.
+//
+// A policy P provides these vector operations:
+//   V, W                  vector of W float lanes (4, 8 or 16)
+//   load, store           aligned float vectors
+//   add, sub, mul, set1, zero
+//
+// Knots (where a walk keeps its knots) provide c(p), the address of the L
+// forward-sweep values c_p of knot p; value(p, v), vector v of the values of
+// knot p; store_value(p, v, x) where the sweep stores them; and hoist_values,
+// whether the evaluation loads a knot's values once for all its outputs.
+#include <cstdint>
+
+#include "position.h"
+#include "spline.h"
+
+namespace {
+
+// Forward sweep of one walk. The source yields the samples: seek(j) once per
+// sample j, in order, then get(v) for each vector. Stores c_p of knots 1 .. n
+// and, with StoreValues, the values of knots 0 .. n + 1 (otherwise they are in
+// place already); leaves c_n in c.
+template <class P, int NV, bool StoreValues, class Knots, class Source>
+inline void forward_sweep(const Knots& knots, const VEC4* table, int32_t n, Source& source,
+                          typename P::V (&c)[NV]) {
+  using V = typename P::V;
+  constexpr int W = P::W;
+  const V zero = P::zero();
+  const V six = P::set1(6.0f);
+  V cur[NV], d[NV];
+  source.seek(0);
+#pragma GCC unroll 16
+  for (int v = 0; v < NV; ++v) {
+    cur[v] = source.get(v);
+    if constexpr (StoreValues) knots.store_value(0, v, cur[v]);
+    d[v] = zero;  // V_1 - V_0 = s_0 - s_0
+    c[v] = zero;
+  }
+  // Knot p from V_{p+1}: d carries V_{p+1} - V_p into the next step as its
+  // V_p - V_{p-1}, the same difference of the same two values.
+  for (int32_t p = 1; p < n; ++p) {
+    source.seek(p);
+    float* cp = knots.c(p);
+    const V f = P::set1(table[p - 1].lane[0]);
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) {
+      const V next = source.get(v);
+      const V dn = P::sub(next, cur[v]);
+      const V r = P::mul(P::sub(dn, d[v]), six);  // exact for int16 samples
+      c[v] = P::mul(P::sub(r, c[v]), f);
+      if constexpr (StoreValues) knots.store_value(p, v, cur[v]);
+      P::store(cp + v * W, c[v]);
+      d[v] = dn;
+      cur[v] = next;
+    }
+  }
+  // Knot n, whose right neighbour V_{n+1} repeats s_{n-1}.
+  const V f = P::set1(table[n - 1].lane[0]);
+#pragma GCC unroll 16
+  for (int v = 0; v < NV; ++v) {
+    const V dn = P::sub(cur[v], cur[v]);
+    const V r = P::mul(P::sub(dn, d[v]), six);
+    c[v] = P::mul(P::sub(r, c[v]), f);
+    if constexpr (StoreValues) {
+      knots.store_value(n, v, cur[v]);
+      knots.store_value(n + 1, v, cur[v]);
+    }
+  }
+}
+
+// Back substitution from M_n = c_n down, each M_p = c_p - F[p - 1] * M_{p+1},
+// and the evaluation of every output between knots p and p + 1 as soon as
+// M_p is known, from output m - 1 down to 0. The sink takes output i:
+// seek(i), then put(v, r) for each vector.
+template <class P, int NV, class Knots, class Sink>
+inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, int32_t n,
+                                         const POSITION* positions, int32_t m,
+                                         const typename P::V (&cn)[NV], Sink& sink) {
+  using V = typename P::V;
+  constexpr int W = P::W;
+  const V sixth = P::set1(1.0f / 6.0f);
+  V mk[NV], mk1[NV];  // M_p and M_{p+1}
+#pragma GCC unroll 16
+  for (int v = 0; v < NV; ++v) {
+    mk[v] = cn[v];
+    mk1[v] = P::zero();
+  }
+  int32_t i = m - 1;
+  auto resample_at = [&](int32_t p) {
+    if (i < 0 || positions[i].k != p) return;
+    [[maybe_unused]] V vk[NV], vk1[NV];
+    if constexpr (Knots::hoist_values) {
+#pragma GCC unroll 16
+      for (int v = 0; v < NV; ++v) {
+        vk[v] = knots.value(p, v);
+        vk1[v] = knots.value(p + 1, v);
+      }
+    }
+    for (; i >= 0 && positions[i].k == p; --i) {
+      const POSITION& e = positions[i];
+      const V wa = P::set1(e.wa);
+      const V wt = P::set1(e.wt);
+      const V t = P::set1(e.t);
+      const V a = P::set1(e.a);
+      sink.seek(i);
+#pragma GCC unroll 16
+      for (int v = 0; v < NV; ++v) {
+        V v0, v1;
+        if constexpr (Knots::hoist_values) {
+          v0 = vk[v];
+          v1 = vk1[v];
+        } else {
+          v0 = knots.value(p, v);
+          v1 = knots.value(p + 1, v);
+        }
+        const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
+        const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
+        sink.put(v, P::add(curv, lin));
+      }
+    }
+  };
+  resample_at(n);
+  for (int32_t p = n - 1; p >= 1 && i >= 0; --p) {
+    const float* c = knots.c(p);
+    const V f = P::set1(table[p - 1].lane[0]);
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) {
+      mk1[v] = mk[v];
+      mk[v] = P::sub(P::load(c + v * W), P::mul(f, mk[v]));
+    }
+    resample_at(p);
+  }
+  if (i >= 0) {
+#pragma GCC unroll 16
+    for (int v = 0; v < NV; ++v) {
+      mk1[v] = mk[v];
+      mk[v] = P::zero();  // M_0
+    }
+    resample_at(0);
+  }
+}
+
+}  // namespace
