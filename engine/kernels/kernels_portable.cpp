@@ -9,9 +9,9 @@
 
 namespace {
 
-using Sample = float[4];
+using SAMPLE = float[4];
 
-inline void load_sample(Sample out, const uint8_t* p, int lanes) {
+inline void load_sample(SAMPLE out, const uint8_t* p, int lanes) {
   int16_t s[4] = {0, 0, 0, 0};
   std::memcpy(s, p, 2 * lanes);
   for (int l = 0; l < 4; ++l) out[l] = static_cast<float>(s[l]);
@@ -30,7 +30,7 @@ inline int16_t to_int16(float r) {
 
 template <class Fetch>
 void solve_line(KNOT* knot, const VEC4* table, int32_t n, Fetch fetch) {
-  Sample prev, cur, next, c = {0, 0, 0, 0};
+  SAMPLE prev, cur, next, c = {0, 0, 0, 0};
   fetch(0, prev);
   std::memcpy(cur, prev, sizeof cur);
   knot[0] = KNOT{{{prev[0], prev[1], prev[2], prev[3]}}, {{0, 0, 0, 0}}};
@@ -90,7 +90,7 @@ void column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) 
     const int lanes = g == job.groups - 1 ? job.tail_lanes : 4;
     const intptr_t pitch = job.pitch;
     solve_line(slot, job.table, job.n,
-               [&](int32_t j, Sample out) { load_sample(out, base + j * pitch, lanes); });
+               [&](int32_t j, SAMPLE out) { load_sample(out, base + j * pitch, lanes); });
     resample_line(slot, job.n, job.m, [&](int32_t i, const int16_t* out) {
       std::memcpy(base + i * pitch, out, 2 * lanes);
     });
@@ -101,7 +101,7 @@ void pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   for (int32_t r = first; r < end; ++r) {
     uint8_t* row = job.frame + static_cast<intptr_t>(r) * job.pitch;
     solve_line(slot, job.table, job.n,
-               [&](int32_t j, Sample out) { load_sample(out, row + 6 * j, 3); });
+               [&](int32_t j, SAMPLE out) { load_sample(out, row + 6 * j, 3); });
     resample_line(slot, job.n, job.m, [&](int32_t i, const int16_t* out) {
       std::memcpy(row + 6 * static_cast<intptr_t>(i), out, 6);
     });

@@ -89,7 +89,7 @@ inline void prefetch(const uint8_t* p) {
 // before the first fetch, then row j + 6 with the fetch of row j >= 1.
 // Hints past the last row are harmless.
 template <int Bytes>
-struct ColumnFetch {
+struct COLUMN_FETCH {
   const uint8_t* first;
   int32_t pitch;
   __m128 operator()(int32_t j) const {
@@ -116,7 +116,7 @@ void solve_pixel_row(KNOT* line, const VEC4* table, const PIXEL_YC* row, int32_t
 
 void solve_column_group(KNOT* line, const VEC4* table, const void* first, int32_t n,
                         int32_t pitch) {
-  solve_line(line, table, n, ColumnFetch<8>{static_cast<const uint8_t*>(first), pitch});
+  solve_line(line, table, n, COLUMN_FETCH<8>{static_cast<const uint8_t*>(first), pitch});
 }
 
 void solve_partial_group(KNOT* line, const VEC4* table, const void* first, int32_t n, int32_t pitch,

@@ -65,8 +65,8 @@ PNG_PICTURE raw_path(const PNG_PICTURE& p, int32_t tw, int32_t th, bool vertical
   allocate_frame(colour, std::max(p.width, tw), std::max(p.height, th), "colour");
   allocate_frame(alpha, std::max(p.width, tw), std::max(p.height, th), "alpha");
   picture_to_frames(p, colour.frame, &alpha.frame);
-  EXPECT_EQ(resize_frame(colour.frame, tw, th, vertical_first, nullptr), 1);
-  EXPECT_EQ(resize_frame(alpha.frame, tw, th, vertical_first, nullptr), 1);
+  EXPECT_TRUE(resize_frame(colour.frame, tw, th, vertical_first, nullptr));
+  EXPECT_TRUE(resize_frame(alpha.frame, tw, th, vertical_first, nullptr));
   PNG_PICTURE out;
   frames_to_picture(colour.frame, &alpha.frame, p.channels, p.depth, out);
   return out;

@@ -26,20 +26,20 @@ bool misaligned_runner(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
 }
 
 // Records where its stack arguments and an aligned local ended up.
-struct Probe {
+struct PROBE {
   uintptr_t argument;
   uintptr_t local;
 };
 
 HOST_ENTRY void probe_worker(int, int, void* param1, void*) {
   alignas(16) volatile float local[4] = {1, 2, 3, 4};
-  Probe* probe = static_cast<Probe*>(param1);
+  PROBE* probe = static_cast<PROBE*>(param1);
   probe->argument = reinterpret_cast<uintptr_t>(&param1);
   probe->local = reinterpret_cast<uintptr_t>(&local[0]);
 }
 
 TEST(MisalignedStack, HostEntriesRealignTheirFrame) {
-  Probe probe{};
+  PROBE probe{};
   call_worker_misaligned(probe_worker, &probe, nullptr);
   EXPECT_NE(probe.argument % 16, 8u) << "the harness did not misalign the stack";
   EXPECT_EQ(probe.local % 16, 0u);

@@ -26,9 +26,9 @@ class ResizeFrame : public testing::Test {
 };
 
 // A frame of w x h random pixels in a guarded buffer of max_w x max_h.
-struct TestFrame {
-  TestFrame(int32_t w, int32_t h, int32_t max_w, int32_t max_h, uint32_t seed = 1,
-            bool extreme = false) {
+struct TEST_FRAME {
+  TEST_FRAME(int32_t w, int32_t h, int32_t max_w, int32_t max_h, uint32_t seed = 1,
+             bool extreme = false) {
     make_guarded_frame(memory, max_w, max_h);
     frame = FRAME{memory.frame.buffer, w, h, max_w, max_h};
     fill_test_frame(frame, seed, extreme ? CONTENT::extreme : CONTENT::smooth);
@@ -41,8 +41,8 @@ struct TestFrame {
 
 IMAGE resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw, int32_t th,
               bool vertical_first, const RUNNER* runner, uint32_t seed = 1) {
-  TestFrame f(w, h, max_w, max_h, seed);
-  EXPECT_EQ(resize_frame(f.frame, tw, th, vertical_first, runner), 1);
+  TEST_FRAME f(w, h, max_w, max_h, seed);
+  EXPECT_TRUE(resize_frame(f.frame, tw, th, vertical_first, runner));
   EXPECT_EQ(f.frame.w, tw);
   EXPECT_EQ(f.frame.h, th);
   return f.image();
@@ -50,14 +50,14 @@ IMAGE resized(int32_t w, int32_t h, int32_t max_w, int32_t max_h, int32_t tw, in
 
 // Runs the workers one after another on the calling thread and records the
 // pass sizes it was given.
-struct RecordingRunner {
+struct RECORDING_RUNNER {
   std::vector<PASS_SIZES> sizes;
   std::vector<MULTI_THREAD_FUNC> workers;
   int threads = 1;
   int result = 1;
   RUNNER runner() { return RUNNER{run, this}; }
   static bool run(void* context, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
-    auto* self = static_cast<RecordingRunner*>(context);
+    auto* self = static_cast<RECORDING_RUNNER*>(context);
     self->sizes.push_back(*static_cast<PASS_SIZES*>(p2));
     self->workers.push_back(worker);
     if (self->result)
@@ -73,10 +73,10 @@ bool operator==(const PASS_SIZES& a, const PASS_SIZES& b) {
 
 TEST_F(ResizeFrame, PassOrderAndSizes) {
   for (bool vertical_first : {true, false}) {
-    RecordingRunner rec;
+    RECORDING_RUNNER rec;
     const RUNNER r = rec.runner();
-    TestFrame f(100, 50, 128, 96);
-    ASSERT_EQ(resize_frame(f.frame, 40, 80, vertical_first, &r), 1);
+    TEST_FRAME f(100, 50, 128, 96);
+    ASSERT_TRUE(resize_frame(f.frame, 40, 80, vertical_first, &r));
     ASSERT_EQ(rec.sizes.size(), 2u);
     if (vertical_first) {
       EXPECT_EQ(rec.workers[0], &vertical_pass);
@@ -96,21 +96,21 @@ TEST_F(ResizeFrame, PassOrderAndSizes) {
 
 TEST_F(ResizeFrame, OnlyTheChangedAxisRuns) {
   for (bool vertical_first : {true, false}) {
-    RecordingRunner rec;
+    RECORDING_RUNNER rec;
     const RUNNER r = rec.runner();
-    TestFrame f(64, 48, 64, 48);
-    ASSERT_EQ(resize_frame(f.frame, 32, 48, vertical_first, &r), 1);
+    TEST_FRAME f(64, 48, 64, 48);
+    ASSERT_TRUE(resize_frame(f.frame, 32, 48, vertical_first, &r));
     ASSERT_EQ(rec.workers.size(), 1u);
     EXPECT_EQ(rec.workers[0], &horizontal_pass);
   }
 }
 
 TEST_F(ResizeFrame, SameSizeChangesNothingButMakesTheBlock) {
-  RecordingRunner rec;
+  RECORDING_RUNNER rec;
   const RUNNER r = rec.runner();
-  TestFrame f(30, 20, 40, 30);
+  TEST_FRAME f(30, 20, 40, 30);
   const IMAGE before = f.all();
-  EXPECT_EQ(resize_frame(f.frame, 30, 20, true, &r), 1);
+  EXPECT_TRUE(resize_frame(f.frame, 30, 20, true, &r));
   EXPECT_TRUE(rec.workers.empty());
   EXPECT_EQ(f.all().pixels.size(), before.pixels.size());
   EXPECT_EQ(first_difference(f.all(), before), "");
@@ -118,7 +118,7 @@ TEST_F(ResizeFrame, SameSizeChangesNothingButMakesTheBlock) {
 }
 
 TEST_F(ResizeFrame, OneThreadRunnerEqualsNoRunner) {
-  RecordingRunner rec;
+  RECORDING_RUNNER rec;
   const RUNNER r = rec.runner();
   const auto a = resized(97, 61, 300, 200, 211, 133, false, &r);
   const auto b = resized(97, 61, 300, 200, 211, 133, false, nullptr);
@@ -147,7 +147,7 @@ TEST_F(ResizeFrame, ThreadCountsGiveIdenticalOutput) {
 TEST_F(ResizeFrame, LateWorkerFindsNothingLeftAndHighIndicesStayIdle) {
   // Workers run strictly one after another with count 24: worker 0 takes every
   // line; 1-15 find the counter past the end; 16-23 must not even touch MXCSR.
-  struct Sequential {
+  struct SEQUENTIAL {
     static bool run(void*, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
       for (int i = 0; i < 24; ++i) {
         const unsigned odd_mode = 0x7F80;  // round toward zero
@@ -162,34 +162,34 @@ TEST_F(ResizeFrame, LateWorkerFindsNothingLeftAndHighIndicesStayIdle) {
       return 1;
     }
   };
-  const RUNNER r{Sequential::run, nullptr};
+  const RUNNER r{SEQUENTIAL::run, nullptr};
   const auto out = resized(150, 90, 300, 200, 77, 181, true, &r, 3);
   const auto reference = resized(150, 90, 300, 200, 77, 181, true, nullptr, 3);
   EXPECT_EQ(first_difference(out, reference), "");
 }
 
 TEST_F(ResizeFrame, FailingRunnerStopsAtOnce) {
-  RecordingRunner rec;
+  RECORDING_RUNNER rec;
   rec.result = 0;
   const RUNNER r = rec.runner();
-  TestFrame f(50, 40, 100, 100);
-  EXPECT_EQ(resize_frame(f.frame, 60, 70, false, &r), 0);
+  TEST_FRAME f(50, 40, 100, 100);
+  EXPECT_FALSE(resize_frame(f.frame, 60, 70, false, &r));
   EXPECT_EQ(rec.workers.size(), 1u);
   EXPECT_EQ(f.frame.w, 50);
   EXPECT_EQ(f.frame.h, 40);
 
   // A failure in the second pass leaves the first pass's size.
-  struct SecondFails {
+  struct SECOND_FAILS {
     int calls = 0;
     static bool run(void* c, MULTI_THREAD_FUNC worker, void* p1, void* p2) {
-      auto* self = static_cast<SecondFails*>(c);
+      auto* self = static_cast<SECOND_FAILS*>(c);
       if (++self->calls == 2) return false;
       return run_on_one_thread(worker, p1, p2);
     }
   } second;
-  const RUNNER r2{SecondFails::run, &second};
-  TestFrame g(50, 40, 100, 100);
-  EXPECT_EQ(resize_frame(g.frame, 60, 70, false, &r2), 0);
+  const RUNNER r2{SECOND_FAILS::run, &second};
+  TEST_FRAME g(50, 40, 100, 100);
+  EXPECT_FALSE(resize_frame(g.frame, 60, 70, false, &r2));
   EXPECT_EQ(g.frame.w, 60);
   EXPECT_EQ(g.frame.h, 40);
 }
@@ -199,7 +199,7 @@ TEST_F(ResizeFrame, PassesRunUnderTheirOwnModeAndRestoreTheCallers) {
   const unsigned callers = 0x7F80 | 0x0040;  // round toward zero, DAZ
   const unsigned saved = _mm_getcsr();
   _mm_setcsr(callers);
-  TestFrame f(120, 80, 256, 256, 5);
+  TEST_FRAME f(120, 80, 256, 256, 5);
   const int result = resize_frame(f.frame, 250, 37, false, nullptr);
   const unsigned after = _mm_getcsr();
   _mm_setcsr(saved);
@@ -215,16 +215,16 @@ TEST_F(ResizeFrame, ImageFillingTheBufferStaysInside) {
   for (int32_t max_w : {1, 2, 3, 5, 6, 7, 9, 13, 35}) {
     for (bool vertical_first : {false, true}) {
       const int32_t max_h = 23;
-      TestFrame small(max_w > 2 ? max_w - 2 : 1, 11, max_w, max_h, max_w);
-      ASSERT_EQ(resize_frame(small.frame, max_w, max_h, vertical_first, nullptr), 1);
+      TEST_FRAME small(max_w > 2 ? max_w - 2 : 1, 11, max_w, max_h, max_w);
+      ASSERT_TRUE(resize_frame(small.frame, max_w, max_h, vertical_first, nullptr));
       EXPECT_EQ(small.frame.w, max_w);
       EXPECT_EQ(small.frame.h, max_h);
 
-      TestFrame full(max_w, max_h, max_w, max_h, max_w + 100);
+      TEST_FRAME full(max_w, max_h, max_w, max_h, max_w + 100);
       ASSERT_EQ(
           resize_frame(full.frame, max_w > 1 ? max_w - 1 : 1, max_h - 4, vertical_first, nullptr),
           1);
-      ASSERT_EQ(resize_frame(full.frame, max_w, max_h, !vertical_first, nullptr), 1);
+      ASSERT_TRUE(resize_frame(full.frame, max_w, max_h, !vertical_first, nullptr));
     }
   }
 }
@@ -233,20 +233,20 @@ TEST_F(ResizeFrame, NarrowTailGroupGivesTheSameImageAsAWideBuffer) {
   // Resizing a 7-pixel-wide image vertically must not depend on whether the
   // buffer has room after the last column group.
   for (int32_t w : {1, 2, 3, 5, 6, 7}) {
-    TestFrame tight(w, 40, w, 90, 11);
-    TestFrame roomy(w, 40, w + 8, 90, 11);
+    TEST_FRAME tight(w, 40, w, 90, 11);
+    TEST_FRAME roomy(w, 40, w + 8, 90, 11);
     for (int32_t y = 0; y < 40; ++y)
       std::memcpy(pixel_at(roomy.frame, 0, y), pixel_at(tight.frame, 0, y), w * sizeof(PIXEL_YC));
-    ASSERT_EQ(resize_frame(tight.frame, w, 90, true, nullptr), 1);
-    ASSERT_EQ(resize_frame(roomy.frame, w, 90, true, nullptr), 1);
+    ASSERT_TRUE(resize_frame(tight.frame, w, 90, true, nullptr));
+    ASSERT_TRUE(resize_frame(roomy.frame, w, 90, true, nullptr));
     EXPECT_EQ(first_difference(tight.image(), roomy.image()), "") << "width " << w;
   }
 }
 
 TEST_F(ResizeFrame, ShrinkingLeavesTheRestOfTheBufferAlone) {
-  TestFrame f(80, 60, 100, 70, 9);
+  TEST_FRAME f(80, 60, 100, 70, 9);
   const IMAGE before = f.all();
-  ASSERT_EQ(resize_frame(f.frame, 50, 30, false, nullptr), 1);
+  ASSERT_TRUE(resize_frame(f.frame, 50, 30, false, nullptr));
   const IMAGE after = f.all();
   for (int32_t y = 0; y < 70; ++y) {
     for (int32_t x = 0; x < 100; ++x) {
@@ -264,30 +264,30 @@ TEST_F(ResizeFrame, ShrinkingLeavesTheRestOfTheBufferAlone) {
 }
 
 TEST_F(ResizeFrame, UnusableFramesAreRefused) {
-  TestFrame f(10, 10, 20, 20);
+  TEST_FRAME f(10, 10, 20, 20);
   const IMAGE before = f.all();
   for (FRAME bad : {FRAME{f.frame.buffer, 0, 10, 20, 20}, FRAME{f.frame.buffer, 10, -1, 20, 20},
                     FRAME{f.frame.buffer, 21, 10, 20, 20}, FRAME{f.frame.buffer, 10, 21, 20, 20},
                     FRAME{nullptr, 10, 10, 20, 20}}) {
     const FRAME copy = bad;
-    EXPECT_EQ(resize_frame(bad, 15, 15, false, nullptr), 0);
+    EXPECT_FALSE(resize_frame(bad, 15, 15, false, nullptr));
     EXPECT_EQ(std::memcmp(&bad, &copy, sizeof bad), 0);
   }
   EXPECT_EQ(first_difference(f.all(), before), "");
 }
 
 TEST_F(ResizeFrame, TargetsAreClampedIntoTheBuffer) {
-  TestFrame f(10, 10, 20, 16);
-  EXPECT_EQ(resize_frame(f.frame, 5000, -3, false, nullptr), 1);
+  TEST_FRAME f(10, 10, 20, 16);
+  EXPECT_TRUE(resize_frame(f.frame, 5000, -3, false, nullptr));
   EXPECT_EQ(f.frame.w, 20);
   EXPECT_EQ(f.frame.h, 1);
-  EXPECT_EQ(resize_frame(f.frame, 0, 99, true, nullptr), 1);
+  EXPECT_TRUE(resize_frame(f.frame, 0, 99, true, nullptr));
   EXPECT_EQ(f.frame.w, 1);
   EXPECT_EQ(f.frame.h, 16);
 }
 
 // Page allocator that counts, and fails on request.
-struct CountingPages {
+struct COUNTING_PAGES {
   static inline int allocations = 0;
   static inline int releases = 0;
   static inline bool fail = false;
@@ -311,12 +311,12 @@ class WorkArea : public ResizeFrame {
   void SetUp() override {
     ResizeFrame::SetUp();
     ASSERT_TRUE(force_kernels("sse"));
-    const PAGE_ALLOCATOR counting{CountingPages::allocate, CountingPages::release};
+    const PAGE_ALLOCATOR counting{COUNTING_PAGES::allocate, COUNTING_PAGES::release};
     system_ = set_page_allocator(&counting);
-    CountingPages::allocate_system = system_.allocate;
-    CountingPages::release_system = system_.release;
-    CountingPages::allocations = CountingPages::releases = 0;
-    CountingPages::fail = false;
+    COUNTING_PAGES::allocate_system = system_.allocate;
+    COUNTING_PAGES::release_system = system_.release;
+    COUNTING_PAGES::allocations = COUNTING_PAGES::releases = 0;
+    COUNTING_PAGES::fail = false;
   }
   void TearDown() override {
     ResizeFrame::TearDown();
@@ -331,7 +331,7 @@ TEST_F(WorkArea, CapacityAndBlockSize) {
   EXPECT_EQ(knot_capacity(2048, 2048), 2056);
   EXPECT_EQ(knot_capacity(0, 5), 0);
   ASSERT_TRUE(prepare_work_area(2048, 2048));
-  EXPECT_EQ(CountingPages::last_bytes, 1085568u);
+  EXPECT_EQ(COUNTING_PAGES::last_bytes, 1085568u);
   EXPECT_EQ(work_area.slot_stride, 2 * 2056);
   EXPECT_EQ(
       reinterpret_cast<uint8_t*>(work_area.factor_table) - static_cast<uint8_t*>(work_area.memory),
@@ -341,19 +341,19 @@ TEST_F(WorkArea, CapacityAndBlockSize) {
 }
 
 TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
-  TestFrame a(40, 30, 64, 48);
-  ASSERT_EQ(resize_frame(a.frame, 60, 20, false, nullptr), 1);
+  TEST_FRAME a(40, 30, 64, 48);
+  ASSERT_TRUE(resize_frame(a.frame, 60, 20, false, nullptr));
   void* block = work_area.memory;
-  TestFrame b(40, 30, 64, 48);
-  ASSERT_EQ(resize_frame(b.frame, 20, 45, true, nullptr), 1);
-  EXPECT_EQ(CountingPages::allocations, 1);
+  TEST_FRAME b(40, 30, 64, 48);
+  ASSERT_TRUE(resize_frame(b.frame, 20, 45, true, nullptr));
+  EXPECT_EQ(COUNTING_PAGES::allocations, 1);
   EXPECT_EQ(work_area.memory, block);
 
   // Another buffer size: never run on the old block.
-  TestFrame c(40, 30, 3000, 48);
-  ASSERT_EQ(resize_frame(c.frame, 2999, 47, false, nullptr), 1);
-  EXPECT_EQ(CountingPages::allocations, 2);
-  EXPECT_EQ(CountingPages::releases, 1);
+  TEST_FRAME c(40, 30, 3000, 48);
+  ASSERT_TRUE(resize_frame(c.frame, 2999, 47, false, nullptr));
+  EXPECT_EQ(COUNTING_PAGES::allocations, 2);
+  EXPECT_EQ(COUNTING_PAGES::releases, 1);
   EXPECT_EQ(work_area.buffer_width, 3000);
   EXPECT_EQ(work_area.buffer_height, 48);
   EXPECT_EQ(c.frame.w, 2999);
@@ -361,21 +361,21 @@ TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
   release_work_area();
   EXPECT_EQ(work_area.memory, nullptr);
   release_work_area();
-  EXPECT_EQ(CountingPages::releases, 2);
+  EXPECT_EQ(COUNTING_PAGES::releases, 2);
 }
 
 TEST_F(WorkArea, AllocationFailureRefusesTheFrameAndTheNextOneTriesAgain) {
-  CountingPages::fail = true;
-  TestFrame f(40, 30, 64, 48);
+  COUNTING_PAGES::fail = true;
+  TEST_FRAME f(40, 30, 64, 48);
   const IMAGE before = f.all();
-  EXPECT_EQ(resize_frame(f.frame, 60, 20, false, nullptr), 0);
+  EXPECT_FALSE(resize_frame(f.frame, 60, 20, false, nullptr));
   EXPECT_EQ(f.frame.w, 40);
   EXPECT_EQ(f.frame.h, 30);
   EXPECT_EQ(first_difference(f.all(), before), "");
   EXPECT_EQ(work_area.memory, nullptr);
 
-  CountingPages::fail = false;
-  EXPECT_EQ(resize_frame(f.frame, 60, 20, false, nullptr), 1);
+  COUNTING_PAGES::fail = false;
+  EXPECT_TRUE(resize_frame(f.frame, 60, 20, false, nullptr));
   EXPECT_EQ(f.frame.w, 60);
 }
 
@@ -383,11 +383,11 @@ TEST_F(WorkArea, SizesBeyondTheAddressSpaceFailLikeNoMemory) {
   EXPECT_FALSE(prepare_work_area(0x7FFFFFF0, 16));
   EXPECT_FALSE(prepare_work_area(16, 0x7FFFFFFF));
   EXPECT_EQ(work_area.memory, nullptr);
-  EXPECT_EQ(CountingPages::allocations, 0);
+  EXPECT_EQ(COUNTING_PAGES::allocations, 0);
 #if defined(__i386__)
   // 2^24 knots would need 8.8 GB: more than a 32-bit size_t holds.
   EXPECT_FALSE(prepare_work_area(1 << 24, 16));
-  EXPECT_EQ(CountingPages::allocations, 0);
+  EXPECT_EQ(COUNTING_PAGES::allocations, 0);
 #endif
 }
 

@@ -13,10 +13,10 @@
 namespace {
 
 // Runs the kernels under the pass workers' floating-point mode.
-struct PassMode {
+struct PASS_MODE {
   unsigned saved = _mm_getcsr();
-  PassMode() { _mm_setcsr(pass_mxcsr); }
-  ~PassMode() {
+  PASS_MODE() { _mm_setcsr(pass_mxcsr); }
+  ~PASS_MODE() {
     _mm_setcsr(saved);
     _mm_empty();
   }
@@ -25,29 +25,29 @@ struct PassMode {
 // Vectors of 32-byte aligned elements. The kernels need 16-byte alignment,
 // which a 32-bit MinGW malloc does not give.
 template <class T>
-struct AlignedAllocator {
+struct ALIGNED_ALLOCATOR {
   using value_type = T;
-  AlignedAllocator() = default;
+  ALIGNED_ALLOCATOR() = default;
   template <class U>
-  AlignedAllocator(const AlignedAllocator<U>&) {}
+  ALIGNED_ALLOCATOR(const ALIGNED_ALLOCATOR<U>&) {}
   T* allocate(size_t n) {
     return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{32}));
   }
   void deallocate(T* p, size_t) { ::operator delete (p, std::align_val_t{32}); }
-  bool operator==(const AlignedAllocator&) const { return true; }
+  bool operator==(const ALIGNED_ALLOCATOR&) const { return true; }
 };
 template <class T>
-using AlignedVector = std::vector<T, AlignedAllocator<T>>;
+using ALIGNED_VECTOR = std::vector<T, ALIGNED_ALLOCATOR<T>>;
 
-struct Line {
-  explicit Line(int n) : knots(n + 2), table(n + 3) { build_factor_table(table.data(), n + 3); }
-  AlignedVector<KNOT> knots;
-  AlignedVector<VEC4> table;
+struct LINE {
+  explicit LINE(int n) : knots(n + 2), table(n + 3) { build_factor_table(table.data(), n + 3); }
+  ALIGNED_VECTOR<KNOT> knots;
+  ALIGNED_VECTOR<VEC4> table;
 };
 
 // Solves one column group whose lane 0 holds `samples` and lanes 1-3 hold
 // the same samples negated, doubled (clamped) and zero.
-Line solve_lanes(const std::vector<int16_t>& samples) {
+LINE solve_lanes(const std::vector<int16_t>& samples) {
   const int n = static_cast<int>(samples.size());
   std::vector<int16_t> column(4 * n);
   for (int j = 0; j < n; ++j) {
@@ -56,26 +56,26 @@ Line solve_lanes(const std::vector<int16_t>& samples) {
     column[4 * j + 2] = samples[j];
     column[4 * j + 3] = 0;
   }
-  Line line(n);
-  PassMode mode;
+  LINE line(n);
+  PASS_MODE mode;
   solve_column_group(line.knots.data(), line.table.data(), column.data(), n, 8);
   return line;
 }
 
-std::vector<float> curvatures(const Line& line, int lane = 0) {
+std::vector<float> curvatures(const LINE& line, int lane = 0) {
   std::vector<float> m;
   for (const KNOT& k : line.knots) m.push_back(k.m.lane[lane]);
   return m;
 }
 
-std::vector<float> values(const Line& line, int lane = 0) {
+std::vector<float> values(const LINE& line, int lane = 0) {
   std::vector<float> v;
   for (const KNOT& k : line.knots) v.push_back(k.v.lane[lane]);
   return v;
 }
 
 TEST(FactorTable, ConvergesToTwoMinusRootThree) {
-  AlignedVector<VEC4> table(40);
+  ALIGNED_VECTOR<VEC4> table(40);
   build_factor_table(table.data(), 40);
   const float expected[] = {0.25f,       0.26666668f, 0.26785713f, 0.26794258f,
                             0.26794872f, 0.26794916f, 0.26794919f};
@@ -87,7 +87,7 @@ TEST(FactorTable, ConvergesToTwoMinusRootThree) {
 }
 
 TEST(FactorTable, CountOfOneWritesOnlyTheFirstEntry) {
-  AlignedVector<VEC4> table(2, VEC4{{-1, -1, -1, -1}});
+  ALIGNED_VECTOR<VEC4> table(2, VEC4{{-1, -1, -1, -1}});
   build_factor_table(table.data(), 1);
   EXPECT_EQ(table[0].lane[3], 0.25f);
   EXPECT_EQ(table[1].lane[0], -1.0f);
@@ -95,15 +95,15 @@ TEST(FactorTable, CountOfOneWritesOnlyTheFirstEntry) {
 
 TEST(SplineSolver, KnownCurvatures) {
   // Two samples: M_1 = 2D, M_2 = -2D up to single-precision rounding.
-  Line two = solve_lanes({0, 1000});
+  LINE two = solve_lanes({0, 1000});
   EXPECT_EQ(values(two), (std::vector<float>{0, 0, 1000, 1000}));
   EXPECT_EQ(curvatures(two), (std::vector<float>{0, 2000.0f, -2000.0001f, 0}));
 
-  Line three = solve_lanes({0, 1000, 0});
+  LINE three = solve_lanes({0, 1000, 0});
   EXPECT_EQ(curvatures(three), (std::vector<float>{0, 2571.4287f, -4285.7144f, 2571.4285f, 0}));
 
   // A ramp: only the duplicated ends bend it.
-  Line ramp = solve_lanes({0, 100, 200, 300, 400, 500, 600, 700});
+  LINE ramp = solve_lanes({0, 100, 200, 300, 400, 500, 600, 700});
   EXPECT_EQ(curvatures(ramp),
             (std::vector<float>{0, 160.78432f, -43.137260f, 11.764707f, -3.9215689f, 3.9215689f,
                                 -11.764707f, 43.137257f, -160.78432f, 0}));
@@ -115,18 +115,18 @@ TEST(SplineSolver, KnownCurvatures) {
 }
 
 TEST(SplineSolver, DegenerateLines) {
-  Line one = solve_lanes({-1234});
+  LINE one = solve_lanes({-1234});
   EXPECT_EQ(values(one), (std::vector<float>{-1234, -1234, -1234}));
   EXPECT_EQ(curvatures(one), (std::vector<float>{0, 0, 0}));
 
-  Line flat = solve_lanes(std::vector<int16_t>(50, 777));
+  LINE flat = solve_lanes(std::vector<int16_t>(50, 777));
   for (float m : curvatures(flat)) EXPECT_EQ(m, 0.0f);
 }
 
 TEST(SplineSolver, ExtremeSamplesKeepSignAndStayBounded) {
   std::vector<int16_t> samples;
   for (int j = 0; j < 64; ++j) samples.push_back(j % 2 ? 32767 : -32768);
-  Line line = solve_lanes(samples);
+  LINE line = solve_lanes(samples);
   EXPECT_EQ(line.knots[1].v.lane[0], -32768.0f);
   EXPECT_EQ(line.knots[2].v.lane[0], 32767.0f);
   for (float m : curvatures(line)) EXPECT_LT(std::abs(m), 400000.0f);
@@ -139,9 +139,9 @@ TEST(SplineSolver, PixelRowReadsOnlyItsPixelsAndMatchesColumnSolve) {
       {10, -5, 300}, {-200, 7, 0}, {4096, 2048, -2048}, {0, 0, 0}, {99, -99, 1}};
   std::vector<uint8_t> bytes(6 * n);
   std::memcpy(bytes.data(), row.data(), bytes.size());  // exactly the row, nothing after it
-  Line pixel(n);
+  LINE pixel(n);
   {
-    PassMode mode;
+    PASS_MODE mode;
     solve_pixel_row(pixel.knots.data(), pixel.table.data(),
                     reinterpret_cast<PIXEL_YC*>(bytes.data()), n);
   }
@@ -157,9 +157,9 @@ TEST(SplineSolver, PixelRowReadsOnlyItsPixelsAndMatchesColumnSolve) {
 
 // Resamples lane 0 of `samples` to m outputs through a column group.
 std::vector<int16_t> resample(const std::vector<int16_t>& samples, int m) {
-  Line line = solve_lanes(samples);
+  LINE line = solve_lanes(samples);
   std::vector<int16_t> out(4 * (m > 0 ? m : 1), 0x5A5A);
-  PassMode mode;
+  PASS_MODE mode;
   resample_column_group(line.knots.data(), static_cast<int>(samples.size()), m, out.data(), 8);
   std::vector<int16_t> lane0;
   for (int i = 0; i < m; ++i) lane0.push_back(out[4 * i]);
@@ -191,7 +191,7 @@ TEST(LineResampler, SingleOutputTakesTheMiddle) {
   EXPECT_EQ(resample({5, 17, 900, -3, 8}, 1), (std::vector<int16_t>{900}));
   // Even n: the cubic segment between samples n/2 - 1 and n/2 at t = 1/2.
   const std::vector<int16_t> samples = {0, 0, 64, 64, 0, 0};
-  Line line = solve_lanes(samples);
+  LINE line = solve_lanes(samples);
   const double mid = 0.5 * (line.knots[3].v.lane[0] + line.knots[4].v.lane[0]) -
                      0.375 * (line.knots[3].m.lane[0] + line.knots[4].m.lane[0]) / 6.0;
   EXPECT_NEAR(resample(samples, 1)[0], mid, 0.5);
@@ -199,9 +199,9 @@ TEST(LineResampler, SingleOutputTakesTheMiddle) {
 }
 
 TEST(LineResampler, NothingIsWrittenForEmptyTargets) {
-  Line line = solve_lanes({1, 2, 3});
+  LINE line = solve_lanes({1, 2, 3});
   std::vector<int16_t> out(8, 0x5A5A);
-  PassMode mode;
+  PASS_MODE mode;
   resample_column_group(line.knots.data(), 3, 0, out.data(), 8);
   resample_column_group(line.knots.data(), 3, -4, out.data(), 8);
   resample_pixel_row(line.knots.data(), 3, 0, reinterpret_cast<PIXEL_YC*>(out.data()));
@@ -214,12 +214,12 @@ TEST(LineResampler, RoundsHalfToEvenAndSaturates) {
   const int16_t expected[] = {2, 4, -2, -4, 32767, -32768, 32767, -32768};
   const int n = 2;
   for (int c = 0; c < 2; ++c) {
-    AlignedVector<KNOT> knots(n + 2);
+    ALIGNED_VECTOR<KNOT> knots(n + 2);
     for (int p = 0; p < n + 2; ++p)
       for (int l = 0; l < 4; ++l) knots[p].v.lane[l] = v[4 * c + l], knots[p].m.lane[l] = 0.0f;
     std::vector<int16_t> out(4 * n);
     {
-      PassMode mode;
+      PASS_MODE mode;
       resample_column_group(knots.data(), n, n, out.data(), 8);
     }
     for (int l = 0; l < 4; ++l) EXPECT_EQ(out[l], expected[4 * c + l]) << "value " << v[4 * c + l];
@@ -240,9 +240,9 @@ TEST(LineResampler, PixelRowWritesNothingPastItsLastPixel) {
   std::vector<PIXEL_YC> row(n);
   for (int j = 0; j < n; ++j)
     row[j] = PIXEL_YC{static_cast<int16_t>(100 * j), static_cast<int16_t>(-j), 5};
-  Line line(n);
+  LINE line(n);
   std::vector<uint8_t> dest(6 * m + 2, 0xEE);
-  PassMode mode;
+  PASS_MODE mode;
   solve_pixel_row(line.knots.data(), line.table.data(), row.data(), n);
   resample_pixel_row(line.knots.data(), n, m, reinterpret_cast<PIXEL_YC*>(dest.data()));
   EXPECT_EQ(dest[6 * m], 0xEE);
