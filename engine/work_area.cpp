@@ -1,5 +1,7 @@
 #include "work_area.h"
 
+#include <xmmintrin.h>
+
 #include <atomic>
 #include <cstring>
 #include <limits>
@@ -55,7 +57,13 @@ bool prepare_work_area(int32_t height, int32_t width) {
   work_area.factor_table = reinterpret_cast<VEC4*>(static_cast<uint8_t*>(memory) +
                                                    sizeof(KNOT) * static_cast<size_t>(k) *
                                                        work_slots * kernels->line_buffers);
+  // The table is built on the caller's thread, whose SSE mode is the host's
+  // (or a codec's): build it under the mode the passes use, so that its
+  // entries never depend on who called, then hand the caller's mode back.
+  const unsigned callers_mode = _mm_getcsr();
+  _mm_setcsr(pass_mxcsr);
   build_factor_table(work_area.factor_table, k);
+  _mm_setcsr(callers_mode);
   return true;
 }
 
