@@ -1,7 +1,8 @@
 #pragma once
-// Size texts as the plug-in's size field reads them: every character that is
-// not a decimal digit separates numbers, and the first two numbers are the
-// width and the height ("1280x720", "1280*720", "1280 by 720", "0640x0480").
+// Sizes on the command line: two positive whole numbers joined by "x" or "*"
+// ("1280x720", "1280*720"), and the sizes the engine takes. Stricter than the
+// plug-in's size field, which reads any two digit runs: a script's typo must
+// not quietly give another size.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,9 +11,15 @@
 // size carries per axis. Larger frames are refused before any memory is taken.
 constexpr int32_t frame_side_limit = 65535;
 
-// Reads the first two numbers of `text`. A run of digits too large for an
-// int32_t reads as INT32_MAX (it saturates, never wraps). False when the text
-// holds fewer than two numbers.
+// Reads "WxH" or "W*H", where W and H are runs of ASCII digits and nothing
+// else comes before, between or after them. Empty when the text is such a
+// size and the engine takes it (check_frame_size); otherwise what is wrong, as
+// a phrase for an error line that names the accepted forms. A digit run too
+// large for int32_t reads as INT32_MAX, so it is refused as too large.
+std::string read_size_option(std::string_view text, int32_t& width, int32_t& height);
+
+// The size field's loose reading: the first two digit runs, whatever
+// separates them; runs too large for int32_t saturate. False for fewer than two.
 bool read_size_numbers(std::string_view text, int32_t& width, int32_t& height);
 
 // Empty when w x h is a size the engine takes (1 .. frame_side_limit on each

@@ -69,7 +69,9 @@ int main(int argc, char** argv) {
       ->add_option("OUTPUT", resize.output,
                    "output file of the input's kind, or - for standard output")
       ->required();
-  resize_app->add_option("--size", resize.size, "target size, such as 1280x720 or 1280*720")
+  resize_app
+      ->add_option("--size", resize.size,
+                   "target size: two whole numbers joined by x or *, such as 1280x720 or 1280*720")
       ->required();
   resize_app->add_option("--input-size", resize.input_size,
                          "size of a .yc48 input, such as 640x480");
