@@ -56,9 +56,7 @@ struct SIZE {
 
 SIZE parse_size_option(const std::string& option, const std::string& text) {
   SIZE s{};
-  if (!read_size_numbers(text, s.w, s.h))
-    fail(option + " " + text, "a size needs two numbers, such as 1280x720");
-  if (const std::string wrong = check_frame_size(s.w, s.h); !wrong.empty())
+  if (const std::string wrong = read_size_option(text, s.w, s.h); !wrong.empty())
     fail(option + " " + text, wrong);
   return s;
 }

@@ -1,5 +1,6 @@
-// Size texts of any bytes: the two numbers read must be those of a plain
-// digit-by-digit reading, with runs beyond INT32_MAX saturated.
+// Size texts of any bytes: a size is read only from "<digits><x or *><digits>"
+// and nothing else, with the values of a plain digit-by-digit reading (runs
+// beyond INT32_MAX saturated), and only when the engine takes it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,29 +19,32 @@ int32_t digits_value(std::string_view run) {
   return static_cast<int32_t>(std::stoll(std::string(run)));
 }
 
+bool all_digits(std::string_view run) {
+  if (run.empty()) return false;
+  for (char c : run)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  std::string_view runs[2];
-  int found = 0;
-  for (size_t i = 0; i < text.size() && found < 2;) {
-    if (text[i] < '0' || text[i] > '9') {
-      ++i;
-      continue;
-    }
-    const size_t start = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    runs[found++] = text.substr(start, i - start);
-  }
+  const size_t split = text.find_first_of("x*");
+  const bool well_formed =
+      split != text.npos && all_digits(text.substr(0, split)) && all_digits(text.substr(split + 1));
   int32_t w = -1, h = -1;
-  const bool read = read_size_numbers(text, w, h);
-  if (read != (found == 2)) std::abort();
-  if (read && (w != digits_value(runs[0]) || h != digits_value(runs[1]))) std::abort();
-  if (read) {
-    const std::string wrong = check_frame_size(w, h);
-    const bool fits = w >= 1 && h >= 1 && w <= frame_side_limit && h <= frame_side_limit;
-    if (wrong.empty() != fits) std::abort();
+  const std::string wrong = read_size_option(text, w, h);
+  if (!well_formed) {
+    if (wrong.empty() || w != -1 || h != -1) std::abort();
+    return 0;
   }
+  const int32_t want_w = digits_value(text.substr(0, split));
+  const int32_t want_h = digits_value(text.substr(split + 1));
+  const bool fits =
+      want_w >= 1 && want_h >= 1 && want_w <= frame_side_limit && want_h <= frame_side_limit;
+  if (wrong.empty() != fits) std::abort();
+  if (fits && (w != want_w || h != want_h)) std::abort();
+  if (wrong.empty() != (check_frame_size(want_w, want_h).empty())) std::abort();
   return 0;
 }
