@@ -34,14 +34,6 @@ std::string read_size_option(std::string_view text, int32_t& width, int32_t& hei
   return {};
 }
 
-bool read_size_numbers(std::string_view text, int32_t& width, int32_t& height) {
-  std::string digits(text);
-  for (char& c : digits)
-    if (c == '\0') c = ' ';
-  blank_non_digits(digits.data());
-  return read_two_numbers(digits.c_str(), &width, &height);
-}
-
 std::string check_frame_size(int64_t width, int64_t height) {
   if (width < 1 || height < 1)
     return "size " + std::to_string(width) + "x" + std::to_string(height) + " has no pixels";

@@ -18,10 +18,6 @@ constexpr int32_t frame_side_limit = 65535;
 // large for int32_t reads as INT32_MAX, so it is refused as too large.
 std::string read_size_option(std::string_view text, int32_t& width, int32_t& height);
 
-// The size field's loose reading: the first two digit runs, whatever
-// separates them; runs too large for int32_t saturate. False for fewer than two.
-bool read_size_numbers(std::string_view text, int32_t& width, int32_t& height);
-
 // Empty when w x h is a size the engine takes (1 .. frame_side_limit on each
 // axis); otherwise what is wrong with it, as a phrase for an error line.
 std::string check_frame_size(int64_t width, int64_t height);
