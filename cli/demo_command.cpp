@@ -80,6 +80,7 @@ void run_demo(const DEMO_OPTIONS& o) {
     std::printf("%dx%d -> %dx%d (%s first, %d threads, %s kernels): %.1f ms  %s\n", card.width,
                 card.height, j.w, j.h, j.vertical_first ? "vertical" : "horizontal", o.threads,
                 active_kernels()->name, ms, path.c_str());
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0)
+      fail("standard output", std::string("write failed: ") + std::strerror(errno));
   }
 }

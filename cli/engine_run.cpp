@@ -1,5 +1,6 @@
 #include "engine_run.h"
 
+#include <cstdio>
 #include <thread>
 
 #include "frame_size.h"
@@ -13,6 +14,10 @@ void start_engine_threads(ENGINE_THREADS& threads, int count) {
   threads.pool = create_thread_pool(count);
   if (!threads.pool) fail("--threads " + std::to_string(count), "the thread count must be 1 to 64");
   threads.runner = pool_runner(threads.pool);
+  // Fewer threads give the same bits, only later.
+  if (const int started = thread_pool_size(threads.pool); started < count)
+    std::fprintf(stderr, "morvane: --threads %d: the system let only %d start; running on those\n",
+                 count, started);
 }
 
 int default_thread_count() {

@@ -19,7 +19,9 @@ struct ENGINE_THREADS {
   ~ENGINE_THREADS();
 };
 
-// Starts `count` workers (1 .. 64). Throws TOOL_ERROR for another count.
+// Starts `count` workers (1 .. 64). Throws TOOL_ERROR for another count. When
+// the system refuses some threads, says so on standard error and goes on with
+// the threads that started.
 void start_engine_threads(ENGINE_THREADS& threads, int count);
 
 // Threads the tool uses by default: one per processor, at most 64.

@@ -1,35 +1,65 @@
 #include "file_io.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <csignal>
+#include <cstdlib>
 #include <cstring>
 
+#include "exit_signals.h"
+#include "output_target.h"
 #include "tool_error.h"
 
 namespace {
 
 std::string error_text(int error) { return std::strerror(error); }
 
-// The temporary path of the one output a tool has open, for the signal
-// handler (a fixed buffer: the handler may only call async-signal-safe code).
-char pending_temp[4096];
-std::atomic<bool> pending{false};
-
-void on_signal(int signal) {
-  if (pending.load()) unlink(pending_temp);
-  std::signal(signal, SIG_DFL);
-  raise(signal);
+void open_stream(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
+  const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (target.append ? O_APPEND : 0);
+  const int fd = open(target.path.c_str(), flags);
+  if (fd < 0) fail(out.name, "cannot open: " + error_text(errno));
+  out.file = fdopen(fd, "wb");
+  if (!out.file) {
+    const int e = errno;
+    close(fd);
+    fail(out.name, "cannot open: " + error_text(e));
+  }
+  // Every frame goes to the reader as it is written.
+  std::setvbuf(out.file, nullptr, _IONBF, 0);
+  out.stream = true;
 }
 
-void note_pending(const std::string& path) {
-  if (path.size() < sizeof pending_temp) {
-    std::memcpy(pending_temp, path.c_str(), path.size() + 1);
-    pending.store(true);
-  }
+std::string temp_folder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder && *folder ? folder : "/tmp";
+}
+
+// The new content keeps the old file's owner (where allowed) and mode.
+void keep_owner_and_mode(std::FILE* file, const struct stat& old) {
+  const int fd = fileno(file);
+  const bool owner_kept = fchown(fd, old.st_uid, old.st_gid) == 0;
+  fchmod(fd, old.st_mode & (owner_kept ? 07777 : 0777));
+}
+
+void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
+  PENDING_FILE& pending = out.pending;
+  const bool existing = target.kind == OUTPUT_KIND::existing_file;
+  bool made = open_pending_file(pending, target.path);
+  bool elsewhere = false;
+  if (!made && existing && (errno == EACCES || errno == EPERM || errno == EROFS))
+    made = elsewhere = open_pending_file(pending, target.path, temp_folder());
+  if (!made)
+    fail(out.name, std::string(existing ? "cannot make its temporary file: " : "cannot create: ") +
+                       error_text(errno));
+  // A file with other names (hard links), or in a folder that takes no new
+  // file, is filled in place once the new content is whole, so it keeps its
+  // identity: every name sees the new content.
+  pending.in_place = elsewhere || (existing && target.file.st_nlink > 1);
+  if (existing && !pending.in_place) keep_owner_and_mode(pending.file, target.file);
+  note_temp_file(pending.temp_path);
+  out.file = pending.file;
 }
 
 }  // namespace
@@ -63,6 +93,7 @@ size_t read_some(INPUT_FILE& in, void* data, size_t bytes) {
 OUTPUT_FILE::~OUTPUT_FILE() { discard_output(*this); }
 
 void open_output(OUTPUT_FILE& out, const std::string& path) {
+  discard_output(out);
   if (path == "-") {
     out.name = "standard output";
     out.file = stdout;
@@ -70,9 +101,11 @@ void open_output(OUTPUT_FILE& out, const std::string& path) {
     return;
   }
   out.name = path;
-  if (!open_pending_file(out.pending, path)) fail(path, "cannot create: " + error_text(errno));
-  note_pending(out.pending.temp_path);
-  out.file = out.pending.file;
+  const OUTPUT_TARGET target = find_output_target(path);
+  if (target.kind == OUTPUT_KIND::stream)
+    open_stream(out, target);
+  else
+    open_file(out, target);
 }
 
 void write_all(OUTPUT_FILE& out, const void* data, size_t bytes) {
@@ -89,22 +122,43 @@ void commit_output(OUTPUT_FILE& out) {
     flush_output(out);
     return;
   }
+  if (out.stream) {
+    std::FILE* f = out.file;
+    out.file = nullptr;
+    out.stream = false;
+    const bool written = std::fflush(f) == 0 && !std::ferror(f);
+    const int e = errno;
+    if (std::fclose(f) != 0 || !written)
+      fail(out.name, "write failed: " + error_text(written ? errno : e));
+    return;
+  }
   out.file = nullptr;
   const COMMIT_RESULT result = commit_pending_file(out.pending);
-  pending.store(false);
-  if (result == COMMIT_RESULT::write_failed) fail(out.name, "write failed: " + error_text(errno));
-  if (result == COMMIT_RESULT::rename_failed)
-    fail(out.name, "cannot replace: " + error_text(errno));
+  forget_temp_file();
+  switch (result) {
+    case COMMIT_RESULT::done:
+      return;
+    case COMMIT_RESULT::write_failed:
+      fail(out.name, "write failed: " + error_text(errno));
+    case COMMIT_RESULT::rename_failed:
+      fail(out.name, "cannot replace: " + error_text(errno));
+    case COMMIT_RESULT::copy_failed:
+      fail(out.name,
+           "write failed while updating it in place, which may have left it "
+           "incomplete: " +
+               error_text(errno));
+  }
 }
 
 void discard_output(OUTPUT_FILE& out) {
-  if (out.to_stdout) return;
+  if (out.to_stdout) {
+    out.to_stdout = false;
+    out.file = nullptr;
+    return;
+  }
+  if (out.stream) std::fclose(out.file);
+  out.stream = false;
   out.file = nullptr;
-  if (!out.pending.temp_path.empty()) pending.store(false);
+  if (!out.pending.temp_path.empty()) forget_temp_file();
   discard_pending_file(out.pending);
-}
-
-void remove_temp_outputs_on_signal() {
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, on_signal);
-  std::signal(SIGPIPE, SIG_IGN);  // a closed pipe shows as a write error instead
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Files the tool reads and writes. Input: a named file or "-" for standard
-// input. Output: a named file is written under a temporary name beside it and
-// renamed over the final name only by commit_output, so a failure never leaves
-// a partial file; "-" writes to standard output as the data comes.
+// input. Output (output_target.h tells the kinds): a file is written under a
+// temporary name and put in place only by commit_output, so a failure never
+// leaves a partial file; "-", a FIFO or a device is written as a stream, as
+// the data comes.
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -28,10 +29,11 @@ void open_input(INPUT_FILE& in, const std::string& path);
 size_t read_some(INPUT_FILE& in, void* data, size_t bytes);
 
 struct OUTPUT_FILE {
-  std::string name;      // the final path, or "standard output"
-  PENDING_FILE pending;  // a named file while it is written
+  std::string name;      // the path as given, or "standard output"
+  PENDING_FILE pending;  // a file while it is written
   std::FILE* file = nullptr;
   bool to_stdout = false;
+  bool stream = false;  // a FIFO or a device of its own (closed when done)
 
   OUTPUT_FILE() = default;
   OUTPUT_FILE(const OUTPUT_FILE&) = delete;
@@ -39,8 +41,12 @@ struct OUTPUT_FILE {
   ~OUTPUT_FILE();  // discards an output that was not committed
 };
 
-// Opens `path` ("-": standard output). A file gets a temporary name in the
-// same folder. Throws TOOL_ERROR when it cannot.
+// Opens `path` ("-": standard output). A file gets a temporary name: beside
+// the file it will be (a symlink's target), or, for a file with other names
+// (hard links, which all see the new content) or in a folder that takes no new
+// file, the content is copied into it once whole. Throws TOOL_ERROR when the
+// path cannot be written (see find_output_target) or the temporary file
+// cannot be made.
 void open_output(OUTPUT_FILE& out, const std::string& path);
 
 // Writes all `bytes`; throws TOOL_ERROR naming the output on failure.
@@ -50,13 +56,9 @@ void write_all(OUTPUT_FILE& out, const void* data, size_t bytes);
 // process in a pipe sees every complete frame before a later failure).
 void flush_output(OUTPUT_FILE& out);
 
-// Completes the output: flushes and closes, and renames a temporary file to
-// its final name. Throws TOOL_ERROR (and removes the temporary file) on failure.
+// Completes the output: flushes and closes, and puts a temporary file in
+// place. Throws TOOL_ERROR (and removes the temporary file) on failure.
 void commit_output(OUTPUT_FILE& out);
 
 // Closes and removes the temporary file, if any. Safe to call twice.
 void discard_output(OUTPUT_FILE& out);
-
-// Removes temporary outputs still open when the process is interrupted
-// (SIGINT, SIGTERM, SIGHUP), then dies by the same signal. Call once at start.
-void remove_temp_outputs_on_signal();

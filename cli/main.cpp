@@ -1,10 +1,13 @@
 // morvane: the spline frame resizer on the command line.
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "demo_command.h"
 #include "engine_run.h"
+#include "exit_signals.h"
 #include "file_io.h"
 #include "resize_command.h"
 #include "tool_error.h"
@@ -22,7 +25,18 @@ Examples:
   morvane resize photo.png photo-big.png --size 3840x2160
   ffmpeg -i in.mp4 -pix_fmt yuv420p -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
   morvane resize clip.y4m clip-small.y4m --size 640*360 --vertical-first --threads 2
-  morvane resize frame.yc48 big.yc48 --input-size 640x480 --size 1280x960)";
+  morvane resize frame.yc48 big.yc48 --input-size 640x480 --size 1280x960
+
+Outputs:
+  A file is written under a temporary name (NAME.partial-XXXXXX) and put in
+  place only when complete: a failure or a signal leaves the old file as it
+  was and no temporary file. An existing file keeps its permission bits; one
+  you could not write from the shell is refused. Through a symlink, the file
+  it points to is updated (atomically, in that file's folder) and the link
+  stays. A file with other names (hard links) keeps them: once the new content
+  is complete, it is copied into the file, so every name sees it. A FIFO or a
+  device (/dev/stdout, /dev/null) is written as a stream, and takes the
+  input's kind when its name has no kind.)";
 
 constexpr const char* demo_examples = R"(
 Examples:
@@ -43,11 +57,18 @@ void add_engine_options(CLI::App* app, int& threads, std::string& isa) {
                   "the same bits");
 }
 
-}  // namespace
+// Standard output and error must have taken everything written to them
+// (`morvane demo > /dev/full` fails); a run that lost any of it fails.
+int finish(int status) {
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && status == 0) {
+    std::fprintf(stderr, "morvane: standard output: write failed: %s\n", std::strerror(errno));
+    status = 1;
+  }
+  if (std::fflush(stderr) != 0 || std::ferror(stderr)) status = 1;
+  return status;
+}
 
-int main(int argc, char** argv) {
-  remove_temp_outputs_on_signal();
-
+int run(int argc, char** argv) {
   CLI::App app{
       "morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
   app.require_subcommand(1);
@@ -92,7 +113,9 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e);
+    const int status = app.exit(e);
+    std::fflush(stdout);  // help text goes out through std::cout, which stdout carries
+    return status;
   }
 
   try {
@@ -105,6 +128,17 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "morvane: out of memory\n");
     return 1;
+  } catch (const std::exception& e) {
+    // Never an abort: what the system refused (a thread, a lock) is a line too.
+    std::fprintf(stderr, "morvane: %s\n", e.what());
+    return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  remove_temp_file_on_signals();
+  return finish(run(argc, argv));
 }

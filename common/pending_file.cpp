@@ -23,13 +23,44 @@ bool rename_over(const std::string& from, const std::string& to) {
 #endif
 }
 
+// Copies the whole of `from` over the content of `to`, which keeps its
+// identity (its other names, owner and permissions).
+bool copy_into(const std::string& from, const std::string& to) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  if (!in) return false;
+  std::FILE* out = std::fopen(to.c_str(), "wb");
+  if (!out) {
+    const int e = errno;
+    std::fclose(in);
+    errno = e;
+    return false;
+  }
+  char chunk[1 << 16];
+  bool done = true;
+  for (size_t got; done && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+    done = std::fwrite(chunk, 1, got, out) == got;
+  done = done && !std::ferror(in) && std::fflush(out) == 0;
+  const int e = errno;
+  std::fclose(in);
+  done = std::fclose(out) == 0 && done;
+  if (!done && errno == 0) errno = e;
+  return done;
+}
+
+std::string file_name_of(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
 
 PENDING_FILE::~PENDING_FILE() { discard_pending_file(*this); }
 
-bool open_pending_file(PENDING_FILE& pending, const std::string& path) {
+bool open_pending_file(PENDING_FILE& pending, const std::string& path,
+                       const std::string& temp_folder) {
   discard_pending_file(pending);
-  std::string temp = path + ".partial-XXXXXX";
+  std::string temp =
+      (temp_folder.empty() ? path : temp_folder + "/" + file_name_of(path)) + ".partial-XXXXXX";
   const int fd = mkstemp(temp.data());
   if (fd < 0) return false;
 #if !defined(_WIN32)
@@ -40,6 +71,7 @@ bool open_pending_file(PENDING_FILE& pending, const std::string& path) {
 #endif
   pending.path = path;
   pending.temp_path = temp;
+  pending.in_place = false;
   pending.file = fdopen(fd, "wb");
   if (!pending.file) {
     const int e = errno;
@@ -56,20 +88,21 @@ COMMIT_RESULT commit_pending_file(PENDING_FILE& pending) {
   pending.file = nullptr;
   const bool written = std::fflush(f) == 0 && !std::ferror(f);
   const int write_error = errno;
+  COMMIT_RESULT result = COMMIT_RESULT::done;
   if (std::fclose(f) != 0 || !written) {
-    const int e = written ? errno : write_error;
-    discard_pending_file(pending);
-    errno = e;
-    return COMMIT_RESULT::write_failed;
+    if (!written) errno = write_error;
+    result = COMMIT_RESULT::write_failed;
+  } else if (pending.in_place) {
+    if (!copy_into(pending.temp_path, pending.path)) result = COMMIT_RESULT::copy_failed;
+  } else if (rename_over(pending.temp_path, pending.path)) {
+    pending.temp_path.clear();
+  } else {
+    result = COMMIT_RESULT::rename_failed;
   }
-  if (!rename_over(pending.temp_path, pending.path)) {
-    const int e = errno;
-    discard_pending_file(pending);
-    errno = e;
-    return COMMIT_RESULT::rename_failed;
-  }
-  pending.temp_path.clear();
-  return COMMIT_RESULT::done;
+  const int e = errno;
+  discard_pending_file(pending);
+  errno = e;
+  return result;
 }
 
 void discard_pending_file(PENDING_FILE& pending) {

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -94,8 +95,18 @@ bool run_on_pool(void* context, MULTI_THREAD_FUNC worker, void* param1, void* pa
 THREAD_POOL* create_thread_pool(int count) {
   if (count < 1 || count > 64) return nullptr;
   auto* pool = new THREAD_POOL;
-  pool->count = count;
-  for (int i = 1; i < count; ++i) pool->threads.emplace_back(serve, pool, i);
+  pool->threads.reserve(static_cast<size_t>(count - 1));
+  // The system may refuse a thread (no memory for its stack, a process
+  // limit): the pool then runs on the threads it has. The count changes
+  // before any run, and a worker reads it only in a run.
+  for (int i = 1; i < count; ++i) {
+    try {
+      pool->threads.emplace_back(serve, pool, i);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  pool->count = 1 + static_cast<int>(pool->threads.size());
   return pool;
 }
 

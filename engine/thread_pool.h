@@ -6,7 +6,9 @@
 
 struct THREAD_POOL;
 
-THREAD_POOL* create_thread_pool(int count);  // null when count is outside 1 .. 64
+// Null when count is outside 1 .. 64. When the system refuses a thread, the
+// pool holds the threads made before it (thread_pool_size tells how many).
+THREAD_POOL* create_thread_pool(int count);
 void destroy_thread_pool(THREAD_POOL* pool);
 int thread_pool_size(const THREAD_POOL* pool);
 

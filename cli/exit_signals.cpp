@@ -1,0 +1,60 @@
+#include "exit_signals.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+
+namespace {
+
+// A fixed buffer, since the handler may only call async-signal-safe code.
+char temp_path[4096];
+std::atomic<bool> temp_noted{false};
+
+void on_signal(int signal) {
+  if (temp_noted.load()) unlink(temp_path);
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  sigaction(signal, &fallback, nullptr);
+  // Pending until the handler returns, then delivered with the default action.
+  raise(signal);
+}
+
+// Signals whose default action ends the process.
+constexpr int ending_signals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,  SIGIO,
+#if defined(SIGSTKFLT)
+    SIGSTKFLT,
+#endif
+#if defined(SIGPWR)
+    SIGPWR,
+#endif
+};
+
+void catch_signal(int signal) {
+  struct sigaction before {};
+  if (sigaction(signal, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) return;
+  struct sigaction handler {};
+  handler.sa_handler = on_signal;
+  sigfillset(&handler.sa_mask);  // one handler at a time
+  sigaction(signal, &handler, nullptr);
+}
+
+}  // namespace
+
+void remove_temp_file_on_signals() {
+  for (int signal : ending_signals) catch_signal(signal);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) catch_signal(signal);
+}
+
+void note_temp_file(const std::string& path) {
+  temp_noted.store(false);
+  if (path.size() >= sizeof temp_path) return;
+  std::memcpy(temp_path, path.c_str(), path.size() + 1);
+  temp_noted.store(true);
+}
+
+void forget_temp_file() { temp_noted.store(false); }

@@ -1,0 +1,32 @@
+#pragma once
+// What an output path names, found before anything is written to it, so that
+// each kind gets what a user of Unix tools expects: a new file is created; an
+// existing file is replaced whole once the new content is complete, keeping
+// its permission bits (and, through a symlink, the link: the file it points
+// to is updated, in that file's folder); a FIFO or a device is written as a
+// stream; a folder, a socket, or a file the user could not write from the
+// shell is refused.
+#include <sys/stat.h>
+
+#include <string>
+
+enum class OUTPUT_KIND { new_file, existing_file, stream };
+
+struct OUTPUT_TARGET {
+  OUTPUT_KIND kind = OUTPUT_KIND::new_file;
+  std::string path;     // the file itself, symlinks followed (for a stream: the path as given)
+  struct stat file {};  // of an existing file or stream
+  bool append = false;  // a stream that is a regular file behind /proc (such as /dev/stdout)
+};
+
+// Finds what `path` names. Throws TOOL_ERROR naming `path` for a folder, a
+// socket, a loop of symlinks, an existing file that cannot be opened for
+// writing (as the shell's ">" could not), or a path that cannot be looked up.
+OUTPUT_TARGET find_output_target(const std::string& path);
+
+// A kind of file that is written as a stream: a FIFO or a device.
+bool is_stream(const struct stat& file);
+
+// True when `path` names (through symlinks) a FIFO, a device, or a file open
+// in a process (/dev/stdout redirected to a file): what is written as a stream.
+bool names_a_stream(const std::string& path);
