@@ -5,6 +5,7 @@
 #include "engine_run.h"
 #include "file_io.h"
 #include "frame_size.h"
+#include "output_target.h"
 #include "picture_frames.h"
 #include "png_file.h"
 #include "progress.h"
@@ -118,7 +119,9 @@ void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
 void run_resize(const RESIZE_OPTIONS& o) {
   const SIZE target = parse_size_option("--size", o.size);
   const FORMAT in_format = format_of(o.input);
-  const FORMAT out_format = format_of(o.output);
+  FORMAT out_format = format_of(o.output);
+  // A FIFO or a device (/dev/null) has no kind of its own: it takes the input's.
+  if (out_format == FORMAT::unknown && names_a_stream(o.output)) out_format = in_format;
   if (in_format == FORMAT::unknown)
     fail(o.input, "unknown kind of file (use .png, .y4m, - or .yc48)");
   if (out_format != in_format)
