@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Outputs that are not plain new files, as a user of Unix tools meets them:
+# each kind of output gets the bytes a plain new file gets, keeps what it is
+# (a FIFO, a device, a symlink, a file's mode and other names), a file the
+# user could not write from the shell is refused, and no temporary file is
+# ever left behind.
+# Usage: outputs_test.sh MORVANE
+set -uo pipefail
+morvane=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+chmod 0711 "$work"  # an unprivileged user may pass through
+cd "$work" || exit 1
+failures=0
+check() { # check WHAT EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAIL: $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
+}
+resize() { # resize OUTPUT [morvane options...]: in.yc48 (8x4) to 12x6
+  local out=$1
+  shift
+  "$morvane" resize in.yc48 "$out" --input-size 8x4 --size 12x6 "$@"
+}
+same() { cmp -s "$1" ref.yc48 && echo same || echo differs; }
+# An unprivileged user, as which permission bits count (root ignores them).
+as_user() { if [ "$(id -u)" = 0 ]; then setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; else "$@"; fi; }
+
+head -c $((8 * 4 * 6)) /dev/urandom >in.yc48
+resize ref.yc48 || exit 1
+old_bytes() { printf 'old content\n' >"$1"; }
+
+# A FIFO: its reader gets the frame, and the FIFO stays a FIFO.
+mkfifo out-fifo.yc48
+timeout 20 cat out-fifo.yc48 >read-from-fifo &
+resize out-fifo.yc48
+check "FIFO: exit status" 0 $?
+wait
+check "FIFO: the reader got the frame" same "$(same read-from-fifo)"
+check "FIFO: still a FIFO" "fifo" "$(stat -c %F out-fifo.yc48)"
+
+# A FIFO without a kind in its name takes the input's.
+mkfifo plain-fifo
+timeout 20 cat plain-fifo >read-from-plain &
+resize plain-fifo
+check "FIFO named without a kind: exit status" 0 $?
+wait
+check "FIFO named without a kind: the reader got the frame" same "$(same read-from-plain)"
+
+# Character devices, named or through a symlink, stay devices.
+resize /dev/null
+check "/dev/null: exit status" 0 $?
+check "/dev/null: still a device" "character special file" "$(stat -c %F /dev/null)"
+ln -s /dev/null null-link.yc48
+resize null-link.yc48
+check "symlink to /dev/null: exit status" 0 $?
+check "symlink to /dev/null: still a symlink" "symbolic link" "$(stat -c %F null-link.yc48)"
+resize /dev/stdout >from-stdout.yc48
+check "/dev/stdout into a file: exit status" 0 $?
+check "/dev/stdout into a file: the frame" same "$(same from-stdout.yc48)"
+resize /dev/stdout | cat >from-pipe.yc48
+check "/dev/stdout into a pipe: the frame" same "$(same from-pipe.yc48)"
+
+# A symlink updates the file it points to, in that file's folder, and stays.
+mkdir -p real links
+old_bytes real/target.yc48
+chmod 0640 real/target.yc48
+ln -s ../real/target.yc48 links/out.yc48
+resize links/out.yc48
+check "symlink: exit status" 0 $?
+check "symlink: still a symlink" "symbolic link" "$(stat -c %F links/out.yc48)"
+check "symlink: the target holds the frame" same "$(same real/target.yc48)"
+check "symlink: the target keeps its mode" 640 "$(stat -c %a real/target.yc48)"
+ln -s real/new.yc48 dangling.yc48
+resize dangling.yc48
+check "dangling symlink: the file it names is made" same "$(same real/new.yc48)"
+check "dangling symlink: still a symlink" "symbolic link" "$(stat -c %F dangling.yc48)"
+
+# An existing file keeps its permission bits.
+for mode in 600 644 664 700; do
+  old_bytes "mode-$mode.yc48"
+  chmod "$mode" "mode-$mode.yc48"
+  resize "mode-$mode.yc48"
+  check "mode $mode: the frame" same "$(same "mode-$mode.yc48")"
+  check "mode $mode: kept" "$mode" "$(stat -c %a "mode-$mode.yc48")"
+done
+
+# Hard links: every name sees the new content, and they stay one file.
+old_bytes linked-a.yc48
+ln linked-a.yc48 linked-b.yc48
+resize linked-a.yc48
+check "hard link: exit status" 0 $?
+check "hard link: the other name sees the frame" same "$(same linked-b.yc48)"
+check "hard link: still one file with two names" "2 same" \
+  "$(stat -c %h linked-a.yc48) $([ "$(stat -c %i linked-a.yc48)" = "$(stat -c %i linked-b.yc48)" ] && echo same)"
+
+# What the shell would refuse is refused, and what it would write is written.
+mkdir -p shared && chmod 0777 shared
+old_bytes shared/read-only.yc48
+chmod 0444 shared/read-only.yc48
+cp in.yc48 ref.yc48 shared/ && chmod 0644 shared/in.yc48 shared/ref.yc48
+as_user sh -c 'echo x >shared/read-only.yc48' 2>/dev/null
+check "read-only: the shell refuses it too" 2 $?
+(cd shared && as_user "$morvane" resize in.yc48 read-only.yc48 --input-size 8x4 --size 12x6) 2>refused.txt
+check "read-only: exit status" 1 $?
+check "read-only: says why" "morvane: read-only.yc48: cannot write: Permission denied" "$(cat refused.txt)"
+check "read-only: left as it was" "old content" "$(cat shared/read-only.yc48)"
+mkdir -p locked && old_bytes locked/writable.yc48 && chmod 0666 locked/writable.yc48 && chmod 0755 locked
+as_user "$morvane" resize shared/in.yc48 locked/writable.yc48 --input-size 8x4 --size 12x6
+check "writable file in a folder that takes no new file: exit status" 0 $?
+check "writable file in a folder that takes no new file: the frame" same "$(same locked/writable.yc48)"
+mkdir -p folder.yc48
+resize folder.yc48 2>folder.txt
+check "a folder: refused" "1 morvane: folder.yc48: is a folder, not a file" "$? $(cat folder.txt)"
+
+check "no temporary file left anywhere" "" "$(find . /tmp -maxdepth 2 -name '*.partial-*' -newer in.yc48 2>/dev/null)"
+echo "$failures failed"
+[ "$failures" -eq 0 ]
