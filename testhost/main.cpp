@@ -9,6 +9,7 @@
 #include "options.h"
 #include "page_watch.h"
 #include "plugin.h"
+#include "soak.h"
 #include "table_dump.h"
 #include "test_host.h"
 
@@ -47,6 +48,14 @@ int run(const TESTHOST_OPTIONS& options) {
 
   std::printf("func_init returned %d\n", call_func_init(plugin));
   if (options.dump_table) print_track_ranges(*plugin.table, stdout);
+
+  if (options.soak.seconds > 0) {
+    const int status = run_soak(plugin, options.soak, stdout);
+    stop_page_watch();
+    unload_plugin(plugin);
+    stop_test_host();
+    return status;
+  }
 
   int status = 0;
   if (options.window.wanted) {

@@ -33,7 +33,11 @@ const char testhost_usage[] =
     "  --do \"ACTIONS\"     actions separated by ';' (see below); may be repeated\n"
     "  --script FILE      actions from FILE, one per line\n"
     "  --screenshot F.bmp save the window as drawn after the last action\n"
-    "  --check-caption T  caption every check box T instead of the check's name\n";
+    "  --check-caption T  caption every check box T instead of the check's name\n"
+    "soak (a seeded random session against the engine; see soak.h):\n"
+    "  --soak SECONDS     run it for this long, then func_exit; exit 1 at the first difference\n"
+    "  --seed N           its seed (default 1)\n"
+    "  --soak-log FILE    one line per frame, for morvane_soak --replay on the native engine\n";
 
 namespace {
 
@@ -160,6 +164,20 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
       }
       options.window.screenshot = shot.text;
       options.window.wanted = true;
+    } else if (option == "--soak") {
+      if (!value(text)) return false;
+      char* end = nullptr;
+      options.soak.seconds = std::strtod(text, &end);
+      if (end == text || *end != '\0' || !(options.soak.seconds > 0))
+        return bad(text, "a number of seconds above 0");
+    } else if (option == "--seed") {
+      if (!value(text)) return false;
+      char* end = nullptr;
+      options.soak.seed = std::strtoull(text, &end, 10);
+      if (end == text || *end != '\0') return bad(text, "a whole number");
+    } else if (option == "--soak-log") {
+      if (!value(text)) return false;
+      options.soak.log = text;
     } else if (option == "--check-caption") {
       if (!value(text)) return false;
       options.window.setup.rename_checks = true;
@@ -177,6 +195,10 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
   if (have_frame) options.frames.push_back(current);
   if (options.plugin.empty()) {
     error = "no plug-in given";
+    return false;
+  }
+  if (options.soak.seconds > 0 && (options.window.wanted || !options.frames.empty())) {
+    error = "--soak runs a session of its own, without --frame or a window";
     return false;
   }
   if (options.window.wanted && options.frames.size() > 1) {

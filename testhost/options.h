@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "frame_run.h"
+#include "soak.h"
 #include "test_host.h"
 #include "window_session.h"
 
@@ -13,6 +14,7 @@ struct TESTHOST_OPTIONS {
   bool dump_table = false;
   std::vector<FRAME_JOB> frames;  // with a window, the first is its current frame
   WINDOW_OPTIONS window;
+  SOAK_OPTIONS soak;
 };
 
 extern const char testhost_usage[];

@@ -14,9 +14,20 @@ VIRTUAL_ALLOC system_alloc = nullptr;
 VIRTUAL_FREE system_free = nullptr;
 std::mutex lock;
 std::map<void*, size_t> held;  // block start -> bytes asked for
+int failures_to_inject = 0;    // new blocks still to refuse
+int failures_injected = 0;
 
 // Entered from the module's own threads; its stacks owe us no alignment.
 HOST_ENTRY LPVOID WINAPI counted_alloc(LPVOID address, SIZE_T bytes, DWORD type, DWORD protect) {
+  if (!address) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (failures_to_inject > 0) {
+      --failures_to_inject;
+      ++failures_injected;
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+  }
   LPVOID block = system_alloc(address, bytes, type, protect);
   // Committing inside a block already held is not a new block.
   if (block && !address) {
@@ -96,7 +107,18 @@ PAGE_MEMORY held_page_memory() {
   return memory;
 }
 
+void refuse_page_blocks(int count) {
+  std::lock_guard<std::mutex> guard(lock);
+  failures_to_inject = count;
+}
+
+int refused_page_blocks() {
+  std::lock_guard<std::mutex> guard(lock);
+  return failures_injected;
+}
+
 void stop_page_watch() {
   std::lock_guard<std::mutex> guard(lock);
   held.clear();
+  failures_to_inject = failures_injected = 0;
 }

@@ -19,5 +19,11 @@ bool watch_page_memory(HMODULE module);
 // What the watched module holds now; zero when nothing is watched.
 PAGE_MEMORY held_page_memory();
 
+// Makes the watched module's next `count` requests for a new block fail, as
+// they would when the address space is used up (0 stops refusing); and the
+// number refused since the watch began.
+void refuse_page_blocks(int count);
+int refused_page_blocks();
+
 // Forgets the blocks; call when the module is unloaded.
 void stop_page_watch();

@@ -79,16 +79,23 @@ bool start_test_host(const HOST_SETTINGS& settings, std::string& error) {
   ex.is_filter_active = is_filter_active;
   ex.ini_load_int = ini_load_int;
   ex.ini_save_int = ini_save_int;
-  if (settings.threads != 0) {
-    test_host.threads = start_host_threads(settings.threads);
-    if (!test_host.threads) {
-      error = "cannot start " + std::to_string(settings.threads) + " worker threads (1 to " +
-              std::to_string(max_host_threads) + ")";
-      return false;
-    }
-    ex.exec_multi_thread_func = exec_multi_thread_func;
+  if (!set_host_threads(settings.threads)) {
+    error = "cannot start " + std::to_string(settings.threads) + " worker threads (1 to " +
+            std::to_string(max_host_threads) + ")";
+    return false;
   }
   return true;
+}
+
+bool set_host_threads(int count) {
+  stop_host_threads(test_host.threads);
+  test_host.threads = nullptr;
+  test_host.exfunc.named.exec_multi_thread_func = nullptr;
+  test_host.settings.threads = count;
+  if (count == 0) return true;
+  test_host.threads = start_host_threads(count);
+  if (test_host.threads) test_host.exfunc.named.exec_multi_thread_func = exec_multi_thread_func;
+  return test_host.threads != nullptr;
 }
 
 void stop_test_host() {

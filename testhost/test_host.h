@@ -47,6 +47,10 @@ extern TEST_HOST test_host;
 bool start_test_host(const HOST_SETTINGS& settings, std::string& error);
 void stop_test_host();
 
+// Replaces the host's worker threads with `count` (0 leaves exec_multi_thread_func
+// null). False, with no threads and the entry null, when they cannot be started.
+bool set_host_threads(int count);
+
 // Makes the filter the host's own: fills track (the defaults), check (the
 // defaults), exfunc, hwnd (no window yet) and dll_hinst.
 void attach_filter(FILTER* filter, HINSTANCE module);

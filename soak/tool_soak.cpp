@@ -1,0 +1,375 @@
+#include "tool_soak.h"
+
+#include <dirent.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <utility>
+
+#include "child_process.h"
+#include "file_io.h"
+#include "frame_buffer.h"
+#include "picture_frames.h"
+#include "png_file.h"
+#include "soak_frame.h"
+#include "y4m_header.h"
+#include "y4m_planes.h"
+#include "yc48_file.h"
+
+namespace {
+
+enum class INJECTED { none, cut_input, missing_folder, signal };
+
+struct JOB {
+  int32_t w, h, tw, th;
+  int threads;
+  bool vertical_first;
+  INJECTED injected;
+  int signal;
+  int delay_us;
+};
+
+struct COUNTS {
+  long long png = 0, y4m = 0, frames = 0;
+  long long injected[4] = {};
+  long long too_late = 0;  // signals that came after the tool had finished
+  std::set<std::pair<int32_t, int32_t>> sizes;
+  int32_t largest_w = 0, largest_h = 0;
+};
+
+struct SOAK {
+  const TOOL_SOAK& options;
+  std::string dir;
+  SOAK_RANDOM r;
+  COUNTS counts;
+  std::string failure;  // the first difference
+};
+
+constexpr const char* old_content = "the output as it was before";
+
+std::string file(const SOAK& s, const std::string& name) { return s.dir + "/" + name; }
+
+std::string read_text(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+void write_text(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string size_text(SOAK& s, int32_t w, int32_t h) {
+  return std::to_string(w) + (random_chance(s.r, 50) ? "x" : "*") + std::to_string(h);
+}
+
+// Mostly small, now and then a few hundred pixels, rarely over a thousand.
+int32_t pick_side(SOAK_RANDOM& r) {
+  const int kind = random_in(r, 0, 99);
+  return random_in(r, 1, kind < 75 ? 96 : kind < 95 ? 400 : 1200);
+}
+
+JOB pick_job(SOAK& s) {
+  JOB j{};
+  j.w = pick_side(s.r);
+  j.h = pick_side(s.r);
+  j.tw = pick_side(s.r);
+  j.th = pick_side(s.r);
+  j.threads = random_in(s.r, 1, 8);
+  j.vertical_first = random_chance(s.r, 50);
+  j.injected =
+      random_chance(s.r, 85) ? INJECTED::none : static_cast<INJECTED>(random_in(s.r, 1, 3));
+  constexpr int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE};
+  j.signal = signals[random_in(s.r, 0, 6)];
+  j.delay_us = random_in(s.r, 0, 20000);
+  s.counts.sizes.insert({j.w, j.h});
+  s.counts.largest_w = std::max({s.counts.largest_w, j.w, j.tw});
+  s.counts.largest_h = std::max({s.counts.largest_h, j.h, j.th});
+  return j;
+}
+
+std::vector<std::string> resize_args(SOAK& s, const JOB& j, const std::string& in,
+                                     const std::string& out) {
+  std::vector<std::string> args = {
+      s.options.tool,           "resize", in, out, "--size", size_text(s, j.tw, j.th), "--threads",
+      std::to_string(j.threads)};
+  if (j.vertical_first) args.push_back("--vertical-first");
+  return args;
+}
+
+bool no_temporary_file(SOAK& s) {
+  DIR* d = opendir(s.dir.c_str());
+  bool none = true;
+  while (dirent* e = d ? readdir(d) : nullptr)
+    if (std::string(e->d_name).find(".partial-") != std::string::npos) {
+      s.failure = "a temporary file was left: " + std::string(e->d_name);
+      none = false;
+    }
+  if (d) closedir(d);
+  return none;
+}
+
+// What an injected failure must give: one error line and a nonzero exit (or,
+// for a signal, the end by that signal), the old output and no temporary
+// file. True when it did and the job is done; false, with s.failure set, when
+// not. A signal that came too late leaves a finished run: `finished` says so.
+bool failed_cleanly(SOAK& s, const JOB& j, const CHILD_RUN& run, const std::string& out,
+                    bool& finished) {
+  finished = j.injected == INJECTED::signal && run.status == 0;
+  if (finished) {
+    ++s.counts.too_late;
+    return no_temporary_file(s);
+  }
+  const bool by_signal = j.injected == INJECTED::signal;
+  const bool status_ok = by_signal
+                             ? run.status == 128 + j.signal
+                             : run.status == 1 && run.errors.rfind("morvane: ", 0) == 0 &&
+                                   std::count(run.errors.begin(), run.errors.end(), '\n') == 1;
+  if (!status_ok) {
+    s.failure = "an injected failure gave exit status " + std::to_string(run.status) +
+                " and said: " + run.errors;
+    return false;
+  }
+  if (j.injected != INJECTED::missing_folder && read_text(out) != old_content) {
+    s.failure = "an injected failure changed the old output " + out;
+    return false;
+  }
+  return no_temporary_file(s);
+}
+
+// The raw path: the frame as a .yc48 file through the tool, read back.
+bool raw_resize(SOAK& s, const JOB& j, FRAME& frame) {
+  const std::string in = file(s, "raw.yc48"), out = file(s, "raw-out.yc48");
+  if (!replace_file(in, [&](std::FILE* f) {
+        return write_yc48(f, frame.buffer, frame.w, frame.h, frame.max_w);
+      })) {
+    s.failure = "cannot write " + in;
+    return false;
+  }
+  std::vector<std::string> args = resize_args(s, j, in, out);
+  args.push_back("--input-size");
+  args.push_back(size_text(s, frame.w, frame.h));
+  const CHILD_RUN run = run_child(args, {});
+  std::FILE* f = run.status == 0 ? std::fopen(out.c_str(), "rb") : nullptr;
+  const YC48_READ read =
+      f ? read_yc48(f, frame.buffer, j.tw, j.th, frame.max_w) : YC48_READ{0, true};
+  if (f) std::fclose(f);
+  if (read.read_error || read.length != yc48_frame_bytes(j.tw, j.th)) {
+    s.failure = "the raw path failed (" + std::to_string(run.status) + "): " + run.errors;
+    return false;
+  }
+  frame.w = j.tw;
+  frame.h = j.th;
+  return true;
+}
+
+bool make_buffer(FRAME_BUFFER& buffer, const JOB& j) {
+  return make_frame_buffer(buffer, std::max(j.w, j.tw), std::max(j.h, j.th), PAGE_OPTIONS{});
+}
+
+// Samples of `count`, 0 .. max: smooth runs and noise.
+void fill_samples(SOAK_RANDOM& r, uint16_t* samples, size_t count, int32_t max) {
+  int32_t level = random_in(r, 0, max);
+  for (size_t i = 0; i < count; ++i) {
+    if (random_chance(r, 90))
+      level = std::clamp(level + random_in(r, -max / 64 - 1, max / 64 + 1), 0, max);
+    else
+      level = random_in(r, 0, max);
+    samples[i] = static_cast<uint16_t>(level);
+  }
+}
+
+bool png_job(SOAK& s, const JOB& j) {
+  ++s.counts.png;
+  PNG_PICTURE picture;
+  picture.width = j.w;
+  picture.height = j.h;
+  picture.channels = random_in(s.r, 1, 4);
+  picture.depth = random_chance(s.r, 50) ? 8 : 16;
+  picture.samples.resize(static_cast<size_t>(j.w) * j.h * picture.channels);
+  fill_samples(s.r, picture.samples.data(), picture.samples.size(), max_sample(picture));
+  const std::string in = file(s, "in.png");
+  std::string out = file(s, "out.png");
+  {
+    OUTPUT_FILE o;
+    open_output(o, in);
+    write_png(o, picture);
+    commit_output(o);
+  }
+  write_text(out, old_content);
+  if (j.injected == INJECTED::cut_input)
+    truncate(in.c_str(), random_in(s.r, 0, static_cast<int32_t>(read_text(in).size()) - 1));
+  if (j.injected == INJECTED::missing_folder) out = file(s, "no-such-folder/out.png");
+  CHILD_OPTIONS child;
+  if (j.injected == INJECTED::signal) {
+    child.signal = j.signal;
+    child.delay_us = j.delay_us;
+  }
+  const CHILD_RUN run = run_child(resize_args(s, j, in, out), child);
+  bool finished = j.injected == INJECTED::none;
+  if (!finished) {
+    if (!failed_cleanly(s, j, run, out, finished)) return false;
+    if (!finished) return true;
+  } else if (run.status != 0) {
+    s.failure = "exit status " + std::to_string(run.status) + ": " + run.errors;
+    return false;
+  }
+
+  FRAME_BUFFER colour, alpha;
+  if (!make_buffer(colour, j) || (has_alpha(picture) && !make_buffer(alpha, j))) {
+    s.failure = "no memory";
+    return false;
+  }
+  picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
+  if (!raw_resize(s, j, colour.frame) || (has_alpha(picture) && !raw_resize(s, j, alpha.frame)))
+    return false;
+  PNG_PICTURE expected, got;
+  frames_to_picture(colour.frame, &alpha.frame, picture.channels, picture.depth, expected);
+  try {
+    INPUT_FILE result;
+    open_input(result, out);
+    read_png(result, got);
+  } catch (const std::exception& e) {
+    s.failure = e.what();
+    return false;
+  }
+  if (got.width != expected.width || got.height != expected.height ||
+      got.channels != expected.channels || got.depth != expected.depth ||
+      got.samples != expected.samples) {
+    s.failure = "the PNG differs from the raw path";
+    return false;
+  }
+  ++s.counts.frames;
+  return no_temporary_file(s);
+}
+
+constexpr const char* chroma_tags[] = {"444",      "422",    "420jpeg", "420mpeg2",
+                                       "420paldv", "444p16", "422p16",  "420p16"};
+
+bool y4m_job(SOAK& s, const JOB& j) {
+  ++s.counts.y4m;
+  const std::string header_line = "YUV4MPEG2 W" + std::to_string(j.w) + " H" + std::to_string(j.h) +
+                                  " F25:1 Ip A1:1 C" + chroma_tags[random_in(s.r, 0, 7)];
+  Y4M_HEADER header;
+  parse_y4m_header(header_line, header);
+  Y4M_FORMAT target = header.format;
+  target.width = j.tw;
+  target.height = j.th;
+  const size_t in_bytes = y4m_frame_bytes(header.format), out_bytes = y4m_frame_bytes(target);
+  const int frames = random_in(s.r, 1, 3);
+  std::string stream = header_line + "\n";
+  for (int f = 0; f < frames; ++f) {
+    stream += "FRAME\n";
+    for (size_t b = 0; b < in_bytes; b += 8) {
+      const uint64_t bits = next_random(s.r);
+      stream.append(reinterpret_cast<const char*>(&bits), std::min<size_t>(8, in_bytes - b));
+    }
+  }
+  const std::string in = file(s, "in.y4m");
+  std::string out = file(s, "out.y4m");
+  if (j.injected == INJECTED::cut_input)
+    stream.resize(static_cast<size_t>(random_in(s.r, static_cast<int32_t>(header_line.size() + 7),
+                                                static_cast<int32_t>(stream.size()) - 1)));
+  write_text(in, stream);
+  write_text(out, old_content);
+  if (j.injected == INJECTED::missing_folder) out = file(s, "no-such-folder/out.y4m");
+  CHILD_OPTIONS child;
+  if (j.injected == INJECTED::signal) {
+    child.signal = j.signal;
+    child.delay_us = j.delay_us;
+  }
+  const CHILD_RUN run = run_child(resize_args(s, j, in, out), child);
+  bool finished = j.injected == INJECTED::none;
+  if (!finished) {
+    if (!failed_cleanly(s, j, run, out, finished)) return false;
+    if (!finished) return true;
+  } else if (run.status != 0) {
+    s.failure = "exit status " + std::to_string(run.status) + ": " + run.errors;
+    return false;
+  }
+
+  const std::string got = read_text(out);
+  const size_t header_end = got.find('\n') + 1;
+  if (header_end == 0 || got.size() != header_end + frames * (6 + out_bytes)) {
+    s.failure = "the y4m output has " + std::to_string(got.size()) + " bytes";
+    return false;
+  }
+  FRAME_BUFFER buffer;
+  std::vector<uint8_t> expected(out_bytes);
+  if (!make_buffer(buffer, j)) {
+    s.failure = "no memory";
+    return false;
+  }
+  for (int f = 0; f < frames; ++f) {
+    const size_t at = header_line.size() + 1 + f * (6 + in_bytes) + 6;
+    planes_to_frame(reinterpret_cast<const uint8_t*>(stream.data() + at), header.format,
+                    buffer.frame);
+    if (!raw_resize(s, j, buffer.frame)) return false;
+    frame_to_planes(buffer.frame, target, expected.data());
+    const size_t out_at = header_end + f * (6 + out_bytes);
+    if (got.compare(out_at, 6, "FRAME\n") != 0 ||
+        got.compare(out_at + 6, out_bytes,
+                    std::string(reinterpret_cast<const char*>(expected.data()), out_bytes)) != 0) {
+      s.failure = "frame " + std::to_string(f + 1) + " differs from the raw path";
+      return false;
+    }
+    ++s.counts.frames;
+  }
+  return no_temporary_file(s);
+}
+
+}  // namespace
+
+int run_tool_soak(const TOOL_SOAK& options) {
+  const char* base = std::getenv("TMPDIR");
+  std::string dir = std::string(base && *base ? base : "/tmp") + "/morvane-soak-XXXXXX";
+  if (!mkdtemp(dir.data())) {
+    std::printf("tool soak: cannot make a scratch folder\n");
+    return 1;
+  }
+  SOAK s{options, dir, SOAK_RANDOM{options.seed}, {}, {}};
+  const auto end =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
+  bool ok = true;
+  JOB j{};
+  bool png = false;
+  while (ok && std::chrono::steady_clock::now() < end) {
+    j = pick_job(s);
+    ++s.counts.injected[static_cast<int>(j.injected)];
+    png = random_chance(s.r, 50);
+    try {
+      ok = png ? png_job(s, j) : y4m_job(s, j);
+    } catch (const std::exception& e) {
+      s.failure = e.what();
+      ok = false;
+    }
+  }
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) unlink((dir + "/" + e->d_name).c_str());
+    closedir(d);
+  }
+  rmdir(dir.c_str());
+  if (!ok)
+    std::printf("tool soak: %s job %lld (%dx%d to %dx%d, %d threads%s) FAILED: %s\n",
+                png ? "PNG" : "y4m", s.counts.png + s.counts.y4m, j.w, j.h, j.tw, j.th, j.threads,
+                j.vertical_first ? ", vertical first" : "", s.failure.c_str());
+  rusage children{};
+  getrusage(RUSAGE_CHILDREN, &children);
+  std::printf(
+      "tool soak: seed %llu, %.0f s: %lld PNG and %lld y4m jobs, %lld frames checked against "
+      "the raw path, %zu input sizes up to %dx%d; injected: %lld cut inputs, %lld outputs in a "
+      "missing folder, %lld signals (%lld came after the end), all handled%s; the tool's "
+      "largest resident memory %ld KiB\n",
+      static_cast<unsigned long long>(options.seed), options.seconds, s.counts.png, s.counts.y4m,
+      s.counts.frames, s.counts.sizes.size(), s.counts.largest_w, s.counts.largest_h,
+      s.counts.injected[1], s.counts.injected[2], s.counts.injected[3], s.counts.too_late,
+      ok ? "" : " until the failure", children.ru_maxrss);
+  std::printf("tool soak: %s\n", ok ? "passed" : "FAILED");
+  return ok ? 0 : 1;
+}
