@@ -8,6 +8,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -24,27 +25,51 @@ bool rename_over(const std::string& from, const std::string& to) {
 }
 
 // Copies the whole of `from` over the content of `to`, which keeps its
-// identity (its other names, owner and permissions).
-bool copy_into(const std::string& from, const std::string& to) {
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  if (!in) return false;
-  std::FILE* out = std::fopen(to.c_str(), "wb");
-  if (!out) {
-    const int e = errno;
-    std::fclose(in);
-    errno = e;
-    return false;
+// identity (its other names, owner and permissions). The room for the new
+// content is taken first, so a full disk fails the copy before it touches a
+// byte of the old content. (Windows: never asked for.)
+bool copy_into(const std::string& from, const std::string& to, bool& touched) {
+  touched = false;
+#if defined(_WIN32)
+  (void)from;
+  (void)to;
+  errno = ENOSYS;
+  return false;
+#else
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  const int out = open(to.c_str(), O_WRONLY | O_CLOEXEC);
+  struct stat st {};
+  bool done = out >= 0 && fstat(in, &st) == 0;
+  if (done && st.st_size > 0) {
+    const int e = posix_fallocate(out, 0, st.st_size);
+    done = e == 0 || e == EOPNOTSUPP || e == EINVAL;  // a file system without it
+    if (!done) errno = e;
   }
   char chunk[1 << 16];
-  bool done = true;
-  for (size_t got; done && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
-    done = std::fwrite(chunk, 1, got, out) == got;
-  done = done && !std::ferror(in) && std::fflush(out) == 0;
+  off_t at = 0;
+  while (done) {
+    const ssize_t got = read(in, chunk, sizeof chunk);
+    if (got <= 0) {
+      done = got == 0;
+      break;
+    }
+    touched = true;
+    for (ssize_t put = 0; done && put < got;) {
+      const ssize_t n = pwrite(out, chunk + put, static_cast<size_t>(got - put), at);
+      done = n > 0;
+      put += n > 0 ? n : 0;
+      at += n > 0 ? n : 0;
+    }
+  }
+  touched = touched || (done && at == 0);
+  done = done && ftruncate(out, at) == 0;
   const int e = errno;
-  std::fclose(in);
-  done = std::fclose(out) == 0 && done;
+  close(in);
+  if (out >= 0) done = close(out) == 0 && done;
   if (!done && errno == 0) errno = e;
   return done;
+#endif
 }
 
 std::string file_name_of(const std::string& path) {
@@ -93,7 +118,9 @@ COMMIT_RESULT commit_pending_file(PENDING_FILE& pending) {
     if (!written) errno = write_error;
     result = COMMIT_RESULT::write_failed;
   } else if (pending.in_place) {
-    if (!copy_into(pending.temp_path, pending.path)) result = COMMIT_RESULT::copy_failed;
+    bool touched = false;
+    if (!copy_into(pending.temp_path, pending.path, touched))
+      result = touched ? COMMIT_RESULT::copy_failed : COMMIT_RESULT::write_failed;
   } else if (rename_over(pending.temp_path, pending.path)) {
     pending.temp_path.clear();
   } else {

@@ -30,8 +30,9 @@ bool open_pending_file(PENDING_FILE& pending, const std::string& path,
 enum class COMMIT_RESULT { done, write_failed, rename_failed, copy_failed };
 
 // Flushes and closes the file and puts it in place: renamed over the final
-// path, or with `in_place` copied into the file there (copy_failed when that
-// copy fails part way: the final file may then be incomplete). On failure the
+// path, or with `in_place` copied into the file there, after taking the room
+// for it (write_failed when that fails, with the file untouched; copy_failed
+// when the copy fails part way: the file may then be incomplete). On failure the
 // temporary file is removed and errno tells why (EACCES for a failed rename on
 // Windows, whose MoveFileEx sets no errno).
 COMMIT_RESULT commit_pending_file(PENDING_FILE& pending);

@@ -92,6 +92,21 @@ check "hard link: the other name sees the frame" same "$(same linked-b.yc48)"
 check "hard link: still one file with two names" "2 same" \
   "$(stat -c %h linked-a.yc48) $([ "$(stat -c %i linked-a.yc48)" = "$(stat -c %i linked-b.yc48)" ] && echo same)"
 
+# A full disk while a hard-linked file is filled: the room is taken first, so
+# the old content survives. (A small tmpfs in a mount namespace of its own.)
+if unshare -m true 2>/dev/null; then
+  mkdir -p small
+  unshare -m bash -c '
+    mount -t tmpfs -o size=64k tmpfs small || exit 9
+    printf "old content\n" >small/a.yc48 && ln small/a.yc48 small/b.yc48
+    "$0" resize in.yc48 small/a.yc48 --input-size 8x4 --size 80x80 2>full.txt
+    echo "$? $(cat small/b.yc48) $(ls small | tr "\n" " ")" >full-disk.txt' "$morvane"
+  check "hard link on a full disk: refused, the old content kept, nothing left" \
+    "1 old content a.yc48 b.yc48 " "$(cat full-disk.txt)"
+else
+  echo "skipped: the full-disk case (needs a mount namespace)"
+fi
+
 # What the shell would refuse is refused, and what it would write is written.
 mkdir -p shared && chmod 0777 shared
 old_bytes shared/read-only.yc48
