@@ -72,9 +72,18 @@ bool copy_into(const std::string& from, const std::string& to, bool& touched) {
 #endif
 }
 
-std::string file_name_of(const std::string& path) {
+constexpr char temp_suffix[] = ".partial-XXXXXX";
+constexpr size_t name_limit = 255;  // bytes of one name on the usual file systems
+
+// "<folder>/<name>.partial-XXXXXX", with the name cut short where it would
+// make the temporary name longer than a name may be (the final name may be).
+std::string temp_template(const std::string& path, const std::string& temp_folder) {
   const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() > name_limit - (sizeof temp_suffix - 1))
+    name.resize(name_limit - (sizeof temp_suffix - 1));
+  return (temp_folder.empty() ? folder : temp_folder + "/") + name + temp_suffix;
 }
 
 }  // namespace
@@ -84,8 +93,7 @@ PENDING_FILE::~PENDING_FILE() { discard_pending_file(*this); }
 bool open_pending_file(PENDING_FILE& pending, const std::string& path,
                        const std::string& temp_folder) {
   discard_pending_file(pending);
-  std::string temp =
-      (temp_folder.empty() ? path : temp_folder + "/" + file_name_of(path)) + ".partial-XXXXXX";
+  std::string temp = temp_template(path, temp_folder);
   const int fd = mkstemp(temp.data());
   if (fd < 0) return false;
 #if !defined(_WIN32)

@@ -83,6 +83,12 @@ for mode in 600 644 664 700; do
   check "mode $mode: kept" "$mode" "$(stat -c %a "mode-$mode.yc48")"
 done
 
+# A name as long as a name may be (255 bytes): its temporary name must fit too.
+long_name=$(printf 'n%.0s' $(seq 250)).yc48
+resize "$long_name"
+check "a 255-byte name: exit status" 0 $?
+check "a 255-byte name: the frame" same "$(same "$long_name")"
+
 # Hard links: every name sees the new content, and they stay one file.
 old_bytes linked-a.yc48
 ln linked-a.yc48 linked-b.yc48
