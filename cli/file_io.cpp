@@ -36,11 +36,13 @@ std::string temp_folder() {
   return folder && *folder ? folder : "/tmp";
 }
 
-// The new content keeps the old file's owner (where allowed) and mode.
-void keep_owner_and_mode(std::FILE* file, const struct stat& old) {
+// Gives the new file the old one's owner, group and mode; false when the
+// system does not let this user give it that owner and group.
+bool keep_owner_and_mode(std::FILE* file, const struct stat& old) {
   const int fd = fileno(file);
-  const bool owner_kept = fchown(fd, old.st_uid, old.st_gid) == 0;
-  fchmod(fd, old.st_mode & (owner_kept ? 07777 : 0777));
+  if (fchown(fd, old.st_uid, old.st_gid) != 0) return false;
+  fchmod(fd, old.st_mode & 07777);
+  return true;
 }
 
 void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
@@ -53,11 +55,13 @@ void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
   if (!made)
     fail(out.name, std::string(existing ? "cannot make its temporary file: " : "cannot create: ") +
                        error_text(errno));
-  // A file with other names (hard links), or in a folder that takes no new
-  // file, is filled in place once the new content is whole, so it keeps its
-  // identity: every name sees the new content.
-  pending.in_place = elsewhere || (existing && target.file.st_nlink > 1);
-  if (existing && !pending.in_place) keep_owner_and_mode(pending.file, target.file);
+  // A file with other names (hard links), in a folder that takes no new
+  // file, or of an owner or group this user cannot give a new file (another
+  // user's file that they may write), is filled in place once the new content
+  // is whole, so it keeps its identity: every name sees the new content.
+  pending.in_place =
+      elsewhere ||
+      (existing && (target.file.st_nlink > 1 || !keep_owner_and_mode(pending.file, target.file)));
   note_temp_file(pending.temp_path);
   out.file = pending.file;
 }

@@ -128,6 +128,13 @@ mkdir -p locked && old_bytes locked/writable.yc48 && chmod 0666 locked/writable.
 as_user "$morvane" resize shared/in.yc48 locked/writable.yc48 --input-size 8x4 --size 12x6
 check "writable file in a folder that takes no new file: exit status" 0 $?
 check "writable file in a folder that takes no new file: the frame" same "$(same locked/writable.yc48)"
+old_bytes shared/theirs.yc48
+chmod 0666 shared/theirs.yc48
+as_user "$morvane" resize shared/in.yc48 shared/theirs.yc48 --input-size 8x4 --size 12x6
+check "another user's file you may write: exit status" 0 $?
+check "another user's file you may write: the frame" same "$(same shared/theirs.yc48)"
+check "another user's file you may write: keeps its owner and mode" "$(id -un) 666" \
+  "$(stat -c '%U %a' shared/theirs.yc48)"
 mkdir -p folder.yc48
 resize folder.yc48 2>folder.txt
 check "a folder: refused" "1 morvane: folder.yc48: is a folder, not a file" "$? $(cat folder.txt)"
