@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "exit_signals.h"
 #include "frame_size.h"
 #include "kernels.h"
 #include "tool_error.h"
@@ -11,7 +12,12 @@ ENGINE_THREADS::~ENGINE_THREADS() { destroy_thread_pool(pool); }
 
 void start_engine_threads(ENGINE_THREADS& threads, int count) {
   destroy_thread_pool(threads.pool);
-  threads.pool = create_thread_pool(count);
+  {
+    // The workers are born with the ending signals blocked: they go to the
+    // main thread, which notes the temporary file before they can come.
+    const ENDING_SIGNALS_HELD held;
+    threads.pool = create_thread_pool(count);
+  }
   if (!threads.pool) fail("--threads " + std::to_string(count), "the thread count must be 1 to 64");
   threads.runner = pool_runner(threads.pool);
   // Fewer threads give the same bits, only later.

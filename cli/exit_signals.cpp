@@ -34,6 +34,16 @@ constexpr int ending_signals[] = {
 #endif
 };
 
+sigset_t ending_set() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : ending_signals) sigaddset(&set, signal);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&set, signal);
+  // Faults cannot wait: a blocked fault ends the process without its handler.
+  for (int signal : {SIGILL, SIGTRAP, SIGBUS, SIGFPE, SIGSEGV, SIGSYS}) sigdelset(&set, signal);
+  return set;
+}
+
 void catch_signal(int signal) {
   struct sigaction before {};
   if (sigaction(signal, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) return;
@@ -58,3 +68,10 @@ void note_temp_file(const std::string& path) {
 }
 
 void forget_temp_file() { temp_noted.store(false); }
+
+ENDING_SIGNALS_HELD::ENDING_SIGNALS_HELD() {
+  const sigset_t held = ending_set();
+  pthread_sigmask(SIG_BLOCK, &held, &before_);
+}
+
+ENDING_SIGNALS_HELD::~ENDING_SIGNALS_HELD() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }

@@ -46,6 +46,7 @@ bool keep_owner_and_mode(std::FILE* file, const struct stat& old) {
 }
 
 void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
+  const ENDING_SIGNALS_HELD held;
   PENDING_FILE& pending = out.pending;
   const bool existing = target.kind == OUTPUT_KIND::existing_file;
   bool made = open_pending_file(pending, target.path);
@@ -137,8 +138,13 @@ void commit_output(OUTPUT_FILE& out) {
     return;
   }
   out.file = nullptr;
-  const COMMIT_RESULT result = commit_pending_file(out.pending);
-  forget_temp_file();
+  COMMIT_RESULT result;
+  {
+    // A signal in the middle waits: a file filled in place is filled whole.
+    const ENDING_SIGNALS_HELD held;
+    result = commit_pending_file(out.pending);
+    forget_temp_file();
+  }
   switch (result) {
     case COMMIT_RESULT::done:
       return;
@@ -163,6 +169,7 @@ void discard_output(OUTPUT_FILE& out) {
   if (out.stream) std::fclose(out.file);
   out.stream = false;
   out.file = nullptr;
-  if (!out.pending.temp_path.empty()) forget_temp_file();
+  const ENDING_SIGNALS_HELD held;
   discard_pending_file(out.pending);
+  forget_temp_file();
 }

@@ -78,6 +78,26 @@ for signal in HUP INT QUIT TERM USR1 USR2 ALRM VTALRM PROF XCPU XFSZ PIPE ABRT R
   end_stream
 done
 
+# A signal just after the temporary file is made, before the tool has noted
+# it: the moment is stretched to a second by strace, which delays the fchmod
+# that follows the file's creation. The signal waits and still removes it.
+if command -v strace >/dev/null && strace -qq -o /dev/null true 2>/dev/null; then
+  head -c $((8 * 4 * 6)) /dev/urandom >tiny.yc48
+  strace -f -qq -o /dev/null -e trace=fchmod -e inject=fchmod:delay_exit=1000000 -- \
+    "$morvane" resize tiny.yc48 made.yc48 --input-size 8x4 --size 30x30 &
+  tracer=$!
+  for _ in $(seq 100); do
+    compgen -G 'made.yc48.partial-*' >/dev/null && break
+    sleep 0.02
+  done
+  kill -s TERM "$(pgrep -P "$tracer")"
+  wait "$tracer"
+  check "SIGTERM as the temporary file is made: ends the tool" 143 $?
+  check "SIGTERM as the temporary file is made: no temporary file" "" "$(compgen -G 'made.yc48*')"
+else
+  echo "skipped: the signal as the temporary file is made (no strace, or no ptrace here)"
+fi
+
 # Ignored at start, ignored throughout: the stream still completes.
 for signal in HUP INT TERM; do
   start_stream trap '' "$signal"
