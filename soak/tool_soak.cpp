@@ -87,7 +87,7 @@ JOB pick_job(SOAK& s) {
       random_chance(s.r, 85) ? INJECTED::none : static_cast<INJECTED>(random_in(s.r, 1, 3));
   constexpr int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE};
   j.signal = signals[random_in(s.r, 0, 6)];
-  j.delay_us = random_in(s.r, 0, 20000);
+  j.delay_us = random_in(s.r, 0, 4000);
   s.counts.sizes.insert({j.w, j.h});
   s.counts.largest_w = std::max({s.counts.largest_w, j.w, j.tw});
   s.counts.largest_h = std::max({s.counts.largest_h, j.h, j.th});
@@ -108,7 +108,7 @@ bool no_temporary_file(SOAK& s) {
   bool none = true;
   while (dirent* e = d ? readdir(d) : nullptr)
     if (std::string(e->d_name).find(".partial-") != std::string::npos) {
-      s.failure = "a temporary file was left: " + std::string(e->d_name);
+      s.failure += "a temporary file was left: " + std::string(e->d_name);
       none = false;
     }
   if (d) closedir(d);
@@ -126,6 +126,9 @@ bool failed_cleanly(SOAK& s, const JOB& j, const CHILD_RUN& run, const std::stri
     ++s.counts.too_late;
     return no_temporary_file(s);
   }
+  if (j.injected == INJECTED::signal)
+    s.failure =
+        "signal " + std::to_string(j.signal) + " after " + std::to_string(j.delay_us) + " us: ";
   const bool by_signal = j.injected == INJECTED::signal;
   const bool status_ok = by_signal
                              ? run.status == 128 + j.signal
@@ -136,7 +139,10 @@ bool failed_cleanly(SOAK& s, const JOB& j, const CHILD_RUN& run, const std::stri
                 " and said: " + run.errors;
     return false;
   }
-  if (j.injected != INJECTED::missing_folder && read_text(out) != old_content) {
+  // A signal that came after the output was put in place finds it complete.
+  finished = by_signal && read_text(out) != old_content;
+  if (finished) ++s.counts.too_late;
+  if (!finished && j.injected != INJECTED::missing_folder && read_text(out) != old_content) {
     s.failure = "an injected failure changed the old output " + out;
     return false;
   }

@@ -53,6 +53,9 @@ ln -s /dev/null null-link.yc48
 resize null-link.yc48
 check "symlink to /dev/null: exit status" 0 $?
 check "symlink to /dev/null: still a symlink" "symbolic link" "$(stat -c %F null-link.yc48)"
+resize /dev/full 2>full-device.txt
+check "/dev/full: a failure that says why" "1 morvane: /dev/full: write failed: No space left on device" \
+  "$? $(cat full-device.txt)"
 resize /dev/stdout >from-stdout.yc48
 check "/dev/stdout into a file: exit status" 0 $?
 check "/dev/stdout into a file: the frame" same "$(same from-stdout.yc48)"
