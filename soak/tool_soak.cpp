@@ -142,11 +142,35 @@ bool failed_cleanly(SOAK& s, const JOB& j, const CHILD_RUN& run, const std::stri
   // A signal that came after the output was put in place finds it complete.
   finished = by_signal && read_text(out) != old_content;
   if (finished) ++s.counts.too_late;
-  if (!finished && j.injected != INJECTED::missing_folder && read_text(out) != old_content) {
+  if (!finished && read_text(out) != old_content) {
     s.failure = "an injected failure changed the old output " + out;
     return false;
   }
   return no_temporary_file(s);
+}
+
+// Runs the job's resize of `in` into `out`, which holds old content first,
+// with its injected failure: `out` in a missing folder, or a signal. False,
+// with s.failure, when the run went wrong; `complete` when `out` holds a
+// finished output to compare.
+bool run_job(SOAK& s, const JOB& j, const std::string& in, const std::string& out, bool& complete) {
+  write_text(out, old_content);
+  const std::string target =
+      j.injected == INJECTED::missing_folder
+          ? file(s, "no-such-folder/" + out.substr(out.find_last_of('/') + 1))
+          : out;
+  CHILD_OPTIONS child;
+  if (j.injected == INJECTED::signal) {
+    child.signal = j.signal;
+    child.delay_us = j.delay_us;
+  }
+  const CHILD_RUN run = run_child(resize_args(s, j, in, target), child);
+  complete = j.injected == INJECTED::none;
+  if (complete && run.status != 0) {
+    s.failure = "exit status " + std::to_string(run.status) + ": " + run.errors;
+    return false;
+  }
+  return complete || failed_cleanly(s, j, run, out, complete);
 }
 
 // The raw path: the frame as a .yc48 file through the tool, read back.
@@ -201,31 +225,18 @@ bool png_job(SOAK& s, const JOB& j) {
   picture.samples.resize(static_cast<size_t>(j.w) * j.h * picture.channels);
   fill_samples(s.r, picture.samples.data(), picture.samples.size(), max_sample(picture));
   const std::string in = file(s, "in.png");
-  std::string out = file(s, "out.png");
+  const std::string out = file(s, "out.png");
   {
     OUTPUT_FILE o;
     open_output(o, in);
     write_png(o, picture);
     commit_output(o);
   }
-  write_text(out, old_content);
   if (j.injected == INJECTED::cut_input)
     truncate(in.c_str(), random_in(s.r, 0, static_cast<int32_t>(read_text(in).size()) - 1));
-  if (j.injected == INJECTED::missing_folder) out = file(s, "no-such-folder/out.png");
-  CHILD_OPTIONS child;
-  if (j.injected == INJECTED::signal) {
-    child.signal = j.signal;
-    child.delay_us = j.delay_us;
-  }
-  const CHILD_RUN run = run_child(resize_args(s, j, in, out), child);
-  bool finished = j.injected == INJECTED::none;
-  if (!finished) {
-    if (!failed_cleanly(s, j, run, out, finished)) return false;
-    if (!finished) return true;
-  } else if (run.status != 0) {
-    s.failure = "exit status " + std::to_string(run.status) + ": " + run.errors;
-    return false;
-  }
+  bool complete = false;
+  if (!run_job(s, j, in, out, complete)) return false;
+  if (!complete) return true;
 
   FRAME_BUFFER colour, alpha;
   if (!make_buffer(colour, j) || (has_alpha(picture) && !make_buffer(alpha, j))) {
@@ -278,27 +289,14 @@ bool y4m_job(SOAK& s, const JOB& j) {
     }
   }
   const std::string in = file(s, "in.y4m");
-  std::string out = file(s, "out.y4m");
+  const std::string out = file(s, "out.y4m");
   if (j.injected == INJECTED::cut_input)
     stream.resize(static_cast<size_t>(random_in(s.r, static_cast<int32_t>(header_line.size() + 7),
                                                 static_cast<int32_t>(stream.size()) - 1)));
   write_text(in, stream);
-  write_text(out, old_content);
-  if (j.injected == INJECTED::missing_folder) out = file(s, "no-such-folder/out.y4m");
-  CHILD_OPTIONS child;
-  if (j.injected == INJECTED::signal) {
-    child.signal = j.signal;
-    child.delay_us = j.delay_us;
-  }
-  const CHILD_RUN run = run_child(resize_args(s, j, in, out), child);
-  bool finished = j.injected == INJECTED::none;
-  if (!finished) {
-    if (!failed_cleanly(s, j, run, out, finished)) return false;
-    if (!finished) return true;
-  } else if (run.status != 0) {
-    s.failure = "exit status " + std::to_string(run.status) + ": " + run.errors;
-    return false;
-  }
+  bool complete = false;
+  if (!run_job(s, j, in, out, complete)) return false;
+  if (!complete) return true;
 
   const std::string got = read_text(out);
   const size_t header_end = got.find('\n') + 1;

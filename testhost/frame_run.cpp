@@ -72,6 +72,23 @@ bool set_host_values(const FRAME_JOB& job, std::string& error) {
 
 }  // namespace
 
+FILTER_PROC_INFO host_frame_record(PIXEL_YC* edit, PIXEL_YC* temp, int w, int h, int max_w,
+                                   int max_h) {
+  FILTER_PROC_INFO info{};
+  info.ycp_edit = edit;
+  info.ycp_temp = temp;
+  info.w = w;
+  info.h = h;
+  info.max_w = max_w;
+  info.max_h = max_h;
+  info.frame_n = 1;
+  info.org_w = w;
+  info.org_h = h;
+  info.yc_size = sizeof(PIXEL_YC);
+  info.line_size = static_cast<int>(sizeof(PIXEL_YC)) * max_w;
+  return info;
+}
+
 bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
                std::string& error) {
   result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0};
@@ -118,18 +135,8 @@ bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<
   const int runs = std::max(job.repeat, 1);
   for (int run = 0; run < runs; ++run) {
     copy_rows(input.data(), job.frame_w, edit.frame.buffer, pitch, job.frame_w, job.frame_h);
-    info = FILTER_PROC_INFO{};
-    info.ycp_edit = edit.frame.buffer;
-    info.ycp_temp = temp.frame.buffer;
-    info.w = job.frame_w;
-    info.h = job.frame_h;
-    info.max_w = edit.frame.max_w;
-    info.max_h = edit.frame.max_h;
-    info.frame_n = 1;
-    info.org_w = job.frame_w;
-    info.org_h = job.frame_h;
-    info.yc_size = sizeof(PIXEL_YC);
-    info.line_size = static_cast<int>(sizeof(PIXEL_YC)) * pitch;
+    info = host_frame_record(edit.frame.buffer, temp.frame.buffer, job.frame_w, job.frame_h,
+                             edit.frame.max_w, edit.frame.max_h);
     const double start = now_ms();
     result.result = call_func_proc(plugin, &info);
     times.push_back(now_ms() - start);

@@ -33,6 +33,11 @@ struct FRAME_RESULT {
   double median_ms;  // of func_proc alone, when repeat > 0
 };
 
+// The frame record the host hands func_proc for an image of w x h in the
+// buffers `edit` and `temp` (both max_w x max_h).
+FILTER_PROC_INFO host_frame_record(PIXEL_YC* edit, PIXEL_YC* temp, int w, int h, int max_w,
+                                   int max_h);
+
 // False, with a message, when the input, the sizes or the output fail; the
 // plug-in's answer is in `result` either way.
 bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,

@@ -7,6 +7,7 @@
 
 #include "filter_window.h"
 #include "frame_buffer.h"
+#include "frame_run.h"
 #include "page_watch.h"
 #include "soak_frame.h"
 #include "test_host.h"
@@ -153,18 +154,7 @@ bool soak_frame(const PLUGIN& plugin, SOAK_RANDOM& r, SOAK_COUNTS& counts, FILE*
   const int32_t tw = test_host.track[0], th = test_host.track[1];
   const bool vertical_first = test_host.check[0] != 0;
 
-  FILTER_PROC_INFO info{};
-  info.ycp_edit = edit.frame.buffer;
-  info.ycp_temp = temp.frame.buffer;
-  info.w = w;
-  info.h = h;
-  info.max_w = bw;
-  info.max_h = bh;
-  info.frame_n = 1;
-  info.org_w = w;
-  info.org_h = h;
-  info.yc_size = sizeof(PIXEL_YC);
-  info.line_size = static_cast<int>(sizeof(PIXEL_YC)) * bw;
+  FILTER_PROC_INFO info = host_frame_record(edit.frame.buffer, temp.frame.buffer, w, h, bw, bh);
   const int refused_before = refused_page_blocks();
   if (refuse) refuse_page_blocks(1);
   const int result = call_func_proc(plugin, &info);
