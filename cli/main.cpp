@@ -48,7 +48,7 @@ Examples:
   morvane demo
   morvane resize photo.png photo-big.png --size 3840x2160
   ffmpeg -i in.mp4 -pix_fmt yuv420p -f yuv4mpegpipe - | morvane resize - - --size 1920x1080 | ffmpeg -f yuv4mpegpipe -i - out.mp4
-Run "morvane resize --help" for the kinds of file.)";
+Run "morvane resize --help" for the kinds of file and how outputs are written.)";
 
 void add_engine_options(CLI::App* app, int& threads, std::string& isa) {
   app->add_option("--threads", threads, "worker threads, 1 to 64 (default: one per processor)");
