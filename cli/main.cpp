@@ -9,6 +9,7 @@
 #include "engine_run.h"
 #include "exit_signals.h"
 #include "file_io.h"
+#include "output_target.h"
 #include "resize_command.h"
 #include "tool_error.h"
 
@@ -118,22 +119,22 @@ int run(int argc, char** argv) {
     return status;
   }
 
+  std::string failure;
   try {
     choose_kernels(isa);
     if (resize_app->parsed()) run_resize(resize);
     if (demo_app->parsed()) run_demo(demo);
-  } catch (const TOOL_ERROR& e) {
-    std::fprintf(stderr, "morvane: %s\n", e.what());
-    return 1;
+    return 0;
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "morvane: out of memory\n");
-    return 1;
+    failure = "out of memory";
   } catch (const std::exception& e) {
-    // Never an abort: what the system refused (a thread, a lock) is a line too.
-    std::fprintf(stderr, "morvane: %s\n", e.what());
-    return 1;
+    // A TOOL_ERROR, or what the system refused (a thread, a lock): a line,
+    // never an abort.
+    failure = e.what();
   }
-  return 0;
+  std::fprintf(stderr, "morvane: %s\n", failure.c_str());
+  if (resize_app->parsed()) release_fifo_reader(resize.output);
+  return 1;
 }
 
 }  // namespace

@@ -97,3 +97,10 @@ bool names_a_stream(const std::string& path) {
   return stat(path.c_str(), &file) == 0 &&
          (is_stream(file) || (S_ISREG(file.st_mode) && follow_links(path).through_proc));
 }
+
+void release_fifo_reader(const std::string& path) {
+  struct stat file {};
+  if (stat(path.c_str(), &file) != 0 || !S_ISFIFO(file.st_mode)) return;
+  const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) close(fd);
+}

@@ -30,3 +30,9 @@ bool is_stream(const struct stat& file);
 // True when `path` names (through symlinks) a FIFO, a device, or a file open
 // in a process (/dev/stdout redirected to a file): what is written as a stream.
 bool names_a_stream(const std::string& path);
+
+// When `path` names a FIFO, opens and closes it without waiting, so that a
+// reader waiting on it sees the end of the data (as it would had the shell
+// opened the FIFO for the tool) instead of waiting for ever on a run that failed
+// before writing anything.
+void release_fifo_reader(const std::string& path);

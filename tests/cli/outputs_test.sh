@@ -45,6 +45,20 @@ check "FIFO named without a kind: exit status" 0 $?
 wait
 check "FIFO named without a kind: the reader got the frame" same "$(same read-from-plain)"
 
+# A run that fails before it writes still ends the FIFO's reader, as the
+# shell's "> fifo" would, instead of leaving it waiting for ever.
+timeout 20 cat out-fifo.yc48 >read-after-failure &
+reader=$!
+for _ in $(seq 100); do # until the reader waits in its open of the FIFO
+  [ "$(cat "/proc/$(pgrep -P "$reader")/wchan" 2>/dev/null)" = wait_for_partner ] && break
+  sleep 0.05
+done
+"$morvane" resize missing.yc48 out-fifo.yc48 --input-size 8x4 --size 12x6 2>/dev/null
+check "FIFO, the run failing: exit status" 1 $?
+wait "$reader"
+check "FIFO, the run failing: the reader ends at once, with nothing" "0 0" \
+  "$? $(stat -c %s read-after-failure)"
+
 # Character devices, named or through a symlink, stay devices.
 resize /dev/null
 check "/dev/null: exit status" 0 $?
