@@ -77,6 +77,12 @@ int main(int argc, char** argv) {
                        "resize the height before the width");
   add_engine_options(resize_app, resize.threads, isa);
   resize_app->add_flag("--quiet", resize.quiet, "no progress line for streams");
+  resize_app->add_flag("--via-yc48", resize.via_yc48,
+                       "y4m 4:2:0 and 4:2:2: bring chroma to every pixel and through YC48, as the "
+                       "editor does, instead of resizing each plane at its own size");
+  resize_app->add_flag("--keep-16-bits", resize.keep_16_bits,
+                       "16-bit PNG and y4m: resize every channel at its own 16 bits instead of "
+                       "through YC48 (about 12 bits)");
   resize_app->footer(resize_examples);
 
   DEMO_OPTIONS demo;
