@@ -78,8 +78,9 @@ TEST(ToolMemory, HeadersThatPromiseMoreThanTheFileHoldsCostWhatArrives) {
            png_file({png_header(20000, 20000, 8, 2)}, png_rows(20000, 2, 3)),
            {},
            "rgb.png: damaged PNG file"},
+          // 32 GiB of samples: when they cannot be had, the rows are read on to tell damage.
           {"rgba.png",
-           png_file({png_header(20000, 20000, 16, 6)}, png_rows(20000, 1, 8)),
+           png_file({png_header(65535, 65535, 16, 6)}, png_rows(65535, 1, 8)),
            {"--keep-16-bits"},
            "rgba.png: damaged PNG file"},
           {"interlaced.png",

@@ -46,6 +46,27 @@ std::vector<uint8_t> png_file(const std::vector<PNG_CHUNK>& chunks,
   return file;
 }
 
+std::vector<uint8_t> adam7_rows(const std::vector<uint8_t>& packed, int32_t w, int32_t h,
+                                int bytes_per_pixel) {
+  struct PASS {
+    int32_t x0, y0, dx, dy;
+  };
+  const PASS passes[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                          {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::vector<uint8_t> rows;
+  for (const PASS& p : passes) {
+    if (p.x0 >= w) continue;  // a pass without columns has no rows either
+    for (int32_t y = p.y0; y < h; y += p.dy) {
+      rows.push_back(0);
+      for (int32_t x = p.x0; x < w; x += p.dx) {
+        const auto at = packed.begin() + (static_cast<ptrdiff_t>(y) * w + x) * bytes_per_pixel;
+        rows.insert(rows.end(), at, at + bytes_per_pixel);
+      }
+    }
+  }
+  return rows;
+}
+
 std::vector<PNG_CHUNK> png_chunks(const std::vector<uint8_t>& file) {
   std::vector<PNG_CHUNK> chunks;
   for (size_t at = 8; at + 12 <= file.size();) {

@@ -216,6 +216,20 @@ std::vector<uint8_t> with_filter_bytes(const std::vector<uint8_t>& packed, size_
   return rows;
 }
 
+TEST(Png, AnInterlacedPictureReadsAsThePlainOne) {
+  // 8-bit RGB comes back exactly through YC48, so at its own size the
+  // picture is the one that was interlaced.
+  std::vector<uint8_t> packed(13 * 11 * 3);
+  for (size_t i = 0; i < packed.size(); ++i) packed[i] = static_cast<uint8_t>(i * 37 + i / 7);
+  SCRATCH_DIR dir;
+  write_bytes(dir.file("in.png"),
+              png_file({png_header(13, 11, 8, 2, true)}, adam7_rows(packed, 13, 11, 3)));
+  const TOOL_RUN run = run_tool(dir, {"resize", "in.png", "out.png", "--size", "13x11"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  PNG_PICTURE plain{13, 11, 3, 8, {}, std::vector<uint16_t>(packed.begin(), packed.end())};
+  EXPECT_EQ(picture_difference(plain, load_picture(dir.file("out.png"))), "");
+}
+
 TEST(Png, TransparencyOfAGreyOrRgbPictureBecomesItsAlpha) {
   // Left half the colour the tRNS chunk makes transparent, right half another.
   struct CASE {
