@@ -106,73 +106,75 @@ bool run_pass(FRAME frame, AXIS axis, const PLANE_JOB& job, const RUNNER* runner
                 : resize_frame(frame, frame.w, m, false, runner);
 }
 
-// The horizontal passes: the planes one above the other in pixel rows of
-// three plane rows each, rows as wide as the wider of the two widths.
-bool pass_across(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count, STAGE* stages,
-                 const RUNNER* runner) {
-  int32_t width = 0, rows = 0, first_row[most_jobs] = {};
+// Where a job's plane lies for one axis's passes: its view, and the frame
+// the pass runs on.
+struct PLACE {
+  VIEW view;
+  FRAME frame;
+};
+
+// Lays the planes of the jobs that need a pass on `axis` out in a buffer at
+// `base` (null: only the size) and returns its bytes. Across: the planes
+// one above the other in pixel rows of three plane rows each, the rows as
+// wide as the widest plane before or after. Down: the planes side by side
+// in rows of samples, each in columns of a multiple of 12 samples, so that
+// its column groups (4 samples) and the pixels (3) the engine counts end
+// where its columns do.
+uint64_t lay_out(AXIS axis, const PLANE_JOB* jobs, int32_t count, const STAGE* stages,
+                 unsigned char* base, PLACE* places) {
+  int32_t width = 0, rows = 0, start[most_jobs] = {};
   for (int32_t j = 0; j < count; ++j) {
-    if (!needs_pass(jobs[j], AXIS::across)) continue;
-    width = std::max({width, stages[j].w, jobs[j].target.w});
-    first_row[j] = rows;
-    rows += (stages[j].h + 2) / 3;
+    if (!needs_pass(jobs[j], axis)) continue;
+    if (axis == AXIS::across) {
+      width = std::max({width, stages[j].w, jobs[j].target.w});
+      start[j] = rows;
+      rows += (stages[j].h + 2) / 3;
+    } else {
+      start[j] = width;
+      width += round_up(stages[j].w, 12);
+      rows = std::max({rows, stages[j].h, jobs[j].target.h});
+    }
   }
-  if (rows == 0) return true;
-  if (!hold(work.rows, uint64_t{sizeof(PIXEL_YC)} * static_cast<uint64_t>(width) * rows,
-            work.options))
-    return false;
-  auto* pixels = reinterpret_cast<PIXEL_YC*>(work.rows.data);
-  COPIES in;
-  VIEW views[most_jobs];
-  for (int32_t j = 0; j < count; ++j) {
-    if (!needs_pass(jobs[j], AXIS::across)) continue;
-    views[j] =
-        VIEW{reinterpret_cast<int16_t*>(pixels + static_cast<ptrdiff_t>(first_row[j]) * width),
-             3 * static_cast<ptrdiff_t>(width), 3, 3};
-    in.list[in.count++] = COPY{stages[j].view, views[j], stages[j].w, stages[j].h};
+  const int32_t pixels_per_row = axis == AXIS::across ? width : width / 3;
+  for (int32_t j = 0; base && j < count; ++j) {
+    if (!needs_pass(jobs[j], axis)) continue;
+    auto* samples = reinterpret_cast<int16_t*>(base);
+    const ptrdiff_t pitch = 3 * static_cast<ptrdiff_t>(pixels_per_row);
+    if (axis == AXIS::across) {
+      int16_t* first = samples + pitch * start[j];
+      places[j] =
+          PLACE{VIEW{first, pitch, 3, 3}, FRAME{reinterpret_cast<PIXEL_YC*>(first), stages[j].w,
+                                                (stages[j].h + 2) / 3, pixels_per_row, rows}};
+    } else {
+      int16_t* first = samples + start[j];
+      places[j] = PLACE{VIEW{first, pitch, 1, 1},
+                        FRAME{reinterpret_cast<PIXEL_YC*>(first), round_up(stages[j].w, 12) / 3,
+                              stages[j].h, pixels_per_row, rows}};
+    }
   }
-  if (!run_copies(in, runner)) return false;
-  for (int32_t j = 0; j < count; ++j) {
-    if (!needs_pass(jobs[j], AXIS::across)) continue;
-    const FRAME frame{pixels + static_cast<ptrdiff_t>(first_row[j]) * width, stages[j].w,
-                      (stages[j].h + 2) / 3, width, rows};
-    if (!run_pass(frame, AXIS::across, jobs[j], runner)) return false;
-    stages[j] = STAGE{views[j], jobs[j].target.w, stages[j].h};
-  }
-  return true;
+  return uint64_t{sizeof(PIXEL_YC)} * static_cast<uint64_t>(pixels_per_row) *
+         static_cast<uint64_t>(rows);
 }
 
-// The vertical passes: the planes side by side in rows of samples, each in
-// columns of a multiple of 12 samples, so that its column groups (4 samples)
-// and the pixels (3) the engine counts end where its columns do.
-bool pass_down(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count, STAGE* stages,
+// The passes of one axis: the planes into the axis's buffer, a pass on each.
+bool pass_axis(PLANE_WORK& work, AXIS axis, const PLANE_JOB* jobs, int32_t count, STAGE* stages,
                const RUNNER* runner) {
-  int32_t pitch = 0, rows = 0, first_column[most_jobs] = {};
-  for (int32_t j = 0; j < count; ++j) {
-    if (!needs_pass(jobs[j], AXIS::down)) continue;
-    first_column[j] = pitch;
-    pitch += round_up(stages[j].w, 12);
-    rows = std::max({rows, stages[j].h, jobs[j].target.h});
-  }
-  if (pitch == 0) return true;
-  if (!hold(work.columns, uint64_t{sizeof(int16_t)} * static_cast<uint64_t>(pitch) * rows,
-            work.options))
-    return false;
-  auto* samples = reinterpret_cast<int16_t*>(work.columns.data);
+  PLACE places[most_jobs];
+  PAGE_SPAN& span = axis == AXIS::across ? work.rows : work.columns;
+  const uint64_t bytes = lay_out(axis, jobs, count, stages, nullptr, places);
+  if (bytes == 0) return true;
+  if (!hold(span, bytes, work.options)) return false;
+  lay_out(axis, jobs, count, stages, span.data, places);
   COPIES in;
-  VIEW views[most_jobs];
-  for (int32_t j = 0; j < count; ++j) {
-    if (!needs_pass(jobs[j], AXIS::down)) continue;
-    views[j] = VIEW{samples + first_column[j], pitch, 1, 1};
-    in.list[in.count++] = COPY{stages[j].view, views[j], stages[j].w, stages[j].h};
-  }
+  for (int32_t j = 0; j < count; ++j)
+    if (needs_pass(jobs[j], axis))
+      in.list[in.count++] = COPY{stages[j].view, places[j].view, stages[j].w, stages[j].h};
   if (!run_copies(in, runner)) return false;
   for (int32_t j = 0; j < count; ++j) {
-    if (!needs_pass(jobs[j], AXIS::down)) continue;
-    const FRAME frame{reinterpret_cast<PIXEL_YC*>(samples + first_column[j]),
-                      round_up(stages[j].w, 12) / 3, stages[j].h, pitch / 3, rows};
-    if (!run_pass(frame, AXIS::down, jobs[j], runner)) return false;
-    stages[j] = STAGE{views[j], stages[j].w, jobs[j].target.h};
+    if (!needs_pass(jobs[j], axis)) continue;
+    if (!run_pass(places[j].frame, axis, jobs[j], runner)) return false;
+    stages[j] = axis == AXIS::across ? STAGE{places[j].view, jobs[j].target.w, stages[j].h}
+                                     : STAGE{places[j].view, stages[j].w, jobs[j].target.h};
   }
   return true;
 }
@@ -195,10 +197,10 @@ bool resize_planes(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count, bool 
   STAGE stages[most_jobs];
   for (int32_t j = 0; j < count; ++j)
     stages[j] = STAGE{view_of(jobs[j].source), jobs[j].source.w, jobs[j].source.h};
-  const bool passed = vertical_first ? pass_down(work, jobs, count, stages, runner) &&
-                                           pass_across(work, jobs, count, stages, runner)
-                                     : pass_across(work, jobs, count, stages, runner) &&
-                                           pass_down(work, jobs, count, stages, runner);
+  const AXIS first = vertical_first ? AXIS::down : AXIS::across;
+  const AXIS second = vertical_first ? AXIS::across : AXIS::down;
+  const bool passed = pass_axis(work, first, jobs, count, stages, runner) &&
+                      pass_axis(work, second, jobs, count, stages, runner);
   if (!passed) return false;
   COPIES out;
   for (int32_t j = 0; j < count; ++j)
