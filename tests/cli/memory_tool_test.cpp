@@ -15,8 +15,16 @@
 namespace {
 
 // Well above what the tool needs for these jobs (about 10 MiB), far below
-// the hundreds of MiB to GiB of a buffer sized by the largest sides.
+// the hundreds of MiB to GiB of a buffer sized by the largest sides. Under
+// AddressSanitizer (the native-san build) the tool's memory is the
+// sanitizer's (shadow memory, a quarantine of freed blocks): there only the
+// native build's figures count, and the outcomes are checked alone.
 constexpr long bound_kib = 48 * 1024;
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool memory_measured = false;
+#else
+constexpr bool memory_measured = true;
+#endif
 
 std::vector<uint8_t> text_bytes(const std::string& text, size_t zeros) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
@@ -63,7 +71,9 @@ void run_cases(const std::vector<MEMORY_CASE>& cases, const char* size) {
     } else {
       EXPECT_EQ(run.status, 0) << run.errors;
     }
-    EXPECT_LT(run.peak_kib, bound_kib);
+    if (memory_measured) {
+      EXPECT_LT(run.peak_kib, bound_kib);
+    }
   }
 }
 
