@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# morvane between two real ffmpeg processes: every format it reads, through
-# pipes and read back by ffprobe (size, format, range, siting and frames as
-# sent; at the stream's own size, the very bytes); a 4:2:0 round trip whose
-# chroma must come back at least as well as the luma; a cut stream and a bad
-# header.
+# morvane between two real ffmpeg processes: every y4m format it reads,
+# through pipes and read back by ffprobe (size, format, range, siting and
+# frames as sent; at the stream's own size, the very bytes); every PNG type;
+# a 4:2:0 round trip whose chroma must come back at least as well as the
+# luma; a cut stream and a bad header.
 # Usage: pipeline_test.sh MORVANE FFMPEG FFPROBE
 set -uo pipefail
 morvane=$1 ffmpeg=$2 ffprobe=$3
@@ -67,6 +67,28 @@ yuv422p12le||--via-yc48
 yuvj420p||--via-yc48
 yuv444p16le||--keep-16-bits
 gray16le||--keep-16-bits
+ROWS
+
+# PNG pictures that ffmpeg makes, read back by ffprobe: type and depth as
+# made (palette pictures come back as RGB, 1-bit grey as 8-bit grey).
+while IFS='|' read -r fmt expected tool_options; do
+  "$ffmpeg" -nostdin -y -v error -f lavfi -i testsrc2=size=96x54 -frames:v 1 -pix_fmt "$fmt" "$work/in.png"
+  # shellcheck disable=SC2086
+  "$morvane" resize "$work/in.png" "$work/out.png" --size 131x37 $tool_options
+  check "PNG $fmt${tool_options:+ $tool_options}" "131,37,$expected" \
+    "$("$ffprobe" -v error -show_entries stream=width,height,pix_fmt -of csv=p=0 "$work/out.png")"
+done <<'ROWS'
+gray|gray|
+ya8|ya8|
+rgb24|rgb24|
+rgba|rgba|
+gray16be|gray16be|
+ya16be|ya16be|
+rgb48be|rgb48be|
+rgba64be|rgba64be|
+rgba64be|rgba64be|--keep-16-bits
+pal8|rgb24|
+monob|gray|
 ROWS
 
 # A 4:2:0 round trip, twice the size and back, of a picture with camera-like
