@@ -48,6 +48,18 @@ inline __m128 evaluate(const KNOT* knot, const TARGET_POSITION& e) {
   return _mm_add_ps(curv, lin);
 }
 
+// Memory for `count` records aligned for SSE loads: operator new does not
+// promise more than 8 bytes on every platform (32-bit MinGW).
+template <class T>
+struct ALIGNED {
+  std::unique_ptr<unsigned char[]> block;
+  T* data = nullptr;
+  explicit ALIGNED(size_t count) : block(new (std::nothrow) unsigned char[sizeof(T) * count + 63]) {
+    if (block)
+      data = reinterpret_cast<T*>((reinterpret_cast<uintptr_t>(block.get()) + 63) & ~uintptr_t{63});
+  }
+};
+
 // Rounded to nearest even by MXCSR, saturated to int16, as the reference does.
 inline __m64 narrow(__m128 r) {
   return _mm_packs_pi32(_mm_cvtps_pi32(r), _mm_cvtps_pi32(_mm_movehl_ps(r, r)));
@@ -94,8 +106,8 @@ HOST_ENTRY void grid_worker(int thread_id, int thread_num, void* param, void*) {
   const int32_t first = static_cast<int32_t>(int64_t{job.lines} * thread_id / thread_num);
   const int32_t end = static_cast<int32_t>(int64_t{job.lines} * (thread_id + 1) / thread_num);
   if (first >= end) return;
-  const std::unique_ptr<KNOT[]> knots(new (std::nothrow) KNOT[job.n + 2]);
-  if (!knots) {
+  const ALIGNED<KNOT> knots(static_cast<size_t>(job.n) + 2);
+  if (!knots.data) {
     job.failed = true;
     return;
   }
@@ -103,9 +115,9 @@ HOST_ENTRY void grid_worker(int thread_id, int thread_num, void* param, void*) {
   _mm_setcsr(pass_mxcsr);
   for (int32_t line = first; line < end; ++line) {
     if (job.axis == AXIS::across)
-      do_row(job, knots.get(), line);
+      do_row(job, knots.data, line);
     else
-      do_column_group(job, knots.get(), line);
+      do_column_group(job, knots.data, line);
   }
   _mm_setcsr(saved);
   _mm_empty();
@@ -120,15 +132,15 @@ bool grid_pass(FRAME& frame, AXIS axis, int32_t target, const AXIS_GRID& grid,
   if (!frame.buffer || frame.w < 1 || frame.h < 1 || target < 1 ||
       target > (across ? frame.max_w : frame.max_h) || grid.span < 1 || grid.target_span < 1)
     return false;
-  const std::unique_ptr<VEC4[]> table(new (std::nothrow) VEC4[n]);
+  const ALIGNED<VEC4> table(static_cast<size_t>(n));
   const std::unique_ptr<TARGET_POSITION[]> positions(new (std::nothrow) TARGET_POSITION[target]);
-  if (!table || !positions) return false;
+  if (!table.data || !positions) return false;
 
   // The table and the positions are built under the passes' mode, whatever
   // the caller's.
   const unsigned callers_mode = _mm_getcsr();
   _mm_setcsr(pass_mxcsr);
-  build_factor_table(table.get(), n);
+  build_factor_table(table.data, n);
   const float step = static_cast<float>(grid.span) / static_cast<float>(grid.target_span);
   for (int32_t i = 0; i < target; ++i) positions[i] = locate_target(step, grid.offset, i, n);
   _mm_setcsr(callers_mode);
@@ -138,7 +150,7 @@ bool grid_pass(FRAME& frame, AXIS axis, int32_t target, const AXIS_GRID& grid,
   job.axis = axis;
   job.n = n;
   job.m = target;
-  job.table = table.get();
+  job.table = table.data;
   job.positions = positions.get();
   if (across) {
     job.lines = frame.h;
