@@ -16,10 +16,19 @@
 namespace {
 
 constexpr const char* resize_examples = R"(
-Kinds of file (by extension; the output is of the input's kind):
-  .png    8- or 16-bit grey, grey+alpha, RGB or RGBA; the output keeps both
-  .y4m    YUV4MPEG2 stream, 4:4:4, 4:2:2 or 4:2:0, 8 or 16 bits, progressive;
-          "-" reads it from standard input or writes it to standard output
+Kinds of file (by extension; the output is of the input's kind and format):
+  .png    grey, grey+alpha, RGB or RGBA of 8 or 16 bits (palette and 1-4 bit grey
+          read as 8 bits, a tRNS chunk as alpha); gAMA, cHRM, sRGB and iCCP are kept.
+          The colour goes through the editor's YC48, about 12 bits (the default, what
+          the editor makes); --keep-16-bits resizes every channel of a 16-bit picture
+          at its own 16 bits.
+  .y4m    YUV4MPEG2 stream, progressive: 4:4:4, 4:2:2 or 4:2:0 (jpeg, mpeg2 or paldv
+          siting) and mono, 8, 10, 12 or 16 bits, limited or full range (XCOLORRANGE).
+          Every plane is resized at its own size and the chroma keeps its siting; a
+          frame at the stream's own size passes unchanged. --via-yc48 takes the
+          editor's way for 4:2:x (chroma to every pixel, YC48, and back); 4:4:4 and
+          mono give the same bits either way. "-" reads it from standard input or
+          writes it to standard output
   .yc48   one raw frame of int16 y, cb, cr; needs --input-size
 
 Examples:
@@ -101,6 +110,12 @@ int run(int argc, char** argv) {
                        "resize the height before the width");
   add_engine_options(resize_app, resize.threads, isa);
   resize_app->add_flag("--quiet", resize.quiet, "no progress line for streams");
+  resize_app->add_flag("--via-yc48", resize.via_yc48,
+                       "y4m 4:2:0 and 4:2:2: bring chroma to every pixel and through YC48, as the "
+                       "editor does, instead of resizing each plane at its own size");
+  resize_app->add_flag("--keep-16-bits", resize.keep_16_bits,
+                       "16-bit PNG and y4m: resize every channel at its own 16 bits instead of "
+                       "through YC48 (about 12 bits)");
   resize_app->footer(resize_examples);
 
   DEMO_OPTIONS demo;

@@ -7,24 +7,70 @@
 #include <string>
 
 #include "frame_size.h"
+#include "pages.h"
 #include "tool_error.h"
+
+// libpng's state for one picture. libpng reports errors by calling
+// on_png_error, which keeps the message and jumps back to the setjmp of
+// `guarded`, the only caller of libpng's functions; nothing between that
+// setjmp and libpng has a destructor to skip.
+struct PNG_CODEC {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  bool reading = true;
+  char message[256] = {};
+  // Reading.
+  size_t row_bytes = 0;
+  int depth = 8;
+  int32_t next_row = 0;
+  int passes = 1;
+  std::vector<uint8_t> row;
+  PAGE_SPAN image;  // an interlaced picture, gathered whole before its rows are handed out
+
+  ~PNG_CODEC() {
+    if (reading)
+      png_destroy_read_struct(&png, &info, nullptr);
+    else
+      png_destroy_write_struct(&png, &info);
+    unmap_pages(image);
+  }
+};
 
 namespace {
 
-// libpng reports errors by calling this and expects it not to return: the
-// message is kept and control goes back to the setjmp of the caller. No C++
-// object is created between that setjmp and the libpng calls it guards.
-struct PNG_TALK {
-  char message[256];
-};
-
 [[noreturn]] void on_png_error(png_structp png, png_const_charp message) {
-  auto* talk = static_cast<PNG_TALK*>(png_get_error_ptr(png));
-  std::snprintf(talk->message, sizeof talk->message, "%s", message);
+  auto* codec = static_cast<PNG_CODEC*>(png_get_error_ptr(png));
+  std::snprintf(codec->message, sizeof codec->message, "%s", message);
   png_longjmp(png, 1);
 }
 
 void on_png_warning(png_structp, png_const_charp) {}
+
+// Runs `call` (libpng calls only); false, with the message kept, when
+// libpng failed.
+template <class CALL>
+bool guarded(PNG_CODEC& codec, CALL call) {
+  if (setjmp(png_jmpbuf(codec.png))) return false;
+  call();
+  return true;
+}
+
+[[noreturn]] void fail_reading(const INPUT_FILE& in, const PNG_CODEC& codec) {
+  const std::string message = codec.message;
+  if (message.find("Read Error") != std::string::npos || message.find("EOF") != std::string::npos)
+    fail(in.name, "truncated PNG file");
+  fail(in.name, "damaged PNG file (" + message + ")");
+}
+
+PNG_CODEC* make_codec(bool reading) {
+  auto* codec = new PNG_CODEC;
+  codec->reading = reading;
+  codec->png =
+      reading ? png_create_read_struct(PNG_LIBPNG_VER_STRING, codec, on_png_error, on_png_warning)
+              : png_create_write_struct(PNG_LIBPNG_VER_STRING, codec, on_png_error, on_png_warning);
+  if (codec->png) codec->info = png_create_info_struct(codec->png);
+  return codec;
+}
 
 int channels_of(int colour_type) {
   switch (colour_type) {
@@ -47,129 +93,173 @@ int colour_type_of(int channels) {
   return types[channels - 1];
 }
 
-// What reading fills in; it lives in the caller, so a longjmp out of libpng
-// skips no destructor.
-struct PNG_READ {
-  std::vector<uint8_t> bytes;
-  std::vector<png_bytep> rows;
-  std::string refused;  // set when the size is refused (nothing else is read)
-};
+void read_colour(png_structp png, png_infop info, PNG_COLOUR& colour) {
+  png_fixed_point gamma = 0;
+  colour.has_gamma = png_get_gAMA_fixed(png, info, &gamma) != 0;
+  colour.gamma = gamma;
+  png_fixed_point* c = colour.chromaticities;
+  colour.has_chromaticities =
+      png_get_cHRM_fixed(png, info, &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7]) != 0;
+  int intent = 0;
+  colour.has_srgb = png_get_sRGB(png, info, &intent) != 0;
+  colour.srgb_intent = intent;
+  png_charp name = nullptr;
+  int compression = 0;
+  png_bytep profile = nullptr;
+  png_uint_32 length = 0;
+  if (png_get_iCCP(png, info, &name, &compression, &profile, &length) && profile && length) {
+    colour.icc_name = name;
+    colour.icc_profile.assign(profile, profile + length);
+  }
+}
 
-// The libpng part of reading, after the 8 signature bytes. Returns false with
-// talk.message set when libpng failed.
-bool read_png_rows(std::FILE* file, PNG_PICTURE& picture, PNG_READ& read, PNG_TALK& talk) {
-  png_structp png =
-      png_create_read_struct(PNG_LIBPNG_VER_STRING, &talk, on_png_error, on_png_warning);
-  if (!png) return std::snprintf(talk.message, sizeof talk.message, "out of memory"), false;
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return false;
-  }
-  if (!info) png_error(png, "out of memory");
-  png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
-  png_init_io(png, file);
-  png_set_sig_bytes(png, 8);
-  png_read_info(png, info);
-  const png_uint_32 width = png_get_image_width(png, info);
-  const png_uint_32 height = png_get_image_height(png, info);
-  read.refused = check_frame_size(width, height);
-  if (!read.refused.empty()) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return true;
-  }
+void write_colour(png_structp png, png_infop info, const PNG_COLOUR& colour) {
+  if (colour.has_gamma) png_set_gAMA_fixed(png, info, colour.gamma);
+  const png_fixed_point* c = colour.chromaticities;
+  if (colour.has_chromaticities)
+    png_set_cHRM_fixed(png, info, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
+  if (colour.has_srgb) png_set_sRGB(png, info, colour.srgb_intent);
+  if (!colour.icc_profile.empty())
+    png_set_iCCP(png, info, colour.icc_name.c_str(), PNG_COMPRESSION_TYPE_BASE,
+                 colour.icc_profile.data(), static_cast<png_uint_32>(colour.icc_profile.size()));
+}
+
+// The transforms that make every picture grey, grey+alpha, RGB or RGBA of
+// 8 or 16 bits, native 16-bit words; returns the interlace passes.
+int set_transforms(png_structp png, png_infop info) {
   const int colour_type = png_get_color_type(png, info);
   if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colour_type == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
     png_set_expand_gray_1_2_4_to_8(png);
-  if (colour_type == PNG_COLOR_TYPE_PALETTE && png_get_valid(png, info, PNG_INFO_tRNS))
-    png_set_tRNS_to_alpha(png);
+  if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
   if (png_get_bit_depth(png, info) == 16) png_set_swap(png);  // native little-endian uint16
-  png_set_interlace_handling(png);
+  const int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
-
-  picture.width = static_cast<int32_t>(width);
-  picture.height = static_cast<int32_t>(height);
-  picture.channels = channels_of(png_get_color_type(png, info));
-  picture.depth = png_get_bit_depth(png, info);
-  if (picture.channels == 0 || (picture.depth != 8 && picture.depth != 16))
-    png_error(png, "unsupported colour type");
-  const size_t row_samples = static_cast<size_t>(width) * picture.channels;
-  read.bytes.resize(row_samples * height * (picture.depth / 8));
-  read.rows.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y)
-    read.rows[y] = read.bytes.data() + y * row_samples * (picture.depth / 8);
-  png_read_image(png, read.rows.data());
-  png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  return true;
+  return passes;
 }
 
 }  // namespace
 
-void read_png(INPUT_FILE& in, PNG_PICTURE& picture) {
+PNG_READER::~PNG_READER() { delete codec; }
+
+void open_png(INPUT_FILE& in, PNG_READER& reader) {
   png_byte signature[8] = {};
   const size_t got = read_some(in, signature, sizeof signature);
   if (got < sizeof signature || png_sig_cmp(signature, 0, sizeof signature) != 0)
     fail(in.name, "not a PNG file");
-  PNG_TALK talk{};
-  PNG_READ read;
-  if (!read_png_rows(in.file, picture, read, talk)) {
-    const std::string message = talk.message;
-    if (message.find("Read Error") != std::string::npos || message.find("EOF") != std::string::npos)
-      fail(in.name, "truncated PNG file");
-    fail(in.name, "damaged PNG file (" + message + ")");
+  delete reader.codec;
+  reader.codec = make_codec(true);
+  PNG_CODEC& c = *reader.codec;
+  if (!c.info) fail(in.name, "out of memory for the PNG reader");
+  if (!guarded(c, [&] {
+        png_set_user_limits(c.png, 0x7fffffff, 0x7fffffff);
+        png_init_io(c.png, in.file);
+        png_set_sig_bytes(c.png, 8);
+        png_read_info(c.png, c.info);
+      }))
+    fail_reading(in, c);
+  PNG_PICTURE& f = reader.format;
+  const png_uint_32 width = png_get_image_width(c.png, c.info);
+  const png_uint_32 height = png_get_image_height(c.png, c.info);
+  if (const std::string refused = check_frame_size(width, height); !refused.empty())
+    fail(in.name, refused);
+  if (!guarded(c, [&] { c.passes = set_transforms(c.png, c.info); })) fail_reading(in, c);
+  f.width = static_cast<int32_t>(width);
+  f.height = static_cast<int32_t>(height);
+  f.channels = channels_of(png_get_color_type(c.png, c.info));
+  f.depth = png_get_bit_depth(c.png, c.info);
+  if (f.channels == 0 || (f.depth != 8 && f.depth != 16))
+    fail(in.name, "damaged PNG file (unsupported colour type)");
+  read_colour(c.png, c.info, f.colour);
+  c.row_bytes = png_get_rowbytes(c.png, c.info);
+  c.row.resize(c.row_bytes);
+}
+
+void read_png_row(INPUT_FILE& in, PNG_READER& reader, uint16_t* samples) {
+  PNG_CODEC& c = *reader.codec;
+  const PNG_PICTURE& f = reader.format;
+  const uint8_t* row = c.row.data();
+  if (c.passes == 1) {
+    if (!guarded(c, [&] { png_read_row(c.png, c.row.data(), nullptr); })) fail_reading(in, c);
+  } else {
+    // Every pass writes into every part of the picture: gather it whole
+    // first, in page memory that is taken as the passes reach it.
+    if (c.next_row == 0) {
+      if (!map_pages(c.image, c.row_bytes * static_cast<size_t>(f.height), PAGE_OPTIONS{}))
+        fail(in.name, "out of memory for the interlaced picture");
+      if (!guarded(c, [&] {
+            for (int pass = 0; pass < c.passes; ++pass)
+              for (int32_t y = 0; y < f.height; ++y)
+                png_read_row(c.png, c.image.data + c.row_bytes * static_cast<size_t>(y), nullptr);
+          }))
+        fail_reading(in, c);
+    }
+    row = c.image.data + c.row_bytes * static_cast<size_t>(c.next_row);
   }
-  if (!read.refused.empty()) fail(in.name, read.refused);
-  const std::vector<uint8_t>& bytes = read.bytes;
-  picture.samples.resize(bytes.size() / (picture.depth / 8));
-  if (picture.depth == 16)
-    std::memcpy(picture.samples.data(), bytes.data(), bytes.size());
+  const size_t count = static_cast<size_t>(f.width) * f.channels;
+  if (f.depth == 16)
+    std::memcpy(samples, row, 2 * count);
   else
-    picture.samples.assign(bytes.begin(), bytes.end());
+    for (size_t i = 0; i < count; ++i) samples[i] = row[i];
+  if (++c.next_row == f.height && !guarded(c, [&] { png_read_end(c.png, nullptr); }))
+    fail_reading(in, c);
 }
 
-namespace {
+PNG_WRITER::~PNG_WRITER() { delete codec; }
 
-bool write_png_rows(std::FILE* file, const PNG_PICTURE& picture, const std::vector<png_bytep>& rows,
-                    PNG_TALK& talk) {
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, &talk, on_png_error, on_png_warning);
-  if (!png) return std::snprintf(talk.message, sizeof talk.message, "out of memory"), false;
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  if (!info) png_error(png, "out of memory");
-  png_init_io(png, file);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
-               static_cast<png_uint_32>(picture.height), picture.depth,
-               colour_type_of(picture.channels), PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  if (picture.depth == 16) png_set_swap(png);
-  png_write_image(png, const_cast<png_bytepp>(rows.data()));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
+void open_png_writer(OUTPUT_FILE& out, PNG_WRITER& writer, const PNG_PICTURE& format) {
+  delete writer.codec;
+  writer.codec = make_codec(false);
+  PNG_CODEC& c = *writer.codec;
+  if (!c.info) fail(out.name, "out of memory for the PNG writer");
+  if (!guarded(c, [&] {
+        png_set_benign_errors(c.png, 1);
+        png_init_io(c.png, out.file);
+        png_set_IHDR(c.png, c.info, static_cast<png_uint_32>(format.width),
+                     static_cast<png_uint_32>(format.height), format.depth,
+                     colour_type_of(format.channels), PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        write_colour(c.png, c.info, format.colour);
+        png_write_info(c.png, c.info);
+        if (format.depth == 16) png_set_swap(c.png);
+      }))
+    fail(out.name, std::string("cannot write the PNG: ") + c.message);
+  c.depth = format.depth;
+  c.row_bytes = static_cast<size_t>(format.width) * format.channels * (format.depth / 8);
+  c.row.resize(c.row_bytes);
 }
 
-}  // namespace
+void write_png_row(OUTPUT_FILE& out, PNG_WRITER& writer, const uint16_t* samples) {
+  PNG_CODEC& c = *writer.codec;
+  if (c.depth == 16)
+    std::memcpy(c.row.data(), samples, c.row_bytes);
+  else
+    for (size_t i = 0; i < c.row_bytes; ++i) c.row[i] = static_cast<uint8_t>(samples[i]);
+  if (!guarded(c, [&] { png_write_row(c.png, c.row.data()); }))
+    fail(out.name, std::string("cannot write the PNG: ") + c.message);
+}
+
+void finish_png(OUTPUT_FILE& out, PNG_WRITER& writer) {
+  PNG_CODEC& c = *writer.codec;
+  if (!guarded(c, [&] { png_write_end(c.png, nullptr); }))
+    fail(out.name, std::string("cannot write the PNG: ") + c.message);
+}
+
+void read_png(INPUT_FILE& in, PNG_PICTURE& picture) {
+  PNG_READER reader;
+  open_png(in, reader);
+  picture = reader.format;
+  const size_t row = static_cast<size_t>(picture.width) * picture.channels;
+  picture.samples.resize(row * picture.height);
+  for (int32_t y = 0; y < picture.height; ++y)
+    read_png_row(in, reader, picture.samples.data() + row * y);
+}
 
 void write_png(OUTPUT_FILE& out, const PNG_PICTURE& picture) {
-  const size_t row_samples = static_cast<size_t>(picture.width) * picture.channels;
-  std::vector<uint8_t> bytes;
-  std::vector<png_bytep> rows(picture.height);
-  if (picture.depth == 16) {
-    bytes.resize(picture.samples.size() * 2);
-    std::memcpy(bytes.data(), picture.samples.data(), bytes.size());
-  } else {
-    bytes.assign(picture.samples.begin(), picture.samples.end());
-  }
+  PNG_WRITER writer;
+  open_png_writer(out, writer, picture);
+  const size_t row = static_cast<size_t>(picture.width) * picture.channels;
   for (int32_t y = 0; y < picture.height; ++y)
-    rows[y] = bytes.data() + y * row_samples * (picture.depth / 8);
-  PNG_TALK talk{};
-  if (!write_png_rows(out.file, picture, rows, talk))
-    fail(out.name, std::string("cannot write the PNG: ") + talk.message);
+    write_png_row(out, writer, picture.samples.data() + row * y);
+  finish_png(out, writer);
 }

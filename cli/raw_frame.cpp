@@ -21,8 +21,8 @@ void read_yc48_frame(INPUT_FILE& in, FRAME& frame, int32_t w, int32_t h) {
   const YC48_READ read = read_yc48(in.file, frame.buffer, w, h, frame.max_w);
   if (read.read_error) fail(in.name, std::string("read error: ") + std::strerror(errno));
   if (read.length != yc48_frame_bytes(w, h))
-    fail(in.name,
-         "is " + std::to_string(read.length) + " bytes long, expected " + frame_bytes_text(w, h));
+    fail(in.name, std::string(read.more ? "is more than " : "is ") + std::to_string(read.length) +
+                      " bytes long, expected " + frame_bytes_text(w, h));
   frame.w = w;
   frame.h = h;
 }

@@ -7,7 +7,8 @@
 
 // Reads one w x h frame into the top-left of `frame` (which must have room)
 // and sets frame.w, frame.h. The file must hold exactly one frame: a shorter
-// or longer file throws TOOL_ERROR naming it and its length.
+// or longer file throws TOOL_ERROR naming it and its length (for one that
+// goes on, the length read before the tool stopped looking).
 void read_yc48_frame(INPUT_FILE& in, FRAME& frame, int32_t w, int32_t h);
 
 // Writes the image of `frame` (w x h pixels) as a .yc48 frame.

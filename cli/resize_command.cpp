@@ -1,9 +1,12 @@
 #include "resize_command.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "engine_run.h"
 #include "file_io.h"
+#include "frame_buffer.h"
+#include "frame_resize.h"
 #include "frame_size.h"
 #include "output_target.h"
 #include "picture_frames.h"
@@ -67,40 +70,146 @@ void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thr
   const SIZE source = parse_size_option("--input-size", o.input_size);
   INPUT_FILE in;
   open_input(in, o.input);
-  FRAME_BUFFER buffer;
-  allocate_frame(buffer, std::max(source.w, target.w), std::max(source.h, target.h), o.input);
-  read_yc48_frame(in, buffer.frame, source.w, source.h);
-  resize_image(buffer.frame, target.w, target.h, o.vertical_first, threads, o.input);
+  FRAME_BUFFER in_frame, out_frame;
+  allocate_frame(in_frame, source.w, source.h, o.input);
+  read_yc48_frame(in, in_frame.frame, source.w, source.h);
+  allocate_frame(out_frame, target.w, target.h, o.input);
+  out_frame.frame.w = target.w;
+  out_frame.frame.h = target.h;
+  PLANE_WORK work;
+  prepare_plane_work(work);
+  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first, threads,
+                        o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
-  write_yc48_frame(out, buffer.frame);
+  write_yc48_frame(out, out_frame.frame);
+  commit_output(out);
+}
+
+// A picture's buffers are sized by its header before its first row is read.
+// When they cannot be had, the rows are read on, one at a time, so that a
+// damaged file is called damaged; a whole one is then refused for its size.
+void need(bool had, INPUT_FILE& in, PNG_READER& reader) {
+  if (had) return;
+  const PNG_PICTURE& f = reader.format;
+  std::vector<uint16_t> row(static_cast<size_t>(f.width) * f.channels);
+  for (int32_t y = 0; y < f.height; ++y) read_png_row(in, reader, row.data());
+  fail(in.name, "out of memory for a " + std::to_string(f.width) + "x" + std::to_string(f.height) +
+                    " picture");
+}
+
+// 16-bit pictures kept whole: every channel a plane of its own, the code
+// less 32768 as the engine's int16.
+void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader,
+                         const PNG_PICTURE& out_format, const ENGINE_THREADS& threads) {
+  const PNG_PICTURE& f = reader.format;
+  const int c = f.channels;
+  const size_t in_row = static_cast<size_t>(f.width) * c,
+               out_row = static_cast<size_t>(out_format.width) * c;
+  PAGE_OPTIONS options;
+  options.huge_pages = true;
+  SAMPLE_BUFFER source, result;
+  need(make_sample_buffer(source, uint64_t{in_row} * f.height, options) &&
+           make_sample_buffer(result, uint64_t{out_row} * out_format.height, options),
+       in, reader);
+  std::vector<uint16_t> row(std::max(in_row, out_row));
+  for (int32_t y = 0; y < f.height; ++y) {
+    read_png_row(in, reader, row.data());
+    int16_t* to = source.samples + in_row * y;
+    for (size_t i = 0; i < in_row; ++i) to[i] = static_cast<int16_t>(row[i] - 32768);
+  }
+  PLANE_JOB jobs[4];
+  for (int k = 0; k < c; ++k)
+    jobs[k] =
+        PLANE_JOB{PLANE{source.samples + k, f.width, f.height, static_cast<ptrdiff_t>(in_row), c},
+                  PLANE{result.samples + k, out_format.width, out_format.height,
+                        static_cast<ptrdiff_t>(out_row), c},
+                  own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
+  PLANE_WORK work;
+  prepare_plane_work(work);
+  resize_planes_or_fail(work, jobs, c, o.vertical_first, threads, o.input);
+  OUTPUT_FILE out;
+  open_output(out, o.output);
+  PNG_WRITER writer;
+  open_png_writer(out, writer, out_format);
+  for (int32_t y = 0; y < out_format.height; ++y) {
+    const int16_t* from = result.samples + out_row * y;
+    for (size_t i = 0; i < out_row; ++i) row[i] = static_cast<uint16_t>(from[i] + 32768);
+    write_png_row(out, writer, row.data());
+  }
+  finish_png(out, writer);
+  commit_output(out);
+}
+
+// The editor's way: colour through YC48, alpha as a channel of its own.
+void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader,
+                     const PNG_PICTURE& out_format, const ENGINE_THREADS& threads) {
+  const PNG_PICTURE& f = reader.format;
+  const bool alpha = has_alpha(f);
+  PAGE_OPTIONS options;
+  options.huge_pages = true;
+  FRAME_BUFFER colour, colour_out;
+  SAMPLE_BUFFER opacity, opacity_out;
+  need(make_frame_buffer(colour, f.width, f.height, options) &&
+           make_frame_buffer(colour_out, out_format.width, out_format.height, options) &&
+           (!alpha ||
+            (make_sample_buffer(opacity, uint64_t{1} * f.width * f.height, options) &&
+             make_sample_buffer(opacity_out, uint64_t{1} * out_format.width * out_format.height,
+                                options))),
+       in, reader);
+  std::vector<uint16_t> row(static_cast<size_t>(std::max(f.width, out_format.width)) * f.channels);
+  for (int32_t y = 0; y < f.height; ++y) {
+    read_png_row(in, reader, row.data());
+    row_to_yc48(row.data(), f, pixel_at(colour.frame, 0, y),
+                alpha ? opacity.samples + static_cast<size_t>(f.width) * y : nullptr, 1);
+  }
+  colour.frame.w = f.width;
+  colour.frame.h = f.height;
+  colour_out.frame.w = out_format.width;
+  colour_out.frame.h = out_format.height;
+  const int channels = f.channels >= 3 ? 3 : 1;
+  PLANE_JOB jobs[4];
+  for (int k = 0; k < channels; ++k)
+    jobs[k] = PLANE_JOB{frame_channel(colour.frame, k), frame_channel(colour_out.frame, k),
+                        own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
+  if (alpha)
+    jobs[channels] = PLANE_JOB{
+        PLANE{opacity.samples, f.width, f.height, f.width, 1},
+        PLANE{opacity_out.samples, out_format.width, out_format.height, out_format.width, 1},
+        own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
+  PLANE_WORK work;
+  prepare_plane_work(work);
+  resize_planes_or_fail(work, jobs, channels + (alpha ? 1 : 0), o.vertical_first, threads, o.input);
+  OUTPUT_FILE out;
+  open_output(out, o.output);
+  PNG_WRITER writer;
+  open_png_writer(out, writer, out_format);
+  for (int32_t y = 0; y < out_format.height; ++y) {
+    row_from_yc48(pixel_at(colour_out.frame, 0, y),
+                  alpha ? opacity_out.samples + static_cast<size_t>(out_format.width) * y : nullptr,
+                  1, out_format, row.data());
+    write_png_row(out, writer, row.data());
+  }
+  finish_png(out, writer);
   commit_output(out);
 }
 
 void resize_png(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
   INPUT_FILE in;
   open_input(in, o.input);
-  PNG_PICTURE picture;
+  PNG_READER reader;
   try {
-    read_png(in, picture);
+    open_png(in, reader);
+    PNG_PICTURE out_format = reader.format;
+    out_format.width = target.w;
+    out_format.height = target.h;
+    if (o.keep_16_bits && reader.format.depth == 16)
+      resize_png_channels(o, in, reader, out_format, threads);
+    else
+      resize_png_yc48(o, in, reader, out_format, threads);
   } catch (const std::bad_alloc&) {
     fail(o.input, "out of memory for the picture");
   }
-  const int32_t max_w = std::max(picture.width, target.w),
-                max_h = std::max(picture.height, target.h);
-  FRAME_BUFFER colour, alpha;
-  allocate_frame(colour, max_w, max_h, o.input);
-  if (has_alpha(picture)) allocate_frame(alpha, max_w, max_h, o.input);
-  picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
-  resize_image(colour.frame, target.w, target.h, o.vertical_first, threads, o.input);
-  if (has_alpha(picture))
-    resize_image(alpha.frame, target.w, target.h, o.vertical_first, threads, o.input);
-  const int channels = picture.channels, depth = picture.depth;
-  frames_to_picture(colour.frame, &alpha.frame, channels, depth, picture);
-  OUTPUT_FILE out;
-  open_output(out, o.output);
-  write_png(out, picture);
-  commit_output(out);
 }
 
 void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
@@ -110,7 +219,10 @@ void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
   open_output(out, o.output);
   PROGRESS progress;
   start_progress(progress, o.quiet);
-  resize_y4m_stream(in, out, STREAM_JOB{target.w, target.h, o.vertical_first}, threads, progress);
+  STREAM_JOB job{target.w, target.h, o.vertical_first};
+  job.via_yc48 = o.via_yc48;
+  job.whole_16_bits = o.keep_16_bits;
+  resize_y4m_stream(in, out, job, threads, progress);
   commit_output(out);
 }
 

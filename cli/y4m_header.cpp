@@ -8,6 +8,7 @@ constexpr std::string_view signature = "YUV4MPEG2";
 
 struct CHROMA_TAG {
   std::string_view tag;
+  int planes;
   int shift_x, shift_y;
   CHROMA_SITING siting_x, siting_y;
   int depth;
@@ -17,13 +18,19 @@ constexpr CHROMA_SITING cosited = CHROMA_SITING::cosited;
 constexpr CHROMA_SITING centred = CHROMA_SITING::centred;
 
 // 420jpeg: centred both ways; 420mpeg2: co-sited across, centred down;
-// 420paldv: co-sited both ways. The 16-bit tags carry no siting: centred.
+// 420paldv: co-sited both ways; 422: co-sited across. The deeper tags carry
+// no siting: 4:2:0 centred, 4:2:2 co-sited across, as ffmpeg reads them.
 constexpr CHROMA_TAG chroma_tags[] = {
-    {"420jpeg", 1, 1, centred, centred, 8},  {"420", 1, 1, centred, centred, 8},
-    {"420mpeg2", 1, 1, cosited, centred, 8}, {"420paldv", 1, 1, cosited, cosited, 8},
-    {"422", 1, 0, cosited, centred, 8},      {"444", 0, 0, centred, centred, 8},
-    {"420p16", 1, 1, centred, centred, 16},  {"422p16", 1, 0, cosited, centred, 16},
-    {"444p16", 0, 0, centred, centred, 16},
+    {"420jpeg", 3, 1, 1, centred, centred, 8},  {"420", 3, 1, 1, centred, centred, 8},
+    {"420mpeg2", 3, 1, 1, cosited, centred, 8}, {"420paldv", 3, 1, 1, cosited, cosited, 8},
+    {"422", 3, 1, 0, cosited, centred, 8},      {"444", 3, 0, 0, centred, centred, 8},
+    {"420p10", 3, 1, 1, centred, centred, 10},  {"422p10", 3, 1, 0, cosited, centred, 10},
+    {"444p10", 3, 0, 0, centred, centred, 10},  {"420p12", 3, 1, 1, centred, centred, 12},
+    {"422p12", 3, 1, 0, cosited, centred, 12},  {"444p12", 3, 0, 0, centred, centred, 12},
+    {"420p16", 3, 1, 1, centred, centred, 16},  {"422p16", 3, 1, 0, cosited, centred, 16},
+    {"444p16", 3, 0, 0, centred, centred, 16},  {"mono", 1, 0, 0, centred, centred, 8},
+    {"mono10", 1, 0, 0, centred, centred, 10},  {"mono12", 1, 0, 0, centred, centred, 12},
+    {"mono16", 1, 0, 0, centred, centred, 16},
 };
 
 // A positive decimal number, saturating; -1 when `text` is not all digits.
@@ -80,7 +87,9 @@ std::string parse_y4m_header(std::string_view line, Y4M_HEADER& header) {
           if (t.tag == value) found = &t;
         if (!found)
           return "unsupported y4m colour space " + quoted_field(field) +
-                 " (C444, C422, C420jpeg, C420mpeg2, C420paldv, C444p16, C422p16, C420p16)";
+                 " (C444, C422, C420jpeg, C420mpeg2, C420paldv; C444, C422 or C420 with p10, p12 "
+                 "or p16; Cmono, Cmono10, Cmono12, Cmono16)";
+        h.format.planes = found->planes;
         h.format.shift_x = found->shift_x;
         h.format.shift_y = found->shift_y;
         h.format.siting_x = found->siting_x;
@@ -89,8 +98,7 @@ std::string parse_y4m_header(std::string_view line, Y4M_HEADER& header) {
         break;
       }
       case 'X':
-        if (value == "COLORRANGE=FULL")
-          return "unsupported y4m colour range " + quoted_field(field) + " (only limited range)";
+        if (value.substr(0, 11) == "COLORRANGE=") h.format.full_range = value == "COLORRANGE=FULL";
         break;
       default:
         break;
@@ -125,9 +133,15 @@ bool is_y4m_frame_line(std::string_view line) {
   return line.substr(0, 5) == "FRAME" && (line.size() == 5 || line[5] == ' ');
 }
 
+int32_t chroma_width(const Y4M_FORMAT& f) { return (f.width + (1 << f.shift_x) - 1) >> f.shift_x; }
+
+int32_t chroma_height(const Y4M_FORMAT& f) {
+  return (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
+}
+
 uint64_t y4m_frame_bytes(const Y4M_FORMAT& f) {
-  const uint64_t w = static_cast<uint64_t>(f.width), h = static_cast<uint64_t>(f.height);
-  const uint64_t cw = (w + (1u << f.shift_x) - 1) >> f.shift_x;
-  const uint64_t ch = (h + (1u << f.shift_y) - 1) >> f.shift_y;
-  return (w * h + 2 * cw * ch) * (f.depth / 8);
+  const uint64_t luma = static_cast<uint64_t>(f.width) * static_cast<uint64_t>(f.height);
+  const uint64_t chroma =
+      static_cast<uint64_t>(chroma_width(f)) * static_cast<uint64_t>(chroma_height(f));
+  return (luma + static_cast<uint64_t>(f.planes - 1) * chroma) * y4m_sample_bytes(f);
 }

@@ -13,11 +13,13 @@ enum class CHROMA_SITING { cosited, centred };
 struct Y4M_FORMAT {
   int32_t width = 0;
   int32_t height = 0;
+  int planes = 3;   // 3: Y, Cb, Cr; 1: Y alone (mono)
   int shift_x = 1;  // chroma planes are (w + 2^shift_x - 1) >> shift_x wide
   int shift_y = 1;  // (a header without C means 4:2:0)
   CHROMA_SITING siting_x = CHROMA_SITING::centred;
   CHROMA_SITING siting_y = CHROMA_SITING::centred;
-  int depth = 8;  // 8 or 16 bits per sample (16: little-endian)
+  int depth = 8;            // 8, 10, 12 or 16 bits per sample (above 8: 16-bit little-endian words)
+  bool full_range = false;  // XCOLORRANGE=FULL: codes 0 .. 2^depth - 1 span the whole scale
 };
 
 struct Y4M_HEADER {
@@ -33,12 +35,18 @@ constexpr size_t y4m_line_limit = 4096;
 std::string parse_y4m_header(std::string_view line, Y4M_HEADER& header);
 
 // The header line (with its newline) of a stream of width x height frames
-// that keeps every other field of `header` as it was.
+// that keeps every other field of `header` as it was. Its W and H fields may
+// make it longer than the header it came from: see y4m_line_limit.
 std::string format_y4m_header(const Y4M_HEADER& header, int32_t width, int32_t height);
 
 // True when `line` (without its newline) is a frame line: "FRAME" alone or
 // followed by a space and parameters.
 bool is_y4m_frame_line(std::string_view line);
 
-// Bytes of one frame's three planes.
+// Bytes of one frame's planes, and of one sample.
 uint64_t y4m_frame_bytes(const Y4M_FORMAT& format);
+inline int y4m_sample_bytes(const Y4M_FORMAT& format) { return format.depth > 8 ? 2 : 1; }
+
+// The size of the chroma planes (the luma's for mono).
+int32_t chroma_width(const Y4M_FORMAT& format);
+int32_t chroma_height(const Y4M_FORMAT& format);

@@ -7,29 +7,42 @@
 
 namespace {
 
-int32_t chroma_width(const Y4M_FORMAT& f) { return (f.width + (1 << f.shift_x) - 1) >> f.shift_x; }
-int32_t chroma_height(const Y4M_FORMAT& f) {
-  return (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
-}
-
-// Reads `count` samples of one plane row (8-bit, or 16-bit little-endian).
-template <int DEPTH>
+// Reads `count` samples of one plane row (1 byte each, or 16-bit little-endian).
+template <int BYTES>
 void load_row(const uint8_t* row, int32_t count, int32_t* out) {
-  if constexpr (DEPTH == 8) {
+  if constexpr (BYTES == 1) {
     for (int32_t i = 0; i < count; ++i) out[i] = row[i];
   } else {
     for (int32_t i = 0; i < count; ++i) out[i] = row[2 * i] | (row[2 * i + 1] << 8);
   }
 }
 
-template <int DEPTH>
+template <int BYTES>
 void store_sample(uint8_t* plane, size_t index, uint16_t v) {
-  if constexpr (DEPTH == 8) {
+  if constexpr (BYTES == 1) {
     plane[index] = static_cast<uint8_t>(v);
   } else {
     plane[2 * index] = static_cast<uint8_t>(v);
     plane[2 * index + 1] = static_cast<uint8_t>(v >> 8);
   }
+}
+
+int16_t luma_in(int32_t code, const Y4M_FORMAT& f) {
+  return f.full_range ? level_to_yc48(code, (1 << f.depth) - 1) : luma_to_yc48(code, f.depth);
+}
+
+int16_t chroma_in(int64_t sum, int bits, const Y4M_FORMAT& f) {
+  return f.full_range ? full_chroma_to_yc48(sum, bits, f.depth)
+                      : chroma_to_yc48(sum, bits, f.depth);
+}
+
+uint16_t luma_out(int32_t y, const Y4M_FORMAT& f) {
+  return f.full_range ? level_from_yc48(y, (1 << f.depth) - 1) : luma_from_yc48(y, f.depth);
+}
+
+uint16_t chroma_out(int64_t sum, int bits, const Y4M_FORMAT& f) {
+  return f.full_range ? full_chroma_from_yc48(sum, bits, f.depth)
+                      : chroma_from_yc48(sum, bits, f.depth);
 }
 
 // Up to two chroma samples with weights adding up to 4, for the full-size
@@ -55,7 +68,7 @@ struct WIDE_ROW {
   std::vector<int32_t> values;
 };
 
-template <int DEPTH>
+template <int BYTES>
 const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t row,
                            const Y4M_FORMAT& f, const std::vector<TAPS>& across,
                            std::vector<int32_t>& narrow) {
@@ -63,7 +76,7 @@ const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t r
     if (w.source_row == row) return w.values.data();
   WIDE_ROW& w = cache[0].source_row < cache[1].source_row ? cache[0] : cache[1];
   const int32_t cw = chroma_width(f);
-  load_row<DEPTH>(plane + static_cast<size_t>(row) * cw * (DEPTH / 8), cw, narrow.data());
+  load_row<BYTES>(plane + static_cast<size_t>(row) * cw * BYTES, cw, narrow.data());
   w.values.resize(f.width);
   for (int32_t x = 0; x < f.width; ++x) {
     const TAPS& t = across[x];
@@ -73,30 +86,38 @@ const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t r
   return w.values.data();
 }
 
-template <int DEPTH>
+template <int BYTES>
 void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int32_t first,
                    int32_t end) {
   const int32_t cw = chroma_width(f), ch = chroma_height(f);
-  const size_t luma_bytes = static_cast<size_t>(f.width) * f.height * (DEPTH / 8);
+  std::vector<int32_t> luma(f.width);
+  if (f.planes == 1) {
+    for (int32_t y = first; y < end; ++y) {
+      load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, luma.data());
+      PIXEL_YC* out = pixel_at(frame, 0, y);
+      for (int32_t x = 0; x < f.width; ++x) out[x] = PIXEL_YC{luma_in(luma[x], f), 0, 0};
+    }
+    return;
+  }
+  const size_t luma_bytes = static_cast<size_t>(f.width) * f.height * BYTES;
   const uint8_t* cb = planes + luma_bytes;
-  const uint8_t* cr = cb + static_cast<size_t>(cw) * ch * (DEPTH / 8);
+  const uint8_t* cr = cb + static_cast<size_t>(cw) * ch * BYTES;
   std::vector<TAPS> across(f.width);
   for (int32_t x = 0; x < f.width; ++x) across[x] = upsampling_taps(x, f.shift_x, f.siting_x, cw);
-  std::vector<int32_t> luma(f.width), narrow(cw);
+  std::vector<int32_t> narrow(cw);
   WIDE_ROW cache_b[2], cache_r[2];
   for (int32_t y = first; y < end; ++y) {
     const TAPS down = upsampling_taps(y, f.shift_y, f.siting_y, ch);
-    const int32_t* b0 = widened_row<DEPTH>(cache_b, cb, down.index[0], f, across, narrow);
-    const int32_t* b1 = widened_row<DEPTH>(cache_b, cb, down.index[1], f, across, narrow);
-    const int32_t* r0 = widened_row<DEPTH>(cache_r, cr, down.index[0], f, across, narrow);
-    const int32_t* r1 = widened_row<DEPTH>(cache_r, cr, down.index[1], f, across, narrow);
-    load_row<DEPTH>(planes + static_cast<size_t>(y) * f.width * (DEPTH / 8), f.width, luma.data());
+    const int32_t* b0 = widened_row<BYTES>(cache_b, cb, down.index[0], f, across, narrow);
+    const int32_t* b1 = widened_row<BYTES>(cache_b, cb, down.index[1], f, across, narrow);
+    const int32_t* r0 = widened_row<BYTES>(cache_r, cr, down.index[0], f, across, narrow);
+    const int32_t* r1 = widened_row<BYTES>(cache_r, cr, down.index[1], f, across, narrow);
+    load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, luma.data());
     PIXEL_YC* out = pixel_at(frame, 0, y);
     for (int32_t x = 0; x < f.width; ++x) {
       const int64_t sum_b = int64_t{down.weight[0]} * b0[x] + int64_t{down.weight[1]} * b1[x];
       const int64_t sum_r = int64_t{down.weight[0]} * r0[x] + int64_t{down.weight[1]} * r1[x];
-      out[x] = PIXEL_YC{luma_to_yc48(luma[x], DEPTH), chroma_to_yc48(sum_b, 4, DEPTH),
-                        chroma_to_yc48(sum_r, 4, DEPTH)};
+      out[x] = PIXEL_YC{luma_in(luma[x], f), chroma_in(sum_b, 4, f), chroma_in(sum_r, 4, f)};
     }
   }
 }
@@ -116,7 +137,7 @@ SPAN downsampling_span(int32_t index, int shift, CHROMA_SITING siting, int32_t s
   return {at, at + 1 < size ? at + 1 : at, 1};
 }
 
-template <int DEPTH>
+template <int BYTES>
 void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int32_t first,
                    int32_t end) {
   const int32_t cw = chroma_width(f), ch = chroma_height(f);
@@ -124,13 +145,14 @@ void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int
     const PIXEL_YC* in = pixel_at(frame, 0, y);
     const size_t row = static_cast<size_t>(y) * f.width;
     for (int32_t x = 0; x < f.width; ++x)
-      store_sample<DEPTH>(planes, row + x, luma_from_yc48(in[x].y, DEPTH));
+      store_sample<BYTES>(planes, row + x, luma_out(in[x].y, f));
   }
+  if (f.planes == 1) return;
   // The chroma rows whose first source row lies in [first, end).
   const int32_t chroma_first = (first + (1 << f.shift_y) - 1) >> f.shift_y;
   const int32_t chroma_end = end >= f.height ? ch : (end + (1 << f.shift_y) - 1) >> f.shift_y;
-  uint8_t* cb = planes + static_cast<size_t>(f.width) * f.height * (DEPTH / 8);
-  uint8_t* cr = cb + static_cast<size_t>(cw) * ch * (DEPTH / 8);
+  uint8_t* cb = planes + static_cast<size_t>(f.width) * f.height * BYTES;
+  uint8_t* cr = cb + static_cast<size_t>(cw) * ch * BYTES;
   for (int32_t j = chroma_first; j < chroma_end; ++j) {
     const SPAN down = downsampling_span(j, f.shift_y, f.siting_y, f.height);
     const PIXEL_YC* rows[2] = {pixel_at(frame, 0, down.first), pixel_at(frame, 0, down.second)};
@@ -144,10 +166,8 @@ void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int
         sum_r += across.bits ? p.cr + q.cr : p.cr;
       }
       const int bits = down.bits + across.bits;
-      store_sample<DEPTH>(cb, static_cast<size_t>(j) * cw + i,
-                          chroma_from_yc48(sum_b, bits, DEPTH));
-      store_sample<DEPTH>(cr, static_cast<size_t>(j) * cw + i,
-                          chroma_from_yc48(sum_r, bits, DEPTH));
+      store_sample<BYTES>(cb, static_cast<size_t>(j) * cw + i, chroma_out(sum_b, bits, f));
+      store_sample<BYTES>(cr, static_cast<size_t>(j) * cw + i, chroma_out(sum_r, bits, f));
     }
   }
 }
@@ -156,18 +176,18 @@ void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int
 
 void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame,
                      int32_t first_row, int32_t end_row) {
-  if (format.depth == 8)
-    rows_to_frame<8>(planes, format, frame, first_row, end_row);
+  if (y4m_sample_bytes(format) == 1)
+    rows_to_frame<1>(planes, format, frame, first_row, end_row);
   else
-    rows_to_frame<16>(planes, format, frame, first_row, end_row);
+    rows_to_frame<2>(planes, format, frame, first_row, end_row);
 }
 
 void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes,
                      int32_t first_row, int32_t end_row) {
-  if (format.depth == 8)
-    frame_to_rows<8>(frame, format, planes, first_row, end_row);
+  if (y4m_sample_bytes(format) == 1)
+    frame_to_rows<1>(frame, format, planes, first_row, end_row);
   else
-    frame_to_rows<16>(frame, format, planes, first_row, end_row);
+    frame_to_rows<2>(frame, format, planes, first_row, end_row);
 }
 
 void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame) {

@@ -1,6 +1,8 @@
 #pragma once
 // One y4m frame's planes (Y, then Cb, then Cr; 8-bit samples or 16-bit
-// little-endian) to and from an engine frame in YC48.
+// little-endian words) to and from an engine frame in YC48: the editor's
+// way, in which chroma lives at every pixel. Mono frames have luma alone, and
+// zero chroma in YC48.
 //
 // In: chroma is first brought to every pixel, then converted. Across a
 // co-sited axis an even pixel takes its sample and an odd one the mean of the

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "frame_buffer.h"
+#include "frame_resize.h"
 #include "tool_error.h"
 #include "y4m_header.h"
 #include "y4m_planes.h"
+#include "y4m_samples.h"
 
 namespace {
 
@@ -31,6 +33,71 @@ LINE_END read_line(INPUT_FILE& in, std::string& line) {
 
 std::string frame_name(int64_t index) { return "frame " + std::to_string(index + 1); }
 
+// What the frames of one stream are resized with.
+struct STREAM_WORK {
+  Y4M_FORMAT source, target;
+  PLANE_WORK passes;
+  // The plane path.
+  SAMPLE_SCALE scale;
+  SAMPLE_BUFFER in_samples, out_samples;
+  PLANE in_planes[3], out_planes[3];
+  // The YC48 path.
+  FRAME_BUFFER in_frame, out_frame;
+};
+
+void prepare_work(STREAM_WORK& w, const STREAM_JOB& job, const std::string& name) {
+  prepare_plane_work(w.passes);
+  if (job.via_yc48) {
+    allocate_frame(w.in_frame, w.source.width, w.source.height, name);
+    allocate_frame(w.out_frame, w.target.width, w.target.height, name);
+    return;
+  }
+  make_sample_scale(w.source, job.whole_16_bits, w.scale);
+  PAGE_OPTIONS options;
+  options.huge_pages = true;
+  if (!make_sample_buffer(w.in_samples, frame_samples(w.source), options) ||
+      !make_sample_buffer(w.out_samples, frame_samples(w.target), options))
+    fail(name, "out of memory for the frames of the stream");
+  sample_planes(w.source, w.in_samples.samples, w.in_planes);
+  sample_planes(w.target, w.out_samples.samples, w.out_planes);
+}
+
+void resize_by_planes(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREAM_JOB& job,
+                      const ENGINE_THREADS& threads, const std::string& name) {
+  PLANE_JOB jobs[3];
+  for (int p = 0; p < w.source.planes; ++p) {
+    run_on_rows(threads, w.in_planes[p].h, [&](int32_t first, int32_t end) {
+      plane_to_samples(in, w.source, p, w.scale, w.in_planes[p], first, end);
+    });
+    jobs[p] =
+        PLANE_JOB{w.in_planes[p], w.out_planes[p], plane_grid(w.source, w.target, p, AXIS::across),
+                  plane_grid(w.source, w.target, p, AXIS::down)};
+  }
+  resize_planes_or_fail(w.passes, jobs, w.source.planes, job.vertical_first, threads, name);
+  for (int p = 0; p < w.target.planes; ++p)
+    run_on_rows(threads, w.out_planes[p].h, [&](int32_t first, int32_t end) {
+      samples_to_plane(w.out_planes[p], w.target, p, w.scale, out, first, end);
+    });
+}
+
+void resize_by_yc48(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREAM_JOB& job,
+                    const ENGINE_THREADS& threads, const std::string& name) {
+  FRAME& source = w.in_frame.frame;
+  FRAME& target = w.out_frame.frame;
+  run_on_rows(threads, w.source.height, [&](int32_t first, int32_t end) {
+    planes_to_frame(in, w.source, source, first, end);
+  });
+  source.w = w.source.width;
+  source.h = w.source.height;
+  target.w = w.target.width;
+  target.h = w.target.height;
+  resize_frame_channels(w.passes, source, target, w.source.planes == 1 ? 1 : 3, job.vertical_first,
+                        threads, name);
+  run_on_rows(threads, w.target.height, [&](int32_t first, int32_t end) {
+    frame_to_planes(target, w.target, out, first, end);
+  });
+}
+
 }  // namespace
 
 void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
@@ -45,24 +112,30 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
     fail(in.name, wrong);
   if (end == LINE_END::end_of_data) fail(in.name, "truncated stream: the header line has no end");
 
-  const Y4M_FORMAT source = header.format;
-  Y4M_FORMAT target = source;
-  target.width = job.target_w;
-  target.height = job.target_h;
-  FRAME_BUFFER buffer;
-  allocate_frame(buffer, std::max(source.width, target.width),
-                 std::max(source.height, target.height), in.name);
+  STREAM_WORK work;
+  work.source = header.format;
+  work.target = work.source;
+  work.target.width = job.target_w;
+  work.target.height = job.target_h;
+  // A header the tool would refuse to read is not written either.
+  const std::string out_header = format_y4m_header(header, job.target_w, job.target_h);
+  if (out_header.size() - 1 > y4m_line_limit)
+    fail(in.name, "the resized stream's header would be " + std::to_string(out_header.size() - 1) +
+                      " characters long, more than the " + std::to_string(y4m_line_limit) +
+                      " a y4m header may have");
+  const bool copy = work.source.width == work.target.width &&
+                    work.source.height == work.target.height && !job.via_yc48;
+  if (!copy) prepare_work(work, job, in.name);
   // Left uninitialised: pages are taken only as a frame really arrives.
-  const size_t in_bytes = y4m_frame_bytes(source), out_bytes = y4m_frame_bytes(target);
+  const size_t in_bytes = y4m_frame_bytes(work.source), out_bytes = y4m_frame_bytes(work.target);
   std::unique_ptr<uint8_t[]> planes_in, planes_out;
   try {
     planes_in = std::make_unique_for_overwrite<uint8_t[]>(in_bytes);
-    planes_out = std::make_unique_for_overwrite<uint8_t[]>(out_bytes);
+    if (!copy) planes_out = std::make_unique_for_overwrite<uint8_t[]>(out_bytes);
   } catch (const std::bad_alloc&) {
     fail(in.name, "out of memory for the frames of the stream");
   }
 
-  const std::string out_header = format_y4m_header(header, target.width, target.height);
   write_all(out, out_header.data(), out_header.size());
   flush_output(out);
 
@@ -78,20 +151,14 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
       fail(in.name, "truncated stream: " + frame_name(index) + " has " + std::to_string(got) +
                         " of " + std::to_string(in_bytes) + " bytes");
 
-    FRAME& frame = buffer.frame;
-    run_on_rows(threads, source.height, [&](int32_t first, int32_t end) {
-      planes_to_frame(planes_in.get(), source, frame, first, end);
-    });
-    frame.w = source.width;
-    frame.h = source.height;
-    resize_image(frame, target.width, target.height, job.vertical_first, threads, in.name);
-    run_on_rows(threads, target.height, [&](int32_t first, int32_t end) {
-      frame_to_planes(frame, target, planes_out.get(), first, end);
-    });
+    if (job.via_yc48)
+      resize_by_yc48(work, planes_in.get(), planes_out.get(), job, threads, in.name);
+    else if (!copy)
+      resize_by_planes(work, planes_in.get(), planes_out.get(), job, threads, in.name);
 
     line.push_back('\n');
     write_all(out, line.data(), line.size());
-    write_all(out, planes_out.get(), out_bytes);
+    write_all(out, copy ? planes_in.get() : planes_out.get(), out_bytes);
     if (out.to_stdout) flush_output(out);
     count_frame(progress);
   }

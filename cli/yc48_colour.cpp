@@ -29,27 +29,48 @@ int16_t chroma_to_yc48(int64_t sum, int weight_bits, int depth) {
 }
 
 uint16_t luma_from_yc48(int32_t y, int depth) {
+  const int64_t max = (int64_t{1} << depth) - 1;
   if (depth == 8)
-    return static_cast<uint16_t>(clamp((int64_t{y} * 219 + 383 + (16 << 12)) >> 12, 0, 255));
-  // 16-bit: the forward formula maps Y to y when Y * 1197 / 2^14 lies in
-  // [y + 299, y + 300); take (y + 299.5) * 2^14 / 1197 and round it.
-  const int64_t v = floor_divide((2 * int64_t{y} + 599) * 16384 + 1197, 2 * 1197);
-  return static_cast<uint16_t>(clamp(v, 0, 65535));
+    return static_cast<uint16_t>(clamp((int64_t{y} * 219 + 383 + (16 << 12)) >> 12, 0, max));
+  // Deeper: the forward formula maps Y to y when Y * 1197 / 2^(depth - 2)
+  // lies in [y + 299, y + 300); take (y + 299.5) * 2^(depth - 2) / 1197 and
+  // round it. Up to 12 bits that range holds one code at most, which this
+  // finds: every code comes back as it went in.
+  const int64_t v =
+      floor_divide((2 * int64_t{y} + 599) * (int64_t{1} << (depth - 2)) + 1197, 2 * 1197);
+  return static_cast<uint16_t>(clamp(v, 0, max));
 }
 
 uint16_t chroma_from_yc48(int64_t sum, int weight_bits, int depth) {
+  const int64_t max = (int64_t{1} << depth) - 1;
   if (depth == 8) {
     const int64_t v =
         (sum * 7 + (int64_t{2048 * 7 + 66 + (16 << 7)} << weight_bits)) >> (7 + weight_bits);
-    return static_cast<uint16_t>(clamp(v, 0, 255));
+    return static_cast<uint16_t>(clamp(v, 0, max));
   }
-  // 16-bit: the forward formula maps C to c when (C - 32768) * 4681 + 41984
-  // lies in [65536 c, 65536 (c + 1)); take the middle, with c = sum / 2^bits,
-  // and round it.
+  // Deeper: the forward formula maps C to c when
+  // (C - 2^(depth - 1)) * 4681 + 164 * 2^(depth - 8) lies in
+  // [2^depth c, 2^depth (c + 1)); take the middle, with c = sum / 2^bits,
+  // and round it (one code at most up to 12 bits, as for luma).
   const int64_t unit = int64_t{1} << weight_bits;
+  const int64_t scale = int64_t{1} << depth;
+  const int64_t bias = int64_t{164} << (depth - 8);
+  const int64_t v = scale / 2 + floor_divide((2 * sum + unit) * scale + (4681 - 2 * bias) * unit,
+                                             2 * 4681 * unit);
+  return static_cast<uint16_t>(clamp(v, 0, max));
+}
+
+int16_t full_chroma_to_yc48(int64_t sum, int weight_bits, int depth) {
+  const int64_t max = (int64_t{1} << depth) - 1;
+  const int64_t middle = int64_t{1} << (depth - 1 + weight_bits);
+  return to_int16(divide_rounded(4096 * (sum - middle), max << weight_bits));
+}
+
+uint16_t full_chroma_from_yc48(int64_t sum, int weight_bits, int depth) {
+  const int64_t max = (int64_t{1} << depth) - 1;
   const int64_t v =
-      32768 + floor_divide((2 * sum + unit) * 65536 + (4681 - 2 * 41984) * unit, 2 * 4681 * unit);
-  return static_cast<uint16_t>(clamp(v, 0, 65535));
+      (int64_t{1} << (depth - 1)) + divide_rounded(sum * max, int64_t{4096} << weight_bits);
+  return static_cast<uint16_t>(clamp(v, 0, max));
 }
 
 PIXEL_YC rgb_to_yc48(int32_t r, int32_t g, int32_t b, int32_t max) {

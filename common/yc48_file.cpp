@@ -21,8 +21,10 @@ YC48_READ read_yc48(std::FILE* file, PIXEL_YC* first, int32_t w, int32_t h, int3
       return read;
     }
   }
-  char rest[4096];
-  for (size_t got; (got = std::fread(rest, 1, sizeof rest, file)) > 0;) read.length += got;
+  char rest[yc48_look_ahead];
+  const size_t got = std::fread(rest, 1, sizeof rest, file);
+  read.length += got;
+  read.more = got == sizeof rest;
   read.read_error = std::ferror(file) != 0;
   return read;
 }

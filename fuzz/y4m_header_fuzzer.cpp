@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Y4M_FORMAT& f = header.format;
   if (f.width < 1 || f.height < 1 || f.width > frame_side_limit || f.height > frame_side_limit)
     std::abort();
-  if ((f.depth != 8 && f.depth != 16) || f.shift_x < 0 || f.shift_x > 1 || f.shift_y < 0 ||
-      f.shift_y > 1)
+  if ((f.depth != 8 && f.depth != 10 && f.depth != 12 && f.depth != 16) || f.shift_x < 0 ||
+      f.shift_x > 1 || f.shift_y < 0 || f.shift_y > 1 || (f.planes != 1 && f.planes != 3) ||
+      (f.planes == 1 && (f.shift_x || f.shift_y)))
     std::abort();
   if (y4m_frame_bytes(f) < static_cast<uint64_t>(f.width) * f.height) std::abort();
 
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   if (again.format.width != w || again.format.height != h || again.format.depth != f.depth ||
       again.format.shift_x != f.shift_x || again.format.shift_y != f.shift_y ||
-      again.format.siting_x != f.siting_x || again.format.siting_y != f.siting_y)
+      again.format.siting_x != f.siting_x || again.format.siting_y != f.siting_y ||
+      again.format.planes != f.planes || again.format.full_range != f.full_range)
     std::abort();
   if (again.fields.size() != header.fields.size()) std::abort();
   for (size_t i = 0; i < header.fields.size(); ++i)

@@ -35,11 +35,13 @@ TEST(Colour, EveryEightBitSampleSurvivesTheRoundTrip) {
   }
 }
 
-TEST(Colour, SixteenBitsAreEightBitsWithMoreFraction) {
-  for (int v = 0; v <= 255; ++v) {
-    EXPECT_EQ(luma_to_yc48(v << 8, 16), luma_to_yc48(v, 8)) << v;
-    EXPECT_EQ(chroma_to_yc48(v << 8, 0, 16), chroma_to_yc48(v, 0, 8)) << v;
-  }
+TEST(Colour, DeeperSamplesAreEightBitsWithMoreFraction) {
+  for (int depth : {10, 12, 16})
+    for (int v = 0; v <= 255; ++v) {
+      EXPECT_EQ(luma_to_yc48(v << (depth - 8), depth), luma_to_yc48(v, 8)) << depth << ": " << v;
+      EXPECT_EQ(chroma_to_yc48(v << (depth - 8), 0, depth), chroma_to_yc48(v, 0, 8))
+          << depth << ": " << v;
+    }
   // One YC48 step is about 14 sixteen-bit steps: a round trip stays within
   // half of one, on both sides (no bias).
   int low = 0, high = 0;
@@ -57,6 +59,35 @@ TEST(Colour, SixteenBitsAreEightBitsWithMoreFraction) {
   EXPECT_NEAR(luma_from_yc48(4096, 16), 235 << 8, 7);
   EXPECT_NEAR(chroma_from_yc48(0, 0, 16), 128 << 8, 7);
   EXPECT_NEAR(chroma_from_yc48(2048, 0, 16), 240 << 8, 7);
+}
+
+TEST(Colour, EveryCodeUpToTwelveBitsSurvivesTheRoundTripInBothRanges) {
+  // From the smallest code (0) to the largest, limited and full range: a
+  // YC48 step is finer than a code step up to 12 bits.
+  for (int depth : {8, 10, 12}) {
+    const int max = (1 << depth) - 1;
+    for (int v = 0; v <= max; ++v) {
+      ASSERT_EQ(luma_from_yc48(luma_to_yc48(v, depth), depth), v) << depth << " Y " << v;
+      ASSERT_EQ(chroma_from_yc48(chroma_to_yc48(v, 0, depth), 0, depth), v) << depth << " C " << v;
+      ASSERT_EQ(level_from_yc48(level_to_yc48(v, max), max), v) << depth << " full Y " << v;
+      ASSERT_EQ(full_chroma_from_yc48(full_chroma_to_yc48(v, 0, depth), 0, depth), v)
+          << depth << " full C " << v;
+    }
+  }
+  // The anchors of the full range: the scale's ends and middle.
+  EXPECT_EQ(level_to_yc48(1023, 1023), 4096);
+  EXPECT_EQ(full_chroma_to_yc48(512, 0, 10), 0);
+  EXPECT_EQ(full_chroma_to_yc48(128, 0, 8), 0);
+  EXPECT_EQ(full_chroma_to_yc48(0, 0, 8), -2056);  // 128 codes of 4096 / 255 below
+  EXPECT_EQ(full_chroma_to_yc48(255, 0, 8), 2040);
+  EXPECT_EQ(full_chroma_from_yc48(0, 0, 8), 128);
+  EXPECT_EQ(full_chroma_from_yc48(-9000, 0, 12), 0);
+  EXPECT_EQ(full_chroma_from_yc48(9000, 0, 12), 4095);
+  // Weighted sums are exact means in the full range too.
+  for (int c = 0; c <= 255; ++c)
+    EXPECT_EQ(full_chroma_to_yc48(16 * c, 4, 8), full_chroma_to_yc48(c, 0, 8)) << c;
+  for (int c = -2100; c <= 2100; ++c)
+    EXPECT_EQ(full_chroma_from_yc48(4 * c, 2, 10), full_chroma_from_yc48(c, 0, 10)) << c;
 }
 
 TEST(Colour, WeightedSumsAreConvertedAsExactMeans) {

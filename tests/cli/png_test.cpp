@@ -2,6 +2,9 @@
 // the colour gets the raw path's engine bits, and alpha is resized on its own.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -9,6 +12,7 @@
 #include "frame_buffer.h"
 #include "images.h"
 #include "picture_frames.h"
+#include "png_chunks.h"
 #include "png_file.h"
 #include "tool_process.h"
 
@@ -196,6 +200,208 @@ TEST(Png, DamagedPicturesFailWithOneLineAndNoOutput) {
     EXPECT_NE(run.errors.find(c.says), std::string::npos) << run.errors;
     EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
     EXPECT_EQ(dir.names(), before) << c.file;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<uint8_t> with_filter_bytes(const std::vector<uint8_t>& packed, size_t row_bytes) {
+  std::vector<uint8_t> rows;
+  for (size_t at = 0; at < packed.size(); at += row_bytes) {
+    rows.push_back(0);
+    rows.insert(rows.end(), packed.begin() + at, packed.begin() + at + row_bytes);
+  }
+  return rows;
+}
+
+TEST(Png, AnInterlacedPictureReadsAsThePlainOne) {
+  // 8-bit RGB comes back exactly through YC48, so at its own size the
+  // picture is the one that was interlaced.
+  std::vector<uint8_t> packed(13 * 11 * 3);
+  for (size_t i = 0; i < packed.size(); ++i) packed[i] = static_cast<uint8_t>(i * 37 + i / 7);
+  SCRATCH_DIR dir;
+  write_bytes(dir.file("in.png"),
+              png_file({png_header(13, 11, 8, 2, true)}, adam7_rows(packed, 13, 11, 3)));
+  const TOOL_RUN run = run_tool(dir, {"resize", "in.png", "out.png", "--size", "13x11"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  PNG_PICTURE plain{13, 11, 3, 8, {}, std::vector<uint16_t>(packed.begin(), packed.end())};
+  EXPECT_EQ(picture_difference(plain, load_picture(dir.file("out.png"))), "");
+}
+
+TEST(Png, TransparencyOfAGreyOrRgbPictureBecomesItsAlpha) {
+  // Left half the colour the tRNS chunk makes transparent, right half another.
+  struct CASE {
+    const char* name;
+    int depth, colour_type, channels;
+    std::vector<uint8_t> transparent, opaque;  // one pixel's bytes
+  };
+  const CASE cases[] = {
+      {"grey", 8, 0, 1, {0x30}, {0xc0}},
+      {"grey16", 16, 0, 1, {0x30, 0x01}, {0xc0, 0x02}},
+      {"rgb", 8, 2, 3, {0x12, 0x34, 0x56}, {0xab, 0xcd, 0xef}},
+      {"rgb16", 16, 2, 3, {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc}, {0, 1, 2, 3, 4, 5}},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> packed;
+    for (int32_t y = 0; y < 10; ++y)
+      for (int32_t x = 0; x < 40; ++x) {
+        const std::vector<uint8_t>& px = x < 20 ? c.transparent : c.opaque;
+        packed.insert(packed.end(), px.begin(), px.end());
+      }
+    // tRNS holds the colour as 16-bit samples, whatever the depth.
+    std::vector<uint8_t> key;
+    for (size_t i = 0; i < c.transparent.size(); i += c.depth / 8) {
+      key.push_back(c.depth == 16 ? c.transparent[i] : 0);
+      key.push_back(c.transparent[i + (c.depth == 16 ? 1 : 0)]);
+    }
+    SCRATCH_DIR dir;
+    write_bytes(dir.file("in.png"),
+                png_file({png_header(40, 10, c.depth, c.colour_type), {"tRNS", key}},
+                         with_filter_bytes(packed, packed.size() / 10)));
+    const TOOL_RUN run = run_tool(dir, {"resize", "in.png", "out.png", "--size", "80x20"});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const PNG_PICTURE out = load_picture(dir.file("out.png"));
+    ASSERT_EQ(out.channels, c.channels + 1);
+    EXPECT_EQ(out.depth, c.depth);
+    const int32_t max = max_sample(out);
+    for (int32_t y = 0; y < 20; ++y)
+      for (int32_t x = 0; x < 80; ++x) {
+        const uint16_t alpha =
+            out.samples[(static_cast<size_t>(y) * 80 + x) * out.channels + c.channels];
+        if (x < 20) {
+          ASSERT_EQ(alpha, 0) << x << "," << y;
+        } else if (x >= 60) {
+          ASSERT_EQ(alpha, max) << x << "," << y;
+        }
+      }
+  }
+}
+
+// A small ICC profile libpng takes for a grey picture: a header and one
+// private tag of 128 bytes of noise (libpng refuses iCCP chunks shorter than
+// 92 bytes, which a profile of zeros compresses to).
+std::vector<uint8_t> grey_profile() {
+  std::vector<uint8_t> p(132 + 12 + 128, 0);
+  const auto put = [&](size_t at, const std::vector<uint8_t>& bytes) {
+    std::copy(bytes.begin(), bytes.end(), p.begin() + at);
+  };
+  put(0, big_endian(static_cast<uint32_t>(p.size())));
+  put(8, {2, 0x10, 0, 0});
+  put(12, {'m', 'n', 't', 'r'});
+  put(16, {'G', 'R', 'A', 'Y'});
+  put(20, {'X', 'Y', 'Z', ' '});
+  put(36, {'a', 'c', 's', 'p'});
+  put(68, big_endian(0xF6D6));  // the D50 illuminant
+  put(72, big_endian(0x10000));
+  put(76, big_endian(0xD32D));
+  put(128, big_endian(1));
+  put(132, {'z', 'z', 'z', 'z'});
+  put(136, big_endian(144));
+  put(140, big_endian(128));
+  std::mt19937 rng(3);
+  for (size_t i = 144; i < p.size(); ++i) p[i] = static_cast<uint8_t>(rng());
+  return p;
+}
+
+std::vector<uint8_t> chunk_named(const std::vector<PNG_CHUNK>& chunks, const char* type) {
+  for (const PNG_CHUNK& c : chunks)
+    if (c.type == type) return c.data;
+  return {};
+}
+
+// The profile of an iCCP chunk, uncompressed.
+std::vector<uint8_t> profile_of(const std::vector<uint8_t>& iccp) {
+  const size_t name_end = std::find(iccp.begin(), iccp.end(), 0) - iccp.begin();
+  if (name_end + 2 > iccp.size()) return {};
+  std::vector<uint8_t> profile(4096);
+  uLongf size = profile.size();
+  if (uncompress(profile.data(), &size, iccp.data() + name_end + 2, iccp.size() - name_end - 2) !=
+      Z_OK)
+    return {};
+  profile.resize(size);
+  return profile;
+}
+
+TEST(Png, ColourChunksComeThroughAsTheyWere) {
+  const std::vector<uint8_t> profile = grey_profile();
+  uLongf packed_size = compressBound(profile.size());
+  std::vector<uint8_t> iccp = {'g', 'r', 'e', 'y', 0, 0};
+  std::vector<uint8_t> packed(packed_size);
+  compress(packed.data(), &packed_size, profile.data(), profile.size());
+  iccp.insert(iccp.end(), packed.begin(), packed.begin() + packed_size);
+  std::vector<uint8_t> chromaticities;
+  for (uint32_t v : {31270u, 32900u, 64000u, 33000u, 30000u, 60000u, 15000u, 6000u}) {
+    const std::vector<uint8_t> b = big_endian(v);
+    chromaticities.insert(chromaticities.end(), b.begin(), b.end());
+  }
+  struct CASE {
+    const char* name;
+    int colour_type, bytes_per_pixel;
+    std::vector<PNG_CHUNK> chunks;
+  };
+  const CASE cases[] = {
+      {"gamma and chromaticities", 2, 3, {{"gAMA", big_endian(45455)}, {"cHRM", chromaticities}}},
+      {"sRGB", 2, 3, {{"sRGB", {1}}}},
+      {"ICC profile", 0, 1, {{"iCCP", iccp}}},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<PNG_CHUNK> chunks = {png_header(16, 8, 8, c.colour_type)};
+    chunks.insert(chunks.end(), c.chunks.begin(), c.chunks.end());
+    std::vector<uint8_t> packed_rows(static_cast<size_t>(16) * 8 * c.bytes_per_pixel);
+    for (size_t i = 0; i < packed_rows.size(); ++i) packed_rows[i] = static_cast<uint8_t>(i * 5);
+    SCRATCH_DIR dir;
+    write_bytes(dir.file("in.png"),
+                png_file(chunks, with_filter_bytes(packed_rows, 16 * c.bytes_per_pixel)));
+    const TOOL_RUN run = run_tool(dir, {"resize", "in.png", "out.png", "--size", "24x12"});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const std::vector<PNG_CHUNK> written = png_chunks(read_bytes(dir.file("out.png")));
+    for (const PNG_CHUNK& sent : c.chunks) {
+      if (sent.type == "iCCP") {
+        const std::vector<uint8_t> got = chunk_named(written, "iCCP");
+        EXPECT_EQ(std::string(got.begin(), got.begin() + std::min<size_t>(got.size(), 5)),
+                  std::string("grey\0", 5));
+        EXPECT_EQ(profile_of(got), profile);
+      } else {
+        EXPECT_EQ(chunk_named(written, sent.type.c_str()), sent.data) << sent.type;
+      }
+    }
+  }
+}
+
+TEST(Png, SixteenBitChannelsKeptWholeGetTheEnginesBitsEach) {
+  // Each channel less 32768 is an int16 channel of the engine's.
+  const PNG_PICTURE in = make_picture(29, 13, 3, 16, 17);
+  SCRATCH_DIR dir;
+  save_picture(dir.file("in.png"), in);
+  // At the picture's own size every sample survives, which YC48 cannot do.
+  ASSERT_EQ(
+      run_tool(dir, {"resize", "in.png", "same.png", "--size", "29x13", "--keep-16-bits"}).status,
+      0);
+  EXPECT_EQ(picture_difference(in, load_picture(dir.file("same.png"))), "");
+  ASSERT_EQ(run_tool(dir, {"resize", "in.png", "yc48.png", "--size", "29x13"}).status, 0);
+  EXPECT_NE(picture_difference(in, load_picture(dir.file("yc48.png"))), "");
+
+  for (bool vertical_first : {false, true}) {
+    std::vector<std::string> args = {"resize", "in.png", "out.png",
+                                     "--size", "50x7",   "--keep-16-bits"};
+    if (vertical_first) args.push_back("--vertical-first");
+    ASSERT_EQ(run_tool(dir, args).status, 0);
+    IMAGE channels{29, 13, {}};
+    for (size_t p = 0; p < in.samples.size(); p += 3)
+      channels.pixels.push_back(PIXEL_YC{static_cast<int16_t>(in.samples[p] - 32768),
+                                         static_cast<int16_t>(in.samples[p + 1] - 32768),
+                                         static_cast<int16_t>(in.samples[p + 2] - 32768)});
+    const IMAGE resized = engine_resize(channels, 50, 7, vertical_first);
+    PNG_PICTURE expected{50, 7, 3, 16, {}, {}};
+    for (const PIXEL_YC& px : resized.pixels)
+      for (int16_t s : {px.y, px.cb, px.cr})
+        expected.samples.push_back(static_cast<uint16_t>(s + 32768));
+    EXPECT_EQ(picture_difference(expected, load_picture(dir.file("out.png"))), "")
+        << "vertical first " << vertical_first;
   }
 }
 

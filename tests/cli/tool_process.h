@@ -7,6 +7,7 @@
 struct TOOL_RUN {
   int status;          // exit status; -1 when it did not exit normally
   std::string errors;  // everything it wrote to standard error
+  long peak_kib;       // the tool's peak resident memory (KiB)
 };
 
 // A fresh folder under the temporary directory, removed with its contents.

@@ -39,7 +39,28 @@ TEST(Y4mHeader, ReadsSizeAndChromaAndKeepsEveryOtherField) {
   EXPECT_EQ(h.format.siting_y, CHROMA_SITING::centred);
   ASSERT_EQ(parse_y4m_header("YUV4MPEG2 W8 H8 C444 XCOLORRANGE=LIMITED", h), "");
   EXPECT_EQ(h.format.shift_x, 0);
+  EXPECT_FALSE(h.format.full_range);
   EXPECT_EQ(y4m_frame_bytes(h.format), 3u * 64);
+
+  // Deeper samples, mono and the full range.
+  ASSERT_EQ(parse_y4m_header("YUV4MPEG2 W7 H5 C420p10 XYSCSS=420P10", h), "");
+  EXPECT_EQ(h.format.depth, 10);
+  EXPECT_EQ(h.format.planes, 3);
+  EXPECT_EQ(y4m_frame_bytes(h.format), 2u * (35 + 2 * 4 * 3));
+  ASSERT_EQ(parse_y4m_header("YUV4MPEG2 W7 H5 C422p12", h), "");
+  EXPECT_EQ(h.format.depth, 12);
+  EXPECT_EQ(h.format.shift_y, 0);
+  EXPECT_EQ(h.format.siting_x, CHROMA_SITING::cosited);
+  ASSERT_EQ(parse_y4m_header("YUV4MPEG2 W7 H5 Cmono XCOLORRANGE=FULL", h), "");
+  EXPECT_EQ(h.format.planes, 1);
+  EXPECT_EQ(h.format.depth, 8);
+  EXPECT_TRUE(h.format.full_range);
+  EXPECT_EQ(y4m_frame_bytes(h.format), 35u);
+  EXPECT_EQ(format_y4m_header(h, 9, 2), "YUV4MPEG2 W9 H2 Cmono XCOLORRANGE=FULL\n");
+  ASSERT_EQ(parse_y4m_header("YUV4MPEG2 W7 H5 Cmono16", h), "");
+  EXPECT_EQ(h.format.depth, 16);
+  EXPECT_FALSE(h.format.full_range);
+  EXPECT_EQ(y4m_frame_bytes(h.format), 70u);
 }
 
 TEST(Y4mHeader, RefusesWhatItCannotConvertAndSaysWhy) {
@@ -61,10 +82,9 @@ TEST(Y4mHeader, RefusesWhatItCannotConvertAndSaysWhy) {
       {"YUV4MPEG2 W8 H99999999999999999999", "above the engine's limit"},
       {"YUV4MPEG2 W8 H8 It", "unsupported y4m interlacing 'It'"},
       {"YUV4MPEG2 W8 H8 Im", "interlacing"},
-      {"YUV4MPEG2 W8 H8 C420p10", "unsupported y4m colour space 'C420p10'"},
-      {"YUV4MPEG2 W8 H8 Cmono", "colour space"},
+      {"YUV4MPEG2 W8 H8 C420p14", "unsupported y4m colour space 'C420p14'"},
+      {"YUV4MPEG2 W8 H8 Cmono9", "colour space"},
       {"YUV4MPEG2 W8 H8 C444alpha", "colour space"},
-      {"YUV4MPEG2 W8 H8 XCOLORRANGE=FULL", "colour range"},
   };
   for (const CASE& c : cases) {
     Y4M_HEADER h;
@@ -87,36 +107,41 @@ Y4M_FORMAT format_of(const char* line) {
   return h.format;
 }
 
+// Random codes of the format's depth, with the smallest and the largest
+// code among them.
 std::vector<uint8_t> random_planes(const Y4M_FORMAT& f, uint32_t seed) {
   std::vector<uint8_t> planes(y4m_frame_bytes(f));
   std::mt19937 rng(seed);
-  if (f.depth == 8) {
-    for (uint8_t& b : planes) b = static_cast<uint8_t>(rng());
-  } else {
-    for (size_t i = 0; i < planes.size(); i += 2) {
-      const uint16_t v = static_cast<uint16_t>(rng());
-      std::memcpy(&planes[i], &v, 2);
-    }
+  const uint32_t max = (1u << f.depth) - 1;
+  const int bytes = y4m_sample_bytes(f);
+  for (size_t i = 0; i < planes.size(); i += bytes) {
+    const size_t index = i / bytes;
+    const uint16_t v = static_cast<uint16_t>(index % 7 == 0   ? 0
+                                             : index % 7 == 1 ? max
+                                                              : rng() & max);
+    std::memcpy(&planes[i], &v, bytes);
   }
   return planes;
 }
 
-// Where two frames of 8-bit planes first differ: "" when they are equal.
+// Where two frames of planes first differ: "" when they are equal.
 std::string plane_difference(const Y4M_FORMAT& f, const std::vector<uint8_t>& expected,
                              const std::vector<uint8_t>& actual) {
   if (expected.size() != actual.size()) return "the frames' sizes differ";
-  const int32_t cw = (f.width + (1 << f.shift_x) - 1) >> f.shift_x;
-  const int32_t ch = (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
+  const int bytes = y4m_sample_bytes(f);
   static const char* const names[][1] = {{"y"}, {"cb"}, {"cr"}};
   size_t start = 0;
-  for (int plane = 0; plane < 3; ++plane) {
-    const int32_t w = plane ? cw : f.width;
-    const size_t count = static_cast<size_t>(w) * (plane ? ch : f.height);
-    const std::span<const uint8_t> e(expected.data() + start, count),
-        a(actual.data() + start, count);
-    const std::string difference = first_difference<uint8_t>(w, 1, names[plane], e, a);
+  for (int plane = 0; plane < f.planes; ++plane) {
+    const int32_t w = plane ? chroma_width(f) : f.width;
+    const size_t count = static_cast<size_t>(w) * (plane ? chroma_height(f) : f.height);
+    std::vector<uint16_t> e(count), a(count);
+    for (size_t i = 0; i < count; ++i) {
+      std::memcpy(&e[i], &expected[start + bytes * i], bytes);
+      std::memcpy(&a[i], &actual[start + bytes * i], bytes);
+    }
+    const std::string difference = first_difference<uint16_t>(w, 1, names[plane], e, a);
     if (!difference.empty()) return difference;
-    start += count;
+    start += count * bytes;
   }
   return "";
 }
@@ -132,10 +157,13 @@ std::vector<uint8_t> through_yc48(const std::vector<uint8_t>& planes, const Y4M_
   return out;
 }
 
-TEST(Y4mPlanes, EightBitFormatsWithCositedChromaRoundTripExactly) {
+TEST(Y4mPlanes, FormatsWithCositedChromaRoundTripExactlyUpToTwelveBits) {
   for (const char* line :
        {"YUV4MPEG2 W13 H7 C444", "YUV4MPEG2 W13 H7 C422", "YUV4MPEG2 W13 H7 C420paldv",
-        "YUV4MPEG2 W1 H1 C420paldv", "YUV4MPEG2 W2 H3 C422"}) {
+        "YUV4MPEG2 W1 H1 C420paldv", "YUV4MPEG2 W2 H3 C422", "YUV4MPEG2 W13 H7 C444p10",
+        "YUV4MPEG2 W13 H7 C422p12", "YUV4MPEG2 W13 H7 C444p12 XCOLORRANGE=FULL",
+        "YUV4MPEG2 W13 H7 C420paldv XCOLORRANGE=FULL", "YUV4MPEG2 W13 H7 Cmono",
+        "YUV4MPEG2 W13 H7 Cmono12 XCOLORRANGE=FULL"}) {
     const Y4M_FORMAT f = format_of(line);
     const auto planes = random_planes(f, 3);
     EXPECT_EQ(plane_difference(f, planes, through_yc48(planes, f)), "") << line;
@@ -144,19 +172,21 @@ TEST(Y4mPlanes, EightBitFormatsWithCositedChromaRoundTripExactly) {
 
 TEST(Y4mPlanes, ConstantColourStaysConstantInEveryFormat) {
   for (const char* chroma :
-       {"C444", "C422", "C420jpeg", "C420mpeg2", "C420paldv", "C444p16", "C422p16", "C420p16"}) {
+       {"C444", "C422", "C420jpeg", "C420mpeg2", "C420paldv", "C444p16", "C422p16", "C420p16",
+        "C420p10", "C422p12 XCOLORRANGE=FULL", "Cmono", "Cmono16"}) {
     for (const char* size : {"W16 H8", "W5 H3", "W1 H1"}) {
       const std::string line = std::string("YUV4MPEG2 ") + size + " " + chroma;
       const Y4M_FORMAT f = format_of(line.c_str());
-      const int32_t cw = (f.width + (1 << f.shift_x) - 1) >> f.shift_x;
-      const int32_t ch = (f.height + (1 << f.shift_y) - 1) >> f.shift_y;
       const size_t luma = static_cast<size_t>(f.width) * f.height,
-                   chroma_n = static_cast<size_t>(cw) * ch;
-      const uint16_t values[3] = {static_cast<uint16_t>(f.depth == 8 ? 180 : 180 << 8),
-                                  static_cast<uint16_t>(f.depth == 8 ? 60 : 60 << 8 | 37),
-                                  static_cast<uint16_t>(f.depth == 8 ? 201 : 201 << 8 | 200)};
+                   chroma_n =
+                       f.planes == 1 ? 0 : static_cast<size_t>(chroma_width(f)) * chroma_height(f);
+      // 8-bit codes with fraction bits below them.
+      const int more = f.depth - 8;
+      const uint16_t values[3] = {static_cast<uint16_t>(180 << more),
+                                  static_cast<uint16_t>(60 << more | (37 & ((1 << more) - 1))),
+                                  static_cast<uint16_t>(201 << more | (200 & ((1 << more) - 1)))};
       std::vector<uint8_t> planes(y4m_frame_bytes(f));
-      const int bytes = f.depth / 8;
+      const int bytes = y4m_sample_bytes(f);
       for (size_t i = 0; i < luma + 2 * chroma_n; ++i) {
         const uint16_t v = values[i < luma ? 0 : i < luma + chroma_n ? 1 : 2];
         std::memcpy(&planes[i * bytes], &v, bytes);
@@ -173,7 +203,7 @@ TEST(Y4mPlanes, ConstantColourStaysConstantInEveryFormat) {
         }
       std::vector<uint8_t> out(planes.size());
       frame_to_planes(b.frame, f, out.data());
-      if (f.depth == 8) {
+      if (f.depth <= 12) {
         EXPECT_EQ(plane_difference(f, planes, out), "") << line;
       }
       // Every plane stays flat (16-bit values may move by the YC48 step).

@@ -1,0 +1,25 @@
+#pragma once
+// Resizing as the tool does it: every channel as a plane (plane.h), the
+// passes in buffers of their own sizes, on the tool's threads; the engine's
+// failure as an error line.
+#include <string>
+
+#include "engine_run.h"
+#include "plane.h"
+
+// A PLANE_WORK as the tool keeps one: huge pages asked for (column walks
+// touch one page per row).
+void prepare_plane_work(PLANE_WORK& work);
+
+// resize_planes; throws TOOL_ERROR naming `name` when it fails (it can only
+// lack memory for jobs the tool built).
+void resize_planes_or_fail(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count,
+                           bool vertical_first, const ENGINE_THREADS& threads,
+                           const std::string& name);
+
+// Channels 0 .. channels - 1 of the image of `source` resized into the image
+// of `target`, whose w and h must be the target size: the bits resize_frame
+// gives them in one buffer.
+void resize_frame_channels(PLANE_WORK& work, const FRAME& source, const FRAME& target, int channels,
+                           bool vertical_first, const ENGINE_THREADS& threads,
+                           const std::string& name);
