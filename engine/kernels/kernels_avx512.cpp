@@ -144,6 +144,7 @@ struct AVX512_POLICY {
   }
 
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
+  static constexpr const KERNEL_VARIANT* narrower = &avx2_kernels;
 };
 
 }  // namespace

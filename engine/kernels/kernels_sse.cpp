@@ -175,4 +175,4 @@ void sse_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end)
 
 }  // namespace
 
-const KERNEL_VARIANT sse_kernels = {"sse", 1, 8, 1, sse_column_groups, sse_pixel_rows};
+const KERNEL_VARIANT sse_kernels = {"sse", 1, false, 8, 8, 1, 1, sse_column_groups, sse_pixel_rows};
