@@ -16,15 +16,29 @@ bool starts_with(const std::string& text, const std::string& start) {
   return text.rfind(start, 0) == 0;
 }
 
-// The implementations of the results in order of first appearance.
+// Appends `item` unless the list holds it already: lists in order of first appearance.
+template <class T>
+void add_once(std::vector<T>& list, const T& item) {
+  for (const T& known : list)
+    if (known == item) return;
+  list.push_back(item);
+}
+
 std::vector<std::string> implementations(const std::vector<RESULT>& results) {
   std::vector<std::string> names;
-  for (const RESULT& r : results) {
-    bool seen = false;
-    for (const std::string& n : names) seen = seen || n == r.implementation;
-    if (!seen) names.push_back(r.implementation);
-  }
+  for (const RESULT& r : results) add_once(names, r.implementation);
   return names;
+}
+
+// "| lead | column suffix | ..." and the separator line; `lead` holds the
+// first two columns' titles with their bars.
+void print_header(std::FILE* out, const char* lead, const std::vector<std::string>& columns,
+                  const char* suffix) {
+  std::fprintf(out, "| %s |", lead);
+  for (const std::string& c : columns) std::fprintf(out, " %s%s |", c.c_str(), suffix);
+  std::fprintf(out, "\n|---|---|");
+  for (size_t i = 0; i < columns.size(); ++i) std::fprintf(out, "---|");
+  std::fprintf(out, "\n");
 }
 
 void print_ms(std::FILE* out, const RESULT* r) {
@@ -48,17 +62,8 @@ void print_ratio(std::FILE* out, const RESULT* a, const RESULT* b) {
 void print_markdown(std::FILE* out, const std::vector<RESULT>& results,
                     const std::vector<std::string>& jobs) {
   std::vector<std::pair<std::string, int>> rows;
-  for (const RESULT& r : results) {
-    const std::pair<std::string, int> row{r.implementation, r.threads};
-    bool seen = false;
-    for (const auto& known : rows) seen = seen || known == row;
-    if (!seen) rows.push_back(row);
-  }
-  std::fprintf(out, "| implementation | threads |");
-  for (const std::string& job : jobs) std::fprintf(out, " %s |", job.c_str());
-  std::fprintf(out, "\n|---|---|");
-  for (size_t i = 0; i < jobs.size(); ++i) std::fprintf(out, "---|");
-  std::fprintf(out, "\n");
+  for (const RESULT& r : results) add_once(rows, {r.implementation, r.threads});
+  print_header(out, "implementation | threads", jobs, "");
   for (const auto& row : rows) {
     std::fprintf(out, "| %s | %d |", row.first.c_str(), row.second);
     for (const std::string& job : jobs)
@@ -112,18 +117,10 @@ void print_memory_table(std::FILE* out, const std::vector<MEMORY_RESULT>& memory
   std::vector<std::string> buffers;
   std::vector<std::pair<std::string, bool>> rows;
   for (const MEMORY_RESULT& m : memory) {
-    bool seen = false;
-    for (const std::string& b : buffers) seen = seen || b == m.buffer;
-    if (!seen) buffers.push_back(m.buffer);
-    seen = false;
-    for (const auto& r : rows) seen = seen || (r.first == m.variant && r.second == m.plugin);
-    if (!seen) rows.emplace_back(m.variant, m.plugin);
+    add_once(buffers, m.buffer);
+    add_once(rows, {m.variant, m.plugin});
   }
-  std::fprintf(out, "| variant | measured in |");
-  for (const std::string& b : buffers) std::fprintf(out, " %s buffer |", b.c_str());
-  std::fprintf(out, "\n|---|---|");
-  for (size_t i = 0; i < buffers.size(); ++i) std::fprintf(out, "---|");
-  std::fprintf(out, "\n");
+  print_header(out, "variant | measured in", buffers, " buffer");
   for (const auto& row : rows) {
     std::fprintf(out, "| %s | %s |", row.first.c_str(),
                  row.second ? "32-bit plug-in (test host's page watch)" : "engine (native)");
