@@ -49,7 +49,7 @@ std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& sou
 std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
                                const BENCH_OPTIONS& options);
 std::vector<CELL> memory_floor_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
-                                     const BENCH_OPTIONS& options);
+                                     const BENCH_OPTIONS& options, THREAD_POOL* pool);
 
 // The engine's work memory for each variant (only `options.isa` when set) and
 // each job's buffer (the larger of source and target on each axis).

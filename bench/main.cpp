@@ -128,8 +128,10 @@ int main(int argc, char** argv) {
       std::vector<uint64_t> digests;
       std::vector<CELL> cells = engine_cells(job, source, options, pool, &digests);
       if (!engine_only) {
-        for (auto* make : {zimg_cells, swscale_cells, opencv_cells, memory_floor_cells})
+        for (auto* make : {zimg_cells, swscale_cells, opencv_cells})
           for (CELL& c : make(job, source, options)) cells.push_back(std::move(c));
+        for (CELL& c : memory_floor_cells(job, source, options, pool))
+          cells.push_back(std::move(c));
       }
       measure(cells, min_time);
       for (const CELL& c : cells)
