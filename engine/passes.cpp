@@ -13,7 +13,7 @@ namespace {
 // slot_stride vectors with 16 workers, fewer and larger slots with fewer.
 struct SLOT {
   KNOT* knots;
-  int32_t bytes;
+  int64_t bytes;
 };
 
 SLOT slot_of(int thread_id, int thread_num) {
@@ -21,7 +21,7 @@ SLOT slot_of(int thread_id, int thread_num) {
   const int64_t area = int64_t{work_slots} * work_area.slot_stride * sizeof(VEC4);
   const int64_t bytes = area / workers / 64 * 64;
   auto* at = reinterpret_cast<uint8_t*>(work_area.line_buffers) + thread_id * bytes;
-  return SLOT{reinterpret_cast<KNOT*>(at), static_cast<int32_t>(bytes)};
+  return SLOT{reinterpret_cast<KNOT*>(at), bytes};
 }
 
 PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {

@@ -17,7 +17,7 @@ struct PASS_JOB {
   int32_t tail_lanes;  // int16 of group G - 1 inside the row (4 = all)
   const VEC4* table;
   const POSITION* positions;  // outputs 0 .. m - 1; null unless the variant uses them
-  int32_t slot_bytes;         // the worker's slot, at least line_buffers knot buffers
+  int64_t slot_bytes;         // the worker's slot, at least line_buffers knot buffers
 };
 
 struct KERNEL_VARIANT {
