@@ -96,8 +96,8 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
 
 THREAD_POOL* VariantExactness::pools[16];
 
-// Widths 1 to 200 and heights 1 to 90 (each over the widest walk: 32 column
-// groups, 40 rows, 16 lanes per vector), the last column group cut by the
+// Widths 1 to 200 and heights 1 to 90 (each over the widest walk: 16 column
+// groups, 20 rows, 16 lanes per vector), the last column group cut by the
 // row's end in every other buffer; enlarging and shrinking alternate.
 TEST_P(VariantExactness, FramesOfEveryWidthAndHeightRemainder) {
   for (int32_t i = 0; i < 200; ++i) {
