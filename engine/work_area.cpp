@@ -19,13 +19,14 @@ int32_t knot_capacity(int32_t height, int32_t width) {
 
 namespace {
 
-// Bytes of a block of K knots per buffer for `kernels`, or 0 when that does
-// not fit this platform's address space: the slots, the factor table and the
-// position table (K entries, then its own end, rounded to a cache line).
+// Bytes of the slots: 16 of line_buffers knot buffers of K knots.
 uint64_t slot_area(int32_t k, const KERNEL_VARIANT* kernels) {
   return uint64_t{sizeof(KNOT)} * static_cast<uint64_t>(k) * work_slots * kernels->line_buffers;
 }
 
+// Bytes of a block of K knots per buffer for `kernels`, or 0 when that does
+// not fit this platform's address space: the slots, the factor table and the
+// position table (K entries, rounded up to a cache line).
 size_t block_size(int32_t k, const KERNEL_VARIANT* kernels) {
   const uint64_t positions =
       kernels->positions ? (uint64_t{sizeof(POSITION)} * static_cast<uint64_t>(k) + 63) / 64 * 64
