@@ -19,21 +19,29 @@ int32_t knot_capacity(int32_t height, int32_t width) {
 
 namespace {
 
-// Bytes of the slots: 16 of line_buffers knot buffers of K knots.
-uint64_t slot_area(int32_t k, const KERNEL_VARIANT* kernels) {
-  return uint64_t{sizeof(KNOT)} * static_cast<uint64_t>(k) * work_slots * kernels->line_buffers;
+// The parts of a block of K knots per buffer for `kernels`. The reference's:
+// 16 slots of line_buffers knot buffers of K knots, then the factor table.
+// A variant with a position table: 16 x line_buffers knot buffers' bytes in
+// all, of which the factor table and the position table take the end and
+// the slots the rest, in whole cache lines per slot.
+struct BLOCK_LAYOUT {
+  uint64_t slots;  // bytes of the slots, from the block's start
+  uint64_t bytes;  // the whole block
+};
+
+BLOCK_LAYOUT block_layout(int32_t k, const KERNEL_VARIANT* kernels) {
+  const uint64_t knots = static_cast<uint64_t>(k);
+  const uint64_t buffers = uint64_t{sizeof(KNOT)} * knots * work_slots * kernels->line_buffers;
+  const uint64_t factors = uint64_t{sizeof(VEC4)} * knots;
+  if (!kernels->positions) return BLOCK_LAYOUT{buffers, buffers + factors};
+  const uint64_t tables = factors + (uint64_t{sizeof(POSITION)} * knots + 63) / 64 * 64;
+  return BLOCK_LAYOUT{(buffers - tables) / (64 * work_slots) * (64 * work_slots), buffers};
 }
 
-// Bytes of a block of K knots per buffer for `kernels`, or 0 when that does
-// not fit this platform's address space: the slots, the factor table and the
-// position table (K entries, rounded up to a cache line).
-size_t block_size(int32_t k, const KERNEL_VARIANT* kernels) {
-  const uint64_t positions =
-      kernels->positions ? (uint64_t{sizeof(POSITION)} * static_cast<uint64_t>(k) + 63) / 64 * 64
-                         : 0;
-  const uint64_t bytes =
-      slot_area(k, kernels) + uint64_t{sizeof(VEC4)} * static_cast<uint64_t>(k) + positions;
-  return bytes > std::numeric_limits<size_t>::max() / 2 ? 0 : static_cast<size_t>(bytes);
+// The block's bytes, or 0 when they do not fit this platform's address space.
+size_t block_size(const BLOCK_LAYOUT& layout) {
+  return layout.bytes > std::numeric_limits<size_t>::max() / 2 ? 0
+                                                               : static_cast<size_t>(layout.bytes);
 }
 
 // Runs fill() under the passes' SSE mode, whatever the caller's thread had
@@ -63,18 +71,19 @@ bool prepare_work_area(int32_t height, int32_t width) {
   release_work_area();
 
   const int32_t k = knot_capacity(height, width);
-  const size_t bytes = k ? block_size(k, kernels) : 0;
+  const BLOCK_LAYOUT layout = k ? block_layout(k, kernels) : BLOCK_LAYOUT{0, 0};
+  const size_t bytes = block_size(layout);
   void* memory = bytes ? allocate_pages(bytes) : nullptr;
   if (!memory) return false;
 
   auto* at = static_cast<uint8_t*>(memory);
-  const size_t slots = static_cast<size_t>(slot_area(k, kernels));
+  const size_t slots = static_cast<size_t>(layout.slots);
   work_area.memory = memory;
   work_area.block_bytes = bytes;
   work_area.kernels = kernels;
   work_area.buffer_height = height;
   work_area.buffer_width = width;
-  work_area.slot_stride = 2 * k * kernels->line_buffers;
+  work_area.slot_stride = static_cast<int32_t>(slots / work_slots / sizeof(VEC4));
   work_area.line_buffers = static_cast<KNOT*>(memory);
   work_area.factor_table = reinterpret_cast<VEC4*>(at + slots);
   work_area.positions =

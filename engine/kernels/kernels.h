@@ -23,7 +23,8 @@ struct PASS_JOB {
 struct KERNEL_VARIANT {
   const char* name;
   // The block's slots: 16 of line_buffers knot buffers of K knots (32 bytes a
-  // knot). A pass of fewer workers shares the same bytes out among them.
+  // knot); with positions, the factor and position tables come out of the
+  // same bytes. A pass of fewer workers shares the slots out among them.
   int32_t line_buffers;
   bool positions;  // the block holds the pass's position table (PASS_JOB::positions)
   // Column groups or rows a worker takes per counter step: at most

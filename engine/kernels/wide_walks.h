@@ -56,11 +56,12 @@ constexpr int step_vectors() {
   return P::MAX_VECTORS < 4 ? P::MAX_VECTORS : 4;
 }
 
-// Knot buffers of K knots (32 bytes a knot) per slot with 16 workers: 64
-// bytes a knot, enough for a one-vector walk of the 8-lane policies over the
-// longest lines. Fewer workers share the same block in larger slots, and
-// walks widen with them; where one vector does not fit (16 lanes on long
-// lines with many workers), the policy's narrower variant takes the lines.
+// Knot buffers of K knots (32 bytes a knot) per slot with 16 workers, the
+// block's tables included: nearly 64 bytes a knot, enough for a one-vector
+// walk of the 8-lane policies over all lines but columns within 4% of K.
+// Fewer workers share the same block in larger slots, and walks widen with
+// them; where one vector does not fit (16 lanes over long lines, 8 over such
+// columns, with many workers), the policy's narrower variant takes the lines.
 constexpr int32_t wide_line_buffers = 2;
 
 // Vectors a walk carries when it needs `per_lane` bytes for each of its

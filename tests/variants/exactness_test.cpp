@@ -2,7 +2,8 @@
 // whole buffer, image and margins alike. Frames run through every width and
 // height remainder of the widest walk, lines of 1 to 3000 samples, enlarging
 // and shrinking, both pass orders, one to three threads and sixteen (whose
-// slots are too small for the widest walks over long rows), each buffer
+// slots are too small for 16-lane walks over long rows, and for 8-lane ones
+// over columns nearly as long as the buffer's longest side), each buffer
 // between inaccessible pages.
 #include <gtest/gtest.h>
 
@@ -146,7 +147,7 @@ TEST_P(VariantExactness, BothPassesOnSeveralThreads) {
       {1000, 301, 1919, 601, 1919, 601, false, 2}, {1919, 601, 1000, 301, 1919, 601, true, 3},
       {733, 437, 1283, 211, 1283, 437, true, 2},   {733, 437, 1283, 211, 1283, 437, false, 3},
       {400, 400, 803, 333, 803, 400, false, 2},    {1000, 301, 1919, 601, 1919, 601, false, 16},
-      {1919, 601, 1000, 301, 1919, 601, true, 16},
+      {1919, 601, 1000, 301, 1919, 601, true, 16}, {200, 1000, 150, 1001, 200, 1001, true, 16},
   };
   uint32_t seed = 77;
   for (const CASE& c : cases) {
