@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pixel.h"
+#include "report.h"
 
 // A source size and a target size, in pixels.
 struct JOB {
@@ -48,4 +49,9 @@ std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& sou
 std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
                                const BENCH_OPTIONS& options);
 std::vector<CELL> memory_floor_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
-                                     const BENCH_OPTIONS& options);
+                                     const BENCH_OPTIONS& options, THREAD_POOL* pool);
+
+// The engine's work memory for each variant (only `options.isa` when set) and
+// each job's buffer (the larger of source and target on each axis).
+std::vector<MEMORY_RESULT> engine_work_memory(const std::vector<JOB>& jobs,
+                                              const BENCH_OPTIONS& options);

@@ -9,6 +9,7 @@
 #include "kernels.h"
 #include "resize.h"
 #include "thread_pool.h"
+#include "work_area.h"
 
 namespace {
 
@@ -45,6 +46,10 @@ struct ENGINE_FRAME {
     return h;
   }
 };
+
+std::string buffer_name(int32_t w, int32_t h) {
+  return std::to_string(w) + "x" + std::to_string(h);
+}
 
 }  // namespace
 
@@ -84,4 +89,28 @@ std::vector<CELL> engine_cells(const JOB& job, const std::vector<PIXEL_YC>& sour
     }
   }
   return cells;
+}
+
+std::vector<MEMORY_RESULT> engine_work_memory(const std::vector<JOB>& jobs,
+                                              const BENCH_OPTIONS& options) {
+  std::vector<MEMORY_RESULT> memory;
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
+    if (!options.isa.empty() && options.isa != (*v)->name) continue;
+    force_kernels((*v)->name);
+    std::vector<std::string> done;
+    for (const JOB& job : jobs) {
+      const int32_t w = job.sw > job.tw ? job.sw : job.tw;
+      const int32_t h = job.sh > job.th ? job.sh : job.th;
+      const std::string buffer = buffer_name(w, h);
+      bool seen = false;
+      for (const std::string& d : done) seen = seen || d == buffer;
+      if (seen) continue;
+      done.push_back(buffer);
+      if (!prepare_work_area(h, w)) throw std::runtime_error("no work memory for " + buffer);
+      memory.push_back({(*v)->name, buffer, work_area.block_bytes, false});
+      release_work_area();
+    }
+  }
+  force_kernels(nullptr);
+  return memory;
 }

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "cells.h"
+#include "chart.h"
 #include "kernels.h"
+#include "plugin_rows.h"
 #include "report.h"
 #include "thread_pool.h"
 #include "timing.h"
@@ -54,10 +56,12 @@ std::string load_average() {
 
 int main(int argc, char** argv) {
   CLI::App app{"Times the engine's frame resize beside zimg, libswscale and OpenCV."};
-  bool csv = false, engine_only = false;
+  bool csv = false, engine_only = false, no_plugin = false;
   double min_time = 1.0;
   std::vector<std::string> job_texts;
+  std::string chart;
   BENCH_OPTIONS options;
+  PLUGIN_SETUP plugin{MORVANE_SOURCE_DIR "/build/win32", MORVANE_SOURCE_DIR "/scripts/wine-run"};
   app.add_flag("--csv", csv,
                "print CSV lines job,implementation,threads,median_ms,min_ms instead of the table");
   app.add_option("--isa", options.isa,
@@ -69,7 +73,13 @@ int main(int argc, char** argv) {
   app.add_flag("--vertical-first", options.vertical_first, "the engine resizes the height first");
   app.add_flag("--huge-pages", options.huge_pages,
                "ask for transparent huge pages on every frame buffer");
-  app.add_flag("--engine-only", engine_only, "leave out the other resizers and the memory floor");
+  app.add_flag("--engine-only", engine_only,
+               "only the native engine: no other resizer, memory floor or plug-in");
+  app.add_flag("--no-plugin", no_plugin, "leave out the 32-bit plug-in's rows");
+  app.add_option("--plugin-build", plugin.win32_build,
+                 "the win32 build with testhost.exe and bench/morvane_VARIANT.auf (default: " +
+                     plugin.win32_build + ")");
+  app.add_option("--chart", chart, "also draw the one-thread rows as an SVG picture in this file");
   CLI11_PARSE(app, argc, argv);
 
   std::vector<JOB> jobs;
@@ -93,10 +103,19 @@ int main(int argc, char** argv) {
   }
   force_kernels(nullptr);
   const std::string automatic = active_kernels()->name;
+  std::vector<std::string> plugin_variants;
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
+    const std::string name = (*v)->name;
+    if (name != "portable" && (options.isa.empty() || options.isa == name))
+      plugin_variants.push_back(name);
+  }
+  std::string plugin_skipped =
+      engine_only || no_plugin ? "not asked for" : plugin_rows_unavailable(plugin, plugin_variants);
   const std::string load_before = load_average();
 
   THREAD_POOL* pool = create_thread_pool(2);
   std::vector<RESULT> results;
+  std::vector<MEMORY_RESULT> memory;
   std::vector<std::string> job_names;
   std::string output_hashes;  // the engine's output per job, to compare builds
   bool variants_agree = true;
@@ -109,12 +128,27 @@ int main(int argc, char** argv) {
       std::vector<uint64_t> digests;
       std::vector<CELL> cells = engine_cells(job, source, options, pool, &digests);
       if (!engine_only) {
-        for (auto* make : {zimg_cells, swscale_cells, opencv_cells, memory_floor_cells})
+        for (auto* make : {zimg_cells, swscale_cells, opencv_cells})
           for (CELL& c : make(job, source, options)) cells.push_back(std::move(c));
+        for (CELL& c : memory_floor_cells(job, source, options, pool))
+          cells.push_back(std::move(c));
       }
       measure(cells, min_time);
       for (const CELL& c : cells)
         results.push_back({name, c.implementation, c.threads, median_of(c.ms), minimum_of(c.ms)});
+      if (plugin_skipped.empty()) {
+        std::vector<double> native_ms;
+        for (const std::string& v : plugin_variants) {
+          double ms = 0;
+          for (const RESULT& r : results)
+            if (r.job == name && r.implementation == "engine " + v && r.threads == 1)
+              ms = r.median_ms;
+          native_ms.push_back(ms);
+        }
+        for (const RESULT& r :
+             plugin_rows(plugin, job, source, plugin_variants, native_ms, min_time, memory))
+          results.push_back(r);
+      }
       for (uint64_t d : digests) variants_agree = variants_agree && d == digests.front();
       if (!digests.empty()) {
         char hash[40];
@@ -126,6 +160,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "morvane_bench: engine variants differ on %s\n", name.c_str());
       force_kernels(nullptr);
     }
+    const std::vector<MEMORY_RESULT> engine_memory = engine_work_memory(jobs, options);
+    memory.insert(memory.begin(), engine_memory.begin(), engine_memory.end());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "morvane_bench: %s\n", e.what());
     destroy_thread_pool(pool);
@@ -144,12 +180,28 @@ int main(int argc, char** argv) {
       min_time, options.vertical_first ? "vertical" : "horizontal", automatic.c_str(),
       variants_agree ? "the same" : "DIFFERENT",
       options.huge_pages ? " Huge pages requested." : "");
-  std::fprintf(notes, "Engine output hash (FNV-1a of the target image):%s\n\n",
+  std::fprintf(notes, "Engine output hash (FNV-1a of the target image):%s\n",
                output_hashes.c_str());
+  if (plugin_skipped.empty()) {
+    std::fprintf(notes,
+                 "32-bit plug-in rows: each variant's build of morvane.auf through the test host "
+                 "under Wine, --repeat, timed per job right after the native cells.\n\n");
+  } else {
+    std::fprintf(notes, "32-bit plug-in rows skipped: %s.\n\n", plugin_skipped.c_str());
+  }
   if (csv) {
     print_csv(stdout, results);
   } else {
     print_markdown(stdout, results, job_names);
+    print_variant_tables(stdout, results, job_names);
+  }
+  std::fprintf(notes, "\nWork memory, bytes:\n\n");
+  print_memory_table(notes, memory);
+  if (!chart.empty()) {
+    const std::string caption = "morvane_bench, " + first_line_of("/proc/cpuinfo", "model name") +
+                                ", one thread, median ms per frame (shorter is faster)";
+    if (!write_chart(chart, results, job_names, caption))
+      std::fprintf(stderr, "morvane_bench: cannot write %s\n", chart.c_str());
   }
   return variants_agree ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The benchmark's results as a markdown table or as CSV lines.
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +13,16 @@ struct RESULT {
   double min_ms;
 };
 
+// Work memory of the engine for one variant and buffer size (WxH): what the
+// engine's block takes, or what the 32-bit plug-in held after its frames as
+// the test host's page watch saw it.
+struct MEMORY_RESULT {
+  std::string variant;
+  std::string buffer;
+  size_t bytes;
+  bool plugin;
+};
+
 // Rows: implementation and threads, in order of first appearance; columns:
 // the jobs in the given order; cells: median milliseconds per frame.
 void print_markdown(std::FILE* out, const std::vector<RESULT>& results,
@@ -19,3 +30,13 @@ void print_markdown(std::FILE* out, const std::vector<RESULT>& results,
 
 // "job,implementation,threads,median_ms,min_ms" and one line per result.
 void print_csv(std::FILE* out, const std::vector<RESULT>& results);
+
+// One table per engine variant ("engine NAME" rows), a line per job: its
+// times on 1 and 2 threads and the speed-up, the 32-bit plug-in's time and
+// its ratio to the native engine, then every peer's time with the ratio of
+// the variant's time to it (below 1: the engine is faster).
+void print_variant_tables(std::FILE* out, const std::vector<RESULT>& results,
+                          const std::vector<std::string>& jobs);
+
+// Bytes per variant (rows) and buffer size (columns).
+void print_memory_table(std::FILE* out, const std::vector<MEMORY_RESULT>& memory);

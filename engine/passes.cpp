@@ -9,28 +9,39 @@
 
 namespace {
 
-KNOT* slot_buffer(int thread_id) {
-  return reinterpret_cast<KNOT*>(reinterpret_cast<VEC4*>(work_area.line_buffers) +
-                                 static_cast<intptr_t>(thread_id) * work_area.slot_stride);
+// The pass's workers share the slots' bytes out among themselves: 16 slots of
+// slot_stride vectors with 16 workers, fewer and larger slots with fewer.
+struct SLOT {
+  KNOT* knots;
+  int64_t bytes;
+};
+
+SLOT slot_of(int thread_id, int thread_num) {
+  const int workers = thread_num < 1 ? 1 : thread_num > work_slots ? work_slots : thread_num;
+  const int64_t area = int64_t{work_slots} * work_area.slot_stride * sizeof(VEC4);
+  const int64_t bytes = area / workers / 64 * 64;
+  auto* at = reinterpret_cast<uint8_t*>(work_area.line_buffers) + thread_id * bytes;
+  return SLOT{reinterpret_cast<KNOT*>(at), bytes};
 }
 
-PASS_JOB make_job(void* buffer, int32_t n, int32_t m) {
+PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {
   PASS_JOB job{};
   job.frame = static_cast<uint8_t*>(buffer);
   job.pitch = 6 * work_area.buffer_width;
   job.n = n;
   job.m = m;
   job.table = work_area.factor_table;
-  job.knots = work_area.slot_stride / (2 * work_area.kernels->line_buffers);
+  job.positions = work_area.positions;
+  job.slot_bytes = slot.bytes;
   return job;
 }
 
 template <class Body>
-void run_worker(int thread_id, Body body) {
+void run_worker(int thread_id, int thread_num, Body body) {
   if (thread_id < 0 || thread_id >= work_slots) return;
   const unsigned saved = _mm_getcsr();
   _mm_setcsr(pass_mxcsr);
-  body(slot_buffer(thread_id));
+  body(slot_of(thread_id, thread_num));
   _mm_setcsr(saved);
   _mm_empty();  // the host's x87 code needs the MMX registers free
 }
@@ -54,10 +65,19 @@ void take_lines(int thread_num, int32_t& counter, int32_t step, int32_t count, D
 
 }  // namespace
 
+int32_t lines_per_step(int32_t count, int32_t unit, int32_t most, int thread_num) {
+  const int32_t workers = thread_num > work_slots ? work_slots : thread_num;
+  if (workers <= 1 || unit >= most) return most;
+  // About four steps a worker even out the ends of the workers' runs.
+  const int32_t wanted = (count + 4 * workers - 1) / (4 * workers);
+  const int32_t step = (wanted + unit - 1) / unit * unit;
+  return step < most ? step : most;
+}
+
 HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* sizes_param) {
-  run_worker(thread_id, [&](KNOT* slot) {
+  run_worker(thread_id, thread_num, [&](const SLOT& slot) {
     const PASS_SIZES& sizes = *static_cast<const PASS_SIZES*>(sizes_param);
-    PASS_JOB job = make_job(buffer, sizes.height, sizes.target_height);
+    PASS_JOB job = make_job(buffer, sizes.height, sizes.target_height, slot);
     job.groups = (6 * sizes.width + 7) / 8;
     // The last group may reach past the row when the image fills it: only the
     // int16 inside the row are read and written then.
@@ -65,17 +85,19 @@ HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void*
     const int32_t tail_start = 8 * (job.groups - 1);
     job.tail_lanes = tail_start + 8 > row_bytes ? (row_bytes - tail_start) / 2 : 4;
     const KERNEL_VARIANT& k = *work_area.kernels;
-    take_lines(thread_num, work_area.vertical_counter, k.groups_per_step, job.groups,
-               [&](int32_t first, int32_t end) { k.column_groups(job, slot, first, end); });
+    const int32_t step = lines_per_step(job.groups, k.group_unit, k.groups_per_step, thread_num);
+    take_lines(thread_num, work_area.vertical_counter, step, job.groups,
+               [&](int32_t first, int32_t end) { k.column_groups(job, slot.knots, first, end); });
   });
 }
 
 HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* sizes_param) {
-  run_worker(thread_id, [&](KNOT* slot) {
+  run_worker(thread_id, thread_num, [&](const SLOT& slot) {
     const PASS_SIZES& sizes = *static_cast<const PASS_SIZES*>(sizes_param);
-    const PASS_JOB job = make_job(buffer, sizes.width, sizes.target_width);
+    const PASS_JOB job = make_job(buffer, sizes.width, sizes.target_width, slot);
     const KERNEL_VARIANT& k = *work_area.kernels;
-    take_lines(thread_num, work_area.horizontal_counter, k.rows_per_step, sizes.height,
-               [&](int32_t first, int32_t end) { k.pixel_rows(job, slot, first, end); });
+    const int32_t step = lines_per_step(sizes.height, k.row_unit, k.rows_per_step, thread_num);
+    take_lines(thread_num, work_area.horizontal_counter, step, sizes.height,
+               [&](int32_t first, int32_t end) { k.pixel_rows(job, slot.knots, first, end); });
   });
 }

@@ -31,6 +31,7 @@ bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertica
   auto vertical = [&] {
     if (target_h == frame.h) return true;
     PASS_SIZES sizes{frame.w, frame.h, frame.w, target_h};
+    prepare_positions(frame.h, target_h);
     if (!run(runner, vertical_pass, frame.buffer, &sizes)) return false;
     frame.h = target_h;
     return true;
@@ -38,6 +39,7 @@ bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertica
   auto horizontal = [&] {
     if (target_w == frame.w) return true;
     PASS_SIZES sizes{frame.w, frame.h, target_w, frame.h};
+    prepare_positions(frame.w, target_w);
     if (!run(runner, horizontal_pass, frame.buffer, &sizes)) return false;
     frame.w = target_w;
     return true;

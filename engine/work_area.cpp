@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "pages.h"
+#include "position.h"
 
 WORK_AREA work_area;
 
@@ -18,12 +19,39 @@ int32_t knot_capacity(int32_t height, int32_t width) {
 
 namespace {
 
-// Bytes of a block of K knots per buffer and `lines` buffers per slot, or 0
-// when that does not fit this platform's address space.
-size_t block_size(int32_t k, int32_t lines) {
-  const uint64_t bytes =
-      static_cast<uint64_t>(k) * (sizeof(KNOT) * work_slots * lines + sizeof(VEC4));
-  return bytes > std::numeric_limits<size_t>::max() / 2 ? 0 : static_cast<size_t>(bytes);
+// The parts of a block of K knots per buffer for `kernels`. The reference's:
+// 16 slots of line_buffers knot buffers of K knots, then the factor table.
+// A variant with a position table: 16 x line_buffers knot buffers' bytes in
+// all, of which the factor table and the position table take the end and
+// the slots the rest, in whole cache lines per slot.
+struct BLOCK_LAYOUT {
+  uint64_t slots;  // bytes of the slots, from the block's start
+  uint64_t bytes;  // the whole block
+};
+
+BLOCK_LAYOUT block_layout(int32_t k, const KERNEL_VARIANT* kernels) {
+  const uint64_t knots = static_cast<uint64_t>(k);
+  const uint64_t buffers = uint64_t{sizeof(KNOT)} * knots * work_slots * kernels->line_buffers;
+  const uint64_t factors = uint64_t{sizeof(VEC4)} * knots;
+  if (!kernels->positions) return BLOCK_LAYOUT{buffers, buffers + factors};
+  const uint64_t tables = factors + (uint64_t{sizeof(POSITION)} * knots + 63) / 64 * 64;
+  return BLOCK_LAYOUT{(buffers - tables) / (64 * work_slots) * (64 * work_slots), buffers};
+}
+
+// The block's bytes, or 0 when they do not fit this platform's address space.
+size_t block_size(const BLOCK_LAYOUT& layout) {
+  return layout.bytes > std::numeric_limits<size_t>::max() / 2 ? 0
+                                                               : static_cast<size_t>(layout.bytes);
+}
+
+// Runs fill() under the passes' SSE mode, whatever the caller's thread had
+// (the host's, or a codec's), and hands the caller's mode back.
+template <class Fill>
+void under_pass_mode(Fill fill) {
+  const unsigned callers_mode = _mm_getcsr();
+  _mm_setcsr(pass_mxcsr);
+  fill();
+  _mm_setcsr(callers_mode);
 }
 
 bool block_fits(int32_t height, int32_t width, const KERNEL_VARIANT* kernels) {
@@ -43,28 +71,36 @@ bool prepare_work_area(int32_t height, int32_t width) {
   release_work_area();
 
   const int32_t k = knot_capacity(height, width);
-  const size_t bytes = k ? block_size(k, kernels->line_buffers) : 0;
+  const BLOCK_LAYOUT layout = k ? block_layout(k, kernels) : BLOCK_LAYOUT{0, 0};
+  const size_t bytes = block_size(layout);
   void* memory = bytes ? allocate_pages(bytes) : nullptr;
   if (!memory) return false;
 
+  auto* at = static_cast<uint8_t*>(memory);
+  const size_t slots = static_cast<size_t>(layout.slots);
   work_area.memory = memory;
   work_area.block_bytes = bytes;
   work_area.kernels = kernels;
   work_area.buffer_height = height;
   work_area.buffer_width = width;
-  work_area.slot_stride = 2 * k * kernels->line_buffers;
+  work_area.slot_stride = static_cast<int32_t>(slots / work_slots / sizeof(VEC4));
   work_area.line_buffers = static_cast<KNOT*>(memory);
-  work_area.factor_table = reinterpret_cast<VEC4*>(static_cast<uint8_t*>(memory) +
-                                                   sizeof(KNOT) * static_cast<size_t>(k) *
-                                                       work_slots * kernels->line_buffers);
-  // The table is built on the caller's thread, whose SSE mode is the host's
-  // (or a codec's): build it under the mode the passes use, so that its
-  // entries never depend on who called, then hand the caller's mode back.
-  const unsigned callers_mode = _mm_getcsr();
-  _mm_setcsr(pass_mxcsr);
-  build_factor_table(work_area.factor_table, k);
-  _mm_setcsr(callers_mode);
+  work_area.factor_table = reinterpret_cast<VEC4*>(at + slots);
+  work_area.positions =
+      kernels->positions ? reinterpret_cast<POSITION*>(at + slots + sizeof(VEC4) * k) : nullptr;
+  // Built under the passes' mode, so that its entries never depend on who called.
+  under_pass_mode([k] { build_factor_table(work_area.factor_table, k); });
   return true;
+}
+
+void prepare_positions(int32_t n, int32_t m) {
+  if (!work_area.positions || (work_area.positions_n == n && work_area.positions_m == m)) return;
+  under_pass_mode([n, m] {
+    const float step = line_step(n, m);
+    for (int32_t i = 0; i < m; ++i) work_area.positions[i] = locate_output(step, i);
+  });
+  work_area.positions_n = n;
+  work_area.positions_m = m;
 }
 
 void release_work_area() {

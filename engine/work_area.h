@@ -10,13 +10,20 @@
 
 constexpr int32_t work_slots = 16;  // workers with index 16 or more do nothing
 
+// The block: the slots' knot buffers, the factor table and, for a variant
+// that uses one, the position table of the running pass. With 16 workers
+// slot s begins s * slot_stride vectors in; a pass of fewer workers shares
+// the same bytes out among them, in larger slots.
 struct alignas(64) WORK_AREA {
-  void* memory;                   // the block; null while none is held
-  int32_t slot_stride;            // 16-byte units from one slot's buffer to the next
-  int32_t buffer_height;          // max_h of the frame the block was made for
-  int32_t buffer_width;           // max_w likewise; the pitch of both passes
-  KNOT* line_buffers;             // slot 0 (== memory)
-  VEC4* factor_table;             // after the 16 slots
+  void* memory;           // the block; null while none is held
+  int32_t slot_stride;    // 16-byte units from one slot to the next with 16 workers
+  int32_t buffer_height;  // max_h of the frame the block was made for
+  int32_t buffer_width;   // max_w likewise; the pitch of both passes
+  KNOT* line_buffers;     // the slots (== memory)
+  VEC4* factor_table;     // after the slots
+  POSITION* positions;    // after the factor table; null unless the variant uses it
+  int32_t positions_n;    // the pass (n to m) whose positions it holds; 0: none
+  int32_t positions_m;
   const KERNEL_VARIANT* kernels;  // the variant the block was sized for
   size_t block_bytes;
   char spacer_before[128];     // keeps the counters off the fields every worker reads
@@ -35,6 +42,17 @@ int32_t knot_capacity(int32_t height, int32_t width);
 // active kernel variant is held (re-creating it if it was made for another).
 // True when ready; false when no memory could be had (the area is then empty).
 bool prepare_work_area(int32_t height, int32_t width);
+
+// Lines (column groups or rows) a worker takes per step of a pass's counter,
+// for `count` lines shared by thread_num workers: `most` for one worker or
+// when the unit is as large; else few enough, in whole units, that every
+// worker (16 at most) gets about four steps.
+int32_t lines_per_step(int32_t count, int32_t unit, int32_t most, int thread_num);
+
+// Fills the position table for a pass of n samples to m (both at most the
+// capacity), under the passes' SSE mode, unless it holds that pass already
+// or the block has none. Before the pass's workers start.
+void prepare_positions(int32_t n, int32_t m);
 
 // Frees the block and clears the whole record. Safe to call with nothing held.
 void release_work_area();

@@ -6,6 +6,7 @@
 
 #include "frame_buffer.h"
 #include "frame_files.h"
+#include "page_watch.h"
 #include "test_host.h"
 
 namespace {
@@ -91,7 +92,7 @@ FILTER_PROC_INFO host_frame_record(PIXEL_YC* edit, PIXEL_YC* temp, int w, int h,
 
 bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
                std::string& error) {
-  result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0};
+  result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0, 0};
   std::vector<PIXEL_YC> input;
   if (job.frame_w < 1 || job.frame_h < 1) {
     error = "frame size " + std::to_string(job.frame_w) + "x" + std::to_string(job.frame_h) +
@@ -104,7 +105,7 @@ bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
 
 bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<PIXEL_YC>& input,
                   FRAME_RESULT& result, std::string& error) {
-  result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0};
+  result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0, 0};
   if (job.frame_w < 1 || job.frame_h < 1 ||
       input.size() != static_cast<size_t>(job.frame_w) * static_cast<size_t>(job.frame_h)) {
     error = "the frame's pixels do not make a " + std::to_string(job.frame_w) + "x" +
@@ -144,6 +145,7 @@ bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<
   result.w = info.w;
   result.h = info.h;
   result.median_ms = median(times);
+  result.work_bytes = held_page_memory().bytes;
 
   if (info.w < 1 || info.h < 1 || info.w > edit.frame.max_w || info.h > edit.frame.max_h) {
     error = "the frame record now describes a " + std::to_string(info.w) + "x" +

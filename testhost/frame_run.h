@@ -2,6 +2,7 @@
 // One frame through the plug-in: the input read into a guarded buffer, the
 // host's track and check values set, func_proc called (optionally many times,
 // timed) and the image the frame record then describes written out.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ struct FRAME_RESULT {
   int h;
   int buffer_w;
   int buffer_h;
-  double median_ms;  // of func_proc alone, when repeat > 0
+  double median_ms;   // of func_proc alone, when repeat > 0
+  size_t work_bytes;  // page memory the plug-in holds after the frame
 };
 
 // The frame record the host hands func_proc for an image of w x h in the

@@ -26,8 +26,8 @@ void print_frame(int index, const FRAME_JOB& job, const FRAME_RESULT& r) {
   else
     std::printf("func_proc %d, image %dx%d\n", r.result, r.w, r.h);
   if (job.repeat > 0)
-    std::printf("frame %d: median %.3f ms per frame over %d runs\n", index, r.median_ms,
-                job.repeat);
+    std::printf("frame %d: median %.3f ms per frame over %d runs; work memory %u bytes\n", index,
+                r.median_ms, job.repeat, static_cast<unsigned>(r.work_bytes));
 }
 
 int run(const TESTHOST_OPTIONS& options) {

@@ -1,5 +1,6 @@
 // Chooses the kernel variant once: the fastest the processor runs, unless a
-// caller forced one by name.
+// caller forced one by name. The benchmark's builds of the plug-in, one per
+// variant, name theirs at compile time (MORVANE_PINNED_KERNELS).
 #include <atomic>
 #include <cstring>
 
@@ -43,6 +44,11 @@ const KERNEL_VARIANT* active_kernels() {
   if (const KERNEL_VARIANT* f = forced.load(std::memory_order_acquire)) return f;
   static const KERNEL_VARIANT* best = [] {
     const KERNEL_VARIANT* const* list = available_kernels();
+#if defined(MORVANE_PINNED_KERNELS)
+    // A benchmark's build of the plug-in: this variant wherever the processor runs it.
+    for (int i = 0; list[i]; ++i)
+      if (std::strcmp(list[i]->name, MORVANE_PINNED_KERNELS) == 0) return list[i];
+#endif
     const KERNEL_VARIANT* last = list[0];
     for (int i = 0; list[i]; ++i) last = list[i];
     return last;

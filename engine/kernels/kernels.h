@@ -4,6 +4,7 @@
 // bytes of the baseline ("sse") exactly.
 #include <cstdint>
 
+#include "position.h"
 #include "spline.h"
 
 // What a pass worker hands a variant: the lines of one pass over the frame.
@@ -15,14 +16,24 @@ struct PASS_JOB {
   int32_t groups;      // vertical pass: column groups G
   int32_t tail_lanes;  // int16 of group G - 1 inside the row (4 = all)
   const VEC4* table;
-  int32_t knots;  // K: knots per line buffer of the work block
+  const POSITION* positions;  // outputs 0 .. m - 1; null unless the variant uses them
+  int64_t slot_bytes;         // the worker's slot, at least line_buffers knot buffers
 };
 
 struct KERNEL_VARIANT {
   const char* name;
-  int32_t line_buffers;     // knot buffers of K knots each that one slot needs
-  int32_t groups_per_step;  // column groups a worker takes per counter step
-  int32_t rows_per_step;    // rows a worker takes per counter step
+  // The block's slots: 16 of line_buffers knot buffers of K knots (32 bytes a
+  // knot); with positions, the factor and position tables come out of the
+  // same bytes. A pass of fewer workers shares the slots out among them.
+  int32_t line_buffers;
+  bool positions;  // the block holds the pass's position table (PASS_JOB::positions)
+  // Column groups or rows a worker takes per counter step: at most
+  // groups_per_step or rows_per_step, fewer (whole units) where that keeps
+  // more workers busy.
+  int32_t groups_per_step;
+  int32_t group_unit;
+  int32_t rows_per_step;
+  int32_t row_unit;
   // Solves and resamples column groups [first, end); group groups - 1 honours tail_lanes.
   void (*column_groups)(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end);
   // Solves and resamples rows [first, end) with n source and m target pixels.

@@ -42,6 +42,7 @@ struct AVX2_POLICY {
 
   static constexpr bool PIXEL_LANES = false;
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
+  static constexpr const KERNEL_VARIANT* narrower = &sse2_kernels;
 };
 
 }  // namespace

@@ -110,4 +110,5 @@ void pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
 
 }  // namespace
 
-const KERNEL_VARIANT portable_kernels = {"portable", 1, 8, 1, column_groups, pixel_rows};
+const KERNEL_VARIANT portable_kernels = {"portable", 1, false,         8,         8,
+                                         1,          1, column_groups, pixel_rows};

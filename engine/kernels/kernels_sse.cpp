@@ -109,8 +109,10 @@ void solve_pixel_row(KNOT* line, const VEC4* table, const PIXEL_YC* row, int32_t
   const uint8_t* base = reinterpret_cast<const uint8_t*>(row);
   solve_line(line, table, n, [base, n](int32_t j) {
     // Eight bytes reach the next pixel's y (lane 3, unused); the last pixel
-    // is read as its six bytes alone.
-    return widen(load_bytes(base + 6 * static_cast<intptr_t>(j), j + 1 < n ? 8 : 6));
+    // is read as its six bytes alone. Each size is a constant of its own
+    // branch, so that the copy is a load, not a call.
+    const uint8_t* p = base + 6 * static_cast<intptr_t>(j);
+    return widen(j + 1 < n ? load_bytes(p, 8) : load_bytes(p, 6));
   });
 }
 
@@ -130,7 +132,11 @@ void solve_partial_group(KNOT* line, const VEC4* table, const void* first, int32
 void resample_pixel_row(const KNOT* line, int32_t n, int32_t m, PIXEL_YC* destination) {
   uint8_t* base = reinterpret_cast<uint8_t*>(destination);
   resample_line(line, n, m, [base, m](int32_t i, __m64 out) {
-    std::memcpy(base + 6 * static_cast<intptr_t>(i), &out, i + 1 < m ? 8 : 6);
+    if (i + 1 < m) {
+      std::memcpy(base + 6 * static_cast<intptr_t>(i), &out, 8);
+    } else {
+      std::memcpy(base + 6 * static_cast<intptr_t>(i), &out, 6);
+    }
   });
 }
 
@@ -175,4 +181,4 @@ void sse_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end)
 
 }  // namespace
 
-const KERNEL_VARIANT sse_kernels = {"sse", 1, 8, 1, sse_column_groups, sse_pixel_rows};
+const KERNEL_VARIANT sse_kernels = {"sse", 1, false, 8, 8, 1, 1, sse_column_groups, sse_pixel_rows};

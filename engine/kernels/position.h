@@ -4,11 +4,11 @@
 // wide template both take it from here, so they use the same operations; the
 // portable twin keeps its own copy, as an independent check.
 //
-// In an unnamed namespace: each kernel file compiles it with its own
-// instruction set, and no copy built for a wider one may stand in for another.
+// The functions are in an unnamed namespace: each kernel file compiles them
+// with its own instruction set, and no copy built for a wider one may stand
+// in for another. The work area fills the wide variants' shared table of a
+// pass with them (work_area.cpp).
 #include <cstdint>
-
-namespace {
 
 struct POSITION {
   int32_t k;
@@ -17,6 +17,8 @@ struct POSITION {
   float wa;  // a^3 - a
   float wt;  // t^3 - t
 };
+
+namespace {
 
 // Source samples per target sample: n / m, rounded once.
 inline float line_step(int32_t n, int32_t m) {

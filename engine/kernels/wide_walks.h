@@ -6,8 +6,8 @@
 // unnamed namespace.
 //
 // Work that is the same for every line of a pass (positions, knot indices,
-// weights) is done once per pass and worker, with the reference's own
-// function (position.h).
+// weights) is done once per pass, before its workers start, with the
+// reference's own function (position.h; the work area keeps the table).
 //
 // A walk carries NV vectors of W lanes (L = NV * W lanes):
 // - vertical pass: L / 4 neighbouring column groups, the lanes in memory order;
@@ -15,8 +15,8 @@
 //   three neighbouring lanes: lanes 3j .. 3j + 2 for the vector's row j where
 //   the policy moves pixels itself (PIXEL_LANES), else lanes 4j + 1 .. 4j + 3,
 //   so that a pixel moves as the 8 bytes that end with it.
-// Its knots lie in the slot after the position table (see FLOAT_KNOTS and
-// WORD_KNOTS).
+// Its knots fill the worker's slot (see FLOAT_KNOTS and WORD_KNOTS); the
+// positions of the pass's outputs come with the job.
 //
 // Beside the operations of wide_lanes.h a policy P provides:
 //   MAX_VECTORS           vectors one walk may keep in flight
@@ -25,6 +25,8 @@
 //   narrow(p, v)          round to nearest even (MXCSR), saturate, W int16
 //   narrow_part(p, v, count)
 //   prefetch(p)
+//   narrower              the variant that takes a pass whose lines are too
+//                         long for one vector's walk in the worker's slot
 //   PIXEL_LANES           true: the policy moves blocks of pixels between the
 //                         (W - 1) / 3 rows of a vector and its lanes itself, with
 //     place_pixels<NV>(dst, stride, rows, n)   pixel p of rows[j] into int16
@@ -54,49 +56,24 @@ constexpr int step_vectors() {
   return P::MAX_VECTORS < 4 ? P::MAX_VECTORS : 4;
 }
 
-// Line buffers per slot: the first holds the position table, each other one
-// the knots of one column group (32 bytes a knot) over the longest lines.
-template <class P>
-constexpr int32_t line_buffers() {
-  return 1 + step_vectors<P>() * P::W / 4;
-}
-
-// Start of a slot: the (n, m) whose positions follow. The first line buffer
-// (32 K bytes) holds the header and up to K - 3 positions; the zero-filled
-// new block never matches, since n >= 1.
-struct SLOT_HEADER {
-  int32_t n;
-  int32_t m;
-  int32_t pad[14];
-};
-static_assert(sizeof(SLOT_HEADER) == 64, "positions start on a cache line");
-
-template <class P>
-const POSITION* position_table(KNOT* slot, int32_t n, int32_t m) {
-  auto* header = reinterpret_cast<SLOT_HEADER*>(slot);
-  auto* table = reinterpret_cast<POSITION*>(header + 1);
-  if (header->n == n && header->m == m) return table;
-  const float step = line_step(n, m);
-  for (int32_t i = 0; i < m; ++i) table[i] = locate_output(step, i);
-  header->n = n;
-  header->m = m;
-  return table;
-}
-
-// The knots of a slot's walks follow its first line buffer.
-inline float* walk_knots(KNOT* slot, const PASS_JOB& job) {
-  return reinterpret_cast<float*>(slot + job.knots);
-}
+// Knot buffers of K knots (32 bytes a knot) per slot with 16 workers, the
+// block's tables included: nearly 64 bytes a knot, enough for a one-vector
+// walk of the 8-lane policies over all lines but columns within 4% of K.
+// Fewer workers share the same block in larger slots, and walks widen with
+// them; where one vector does not fit (16 lanes over long lines, 8 over such
+// columns, with many workers), the policy's narrower variant takes the lines.
+constexpr int32_t wide_line_buffers = 2;
 
 // Vectors a walk carries when it needs `per_lane` bytes for each of its
 // lanes: as many as stay within the slot and `limit` bytes, but `at_least`
-// when the slot holds them; between 1 and MAX_VECTORS. A walk of one vector
-// always fits the slot. Vertical walks gain from width beyond the L2 cache (a
-// walk touches one page per row, and wide walks share the page walks);
-// horizontal ones only need two vectors to hide the latency of their chains.
+// when the slot holds them; between 1 and MAX_VECTORS. The caller has made
+// sure that one vector fits. Vertical walks gain from width beyond the L2
+// cache (a walk touches one page per row, and wide walks share the page
+// walks); horizontal ones only need two vectors to hide the latency of their
+// chains.
 template <class P>
 int walk_vectors(const PASS_JOB& job, int64_t per_lane, int64_t limit, int at_least) {
-  const int64_t capacity = static_cast<int64_t>(line_buffers<P>() - 1) * job.knots * sizeof(KNOT);
+  const int64_t capacity = job.slot_bytes;
   const int64_t per_vector = per_lane * P::W;
   const int64_t wanted = limit > at_least * per_vector ? limit : at_least * per_vector;
   const int64_t nv = (capacity < wanted ? capacity : wanted) / per_vector;
@@ -189,7 +166,7 @@ void column_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, uin
   using V = typename P::V;
   const int last = lanes - (NV - 1) * P::W;
   const intptr_t pitch = job.pitch;
-  float* knots = walk_knots(slot, job);
+  float* knots = reinterpret_cast<float*>(slot);
   for (int32_t r = 0; r < prefetch_rows && r < job.n; ++r) {
     for (int b = 0; b < 2 * lanes; b += 64) P::prefetch(base + r * pitch + b);
   }
@@ -269,7 +246,7 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
   uint8_t* rows[R];
   for (int r = 0; r < R; ++r)
     rows[r] = job.frame + static_cast<intptr_t>(first + (r < count ? r : count - 1)) * job.pitch;
-  float* memory = walk_knots(slot, job);
+  float* memory = reinterpret_cast<float*>(slot);
   const WORD_KNOTS<P, NV> knots{
       memory, reinterpret_cast<int16_t*>(memory + (static_cast<intptr_t>(n) + 2) * L)};
   // Values of knots 1 .. n, then V_0 = s_0 and V_{n+1} = s_{n-1}.
@@ -341,16 +318,16 @@ inline int32_t next_walk(int32_t left, int32_t most, int32_t unit) {
 template <class P>
 void wide_column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
-  const POSITION* positions = position_table<P>(slot, job.n, job.m);
-  constexpr int32_t groups_per_vector = P::W / 4;
   const int64_t per_lane = (static_cast<int64_t>(job.n) + 2) * 2 * sizeof(float);
+  if (per_lane * P::W > job.slot_bytes) return P::narrower->column_groups(job, slot, first, end);
+  constexpr int32_t groups_per_vector = P::W / 4;
   const int32_t most = walk_vectors<P>(job, per_lane, column_walk_bytes, 1) * groups_per_vector;
   for (int32_t g = first; g < end;) {
     const int32_t groups = next_walk(end - g, most, groups_per_vector);
     int32_t lanes = 4 * groups;
     if (g + groups == job.groups) lanes -= 4 - job.tail_lanes;
     const int nv = (lanes + P::W - 1) / P::W;
-    column_walk_of<P, P::MAX_VECTORS>(nv, lanes == nv * P::W, job, slot, positions,
+    column_walk_of<P, P::MAX_VECTORS>(nv, lanes == nv * P::W, job, slot, job.positions,
                                       job.frame + 8 * static_cast<intptr_t>(g), lanes);
     g += groups;
   }
@@ -360,14 +337,14 @@ void wide_column_groups(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t 
 template <class P>
 void wide_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end) {
   if (job.m <= 0 || first >= end) return;
-  const POSITION* positions = position_table<P>(slot, job.n, job.m);
+  const int64_t per_lane = row_walk_bytes<P>(job.n, job.m);
+  if (per_lane * P::W > job.slot_bytes) return P::narrower->pixel_rows(job, slot, first, end);
   constexpr int32_t per_vector = rows_per_vector<P>();
-  const int32_t most =
-      walk_vectors<P>(job, row_walk_bytes<P>(job.n, job.m), row_walk_bytes_limit, 2) * per_vector;
+  const int32_t most = walk_vectors<P>(job, per_lane, row_walk_bytes_limit, 2) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = next_walk(end - r, most, per_vector);
     const int nv = (count + per_vector - 1) / per_vector;
-    row_walk_of<P, P::MAX_VECTORS>(nv, job, slot, positions, r, count);
+    row_walk_of<P, P::MAX_VECTORS>(nv, job, slot, job.positions, r, count);
     r += count;
   }
 }
@@ -378,11 +355,14 @@ constexpr KERNEL_VARIANT wide_variant(const char* name) {
   constexpr int32_t widest_walk_groups = P::MAX_VECTORS * P::W / 4;
   return KERNEL_VARIANT{
       name,
-      line_buffers<P>(),
+      wide_line_buffers,
+      true,
       // A widest column walk per step, but at least the reference's 8 groups (64 bytes a row).
       widest_walk_groups > 8 ? widest_walk_groups : 8,
+      P::W / 4,
       // step_vectors of rows: one walk, or two of two for long rows, so threads end together.
       step_vectors<P>() * rows_per_vector<P>(),
+      rows_per_vector<P>(),
       wide_column_groups<P>,
       wide_pixel_rows<P>,
   };

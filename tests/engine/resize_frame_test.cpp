@@ -226,8 +226,8 @@ TEST_F(ResizeFrame, CallersModeNeverReachesTheBitsAndIsGivenBack) {
   for (const unsigned callers : modes) {
     const RUN r = run(callers);
     EXPECT_EQ(r.mode_after, callers) << std::hex << callers;
-    EXPECT_EQ(first_difference(reference.image, r.image), "") << "caller's MXCSR " << std::hex
-                                                             << callers;
+    EXPECT_EQ(first_difference(reference.image, r.image), "")
+        << "caller's MXCSR " << std::hex << callers;
   }
 }
 
@@ -361,6 +361,49 @@ TEST_F(WorkArea, CapacityAndBlockSize) {
       512 * 2056);
   EXPECT_EQ(work_area.factor_table[6].lane[0], 0.26794919f);
   EXPECT_EQ(work_area.factor_table[2055].lane[3], 0.26794919f);
+}
+
+// Committed bytes for a 3840 x 2160 buffer (K = 3848), which a 32-bit host's
+// address space must find: the reference's 16 line buffers and factor table;
+// for the wide variants twice the line buffers' bytes, tables included; never
+// more than 4 MB. The block is sized for the forced variant.
+TEST_F(WorkArea, EveryVariantCommitsAtMostFourMBForA4KBuffer) {
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
+    ASSERT_TRUE(force_kernels((*v)->name));
+    ASSERT_TRUE(prepare_work_area(2160, 3840));
+    const bool wide = (*v)->positions;
+    const size_t expected = wide ? 3848u * 1024 : 3848u * 528;
+    EXPECT_EQ(COUNTING_PAGES::last_bytes, expected) << (*v)->name;
+    EXPECT_EQ(work_area.block_bytes, expected) << (*v)->name;
+    EXPECT_LE(COUNTING_PAGES::last_bytes, 4000000u) << (*v)->name;
+    EXPECT_EQ(work_area.positions != nullptr, wide) << (*v)->name;
+  }
+}
+
+// Lines per counter step: the most a variant takes while there are lines
+// enough for four steps a worker; small frames (480 lines and fewer) give
+// each of up to 16 workers a step wherever the lines make that many units.
+TEST(LinesPerStep, SmallFramesKeepSixteenWorkersBusy) {
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
+    const struct {
+      int32_t unit, most;
+    } kinds[] = {{(*v)->group_unit, (*v)->groups_per_step}, {(*v)->row_unit, (*v)->rows_per_step}};
+    for (const auto& kind : kinds) {
+      EXPECT_EQ(lines_per_step(2880, kind.unit, kind.most, 2), kind.most) << (*v)->name;
+      EXPECT_EQ(lines_per_step(30, kind.unit, kind.most, 1), kind.most) << (*v)->name;
+      for (int32_t count = 16; count <= 480; ++count) {
+        for (int workers : {2, 4, 8, 16, 24}) {
+          const int32_t step = lines_per_step(count, kind.unit, kind.most, workers);
+          ASSERT_TRUE(step >= kind.unit && step <= kind.most && step % kind.unit == 0)
+              << (*v)->name << ": " << step << " for " << count << " lines";
+          const int32_t busy = workers < 16 ? workers : 16;
+          const int32_t units = count / kind.unit;
+          EXPECT_GE((count + step - 1) / step, units < busy ? units : busy)
+              << (*v)->name << ": " << count << " lines, " << workers << " workers";
+        }
+      }
+    }
+  }
 }
 
 TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
