@@ -34,6 +34,7 @@ struct JOB {
   INJECTED injected;
   int signal;
   int delay_us;
+  bool via_yc48;  // y4m: through the editor's YC48, as the raw path goes
 };
 
 struct COUNTS {
@@ -100,6 +101,7 @@ std::vector<std::string> resize_args(SOAK& s, const JOB& j, const std::string& i
       s.options.tool,           "resize", in, out, "--size", size_text(s, j.tw, j.th), "--threads",
       std::to_string(j.threads)};
   if (j.vertical_first) args.push_back("--vertical-first");
+  if (j.via_yc48) args.push_back("--via-yc48");
   return args;
 }
 
@@ -288,6 +290,12 @@ bool y4m_job(SOAK& s, const JOB& j) {
       stream.append(reinterpret_cast<const char*>(&bits), std::min<size_t>(8, in_bytes - b));
     }
   }
+  // The raw path is the editor's: subsampled chroma to every pixel, YC48 and
+  // back, which the tool takes with --via-yc48. A 4:4:4 stream's planes give
+  // the same bits either way, so it goes through both.
+  JOB tool_job = j;
+  tool_job.via_yc48 =
+      header.format.shift_x != 0 || header.format.shift_y != 0 || random_chance(s.r, 50);
   const std::string in = file(s, "in.y4m");
   const std::string out = file(s, "out.y4m");
   if (j.injected == INJECTED::cut_input)
@@ -295,7 +303,7 @@ bool y4m_job(SOAK& s, const JOB& j) {
                                                 static_cast<int32_t>(stream.size()) - 1)));
   write_text(in, stream);
   bool complete = false;
-  if (!run_job(s, j, in, out, complete)) return false;
+  if (!run_job(s, tool_job, in, out, complete)) return false;
   if (!complete) return true;
 
   const std::string got = read_text(out);
