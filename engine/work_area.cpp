@@ -54,9 +54,16 @@ void under_pass_mode(Fill fill) {
   _mm_setcsr(callers_mode);
 }
 
+// A held block serves any buffer whose lines it can take; only the recorded
+// buffer size, the source of the passes' pitch, changes. (The tool's passes
+// alternate between buffers of two shapes; a host keeps one buffer.)
 bool block_fits(int32_t height, int32_t width, const KERNEL_VARIANT* kernels) {
-  return work_area.memory && work_area.buffer_height == height && work_area.buffer_width == width &&
-         work_area.kernels == kernels;
+  const int32_t k = knot_capacity(height, width);
+  if (!work_area.memory || work_area.kernels != kernels || k == 0 || k > work_area.capacity)
+    return false;
+  work_area.buffer_height = height;
+  work_area.buffer_width = width;
+  return true;
 }
 
 }  // namespace
@@ -83,6 +90,7 @@ bool prepare_work_area(int32_t height, int32_t width) {
   work_area.kernels = kernels;
   work_area.buffer_height = height;
   work_area.buffer_width = width;
+  work_area.capacity = k;
   work_area.slot_stride = static_cast<int32_t>(slots / work_slots / sizeof(VEC4));
   work_area.line_buffers = static_cast<KNOT*>(memory);
   work_area.factor_table = reinterpret_cast<VEC4*>(at + slots);

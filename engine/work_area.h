@@ -19,6 +19,7 @@ struct alignas(64) WORK_AREA {
   int32_t slot_stride;    // 16-byte units from one slot to the next with 16 workers
   int32_t buffer_height;  // max_h of the frame the block was made for
   int32_t buffer_width;   // max_w likewise; the pitch of both passes
+  int32_t capacity;       // K, knots per line buffer: the longest line the block takes
   KNOT* line_buffers;     // the slots (== memory)
   VEC4* factor_table;     // after the slots
   POSITION* positions;    // after the factor table; null unless the variant uses it
@@ -38,8 +39,10 @@ extern WORK_AREA work_area;
 // of 8 that is at least max(width, height) + 3; 0 when the size is not usable.
 int32_t knot_capacity(int32_t height, int32_t width);
 
-// Resets both counters, then makes sure a block for this buffer size and the
-// active kernel variant is held (re-creating it if it was made for another).
+// Resets both counters, then makes sure a block for the active kernel variant
+// that takes this buffer's lines is held: a held block of at least this
+// buffer's capacity is kept (it takes the buffer's size as the pitch of the
+// passes), any other is made anew.
 // True when ready; false when no memory could be had (the area is then empty).
 bool prepare_work_area(int32_t height, int32_t width);
 

@@ -407,19 +407,31 @@ TEST(LinesPerStep, SmallFramesKeepSixteenWorkersBusy) {
 }
 
 TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
+  // A 48 x 56 buffer's frame on a block of its own, for later.
+  const IMAGE alone = resized(40, 30, 48, 56, 45, 50, false, nullptr, 9);
+  release_work_area();
+
   TEST_FRAME a(40, 30, 64, 48);
   ASSERT_TRUE(resize_frame(a.frame, 60, 20, false, nullptr));
   void* block = work_area.memory;
   TEST_FRAME b(40, 30, 64, 48);
   ASSERT_TRUE(resize_frame(b.frame, 20, 45, true, nullptr));
-  EXPECT_EQ(COUNTING_PAGES::allocations, 1);
+  EXPECT_EQ(COUNTING_PAGES::allocations, 2);
   EXPECT_EQ(work_area.memory, block);
 
-  // Another buffer size: never run on the old block.
+  // A buffer of another shape and no larger capacity keeps the block and
+  // takes its own pitch: the frame comes out as on a block of its own.
+  EXPECT_EQ(first_difference(resized(40, 30, 48, 56, 45, 50, false, nullptr, 9), alone), "");
+  EXPECT_EQ(work_area.memory, block);
+  EXPECT_EQ(work_area.buffer_width, 48);
+  EXPECT_EQ(work_area.buffer_height, 56);
+  EXPECT_EQ(COUNTING_PAGES::allocations, 2);
+
+  // A larger capacity: never run on the old block.
   TEST_FRAME c(40, 30, 3000, 48);
   ASSERT_TRUE(resize_frame(c.frame, 2999, 47, false, nullptr));
-  EXPECT_EQ(COUNTING_PAGES::allocations, 2);
-  EXPECT_EQ(COUNTING_PAGES::releases, 1);
+  EXPECT_EQ(COUNTING_PAGES::allocations, 3);
+  EXPECT_EQ(COUNTING_PAGES::releases, 2);
   EXPECT_EQ(work_area.buffer_width, 3000);
   EXPECT_EQ(work_area.buffer_height, 48);
   EXPECT_EQ(c.frame.w, 2999);
@@ -427,7 +439,7 @@ TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
   release_work_area();
   EXPECT_EQ(work_area.memory, nullptr);
   release_work_area();
-  EXPECT_EQ(COUNTING_PAGES::releases, 2);
+  EXPECT_EQ(COUNTING_PAGES::releases, 3);
 }
 
 TEST_F(WorkArea, AllocationFailureRefusesTheFrameAndTheNextOneTriesAgain) {
