@@ -54,12 +54,15 @@ void under_pass_mode(Fill fill) {
   _mm_setcsr(callers_mode);
 }
 
-// A held block serves any buffer whose lines it can take; only the recorded
-// buffer size, the source of the passes' pitch, changes. (The tool's passes
-// alternate between buffers of two shapes; a host keeps one buffer.)
+// A held block serves a buffer whose lines it can take and that needs at
+// least half of it; only the recorded buffer size, the source of the passes'
+// pitch, changes. (The tool's passes alternate between buffers of two
+// shapes; a host keeps one buffer, and after a much smaller one its block is
+// made anew, so that one huge frame does not hold its memory for good.)
 bool block_fits(int32_t height, int32_t width, const KERNEL_VARIANT* kernels) {
   const int32_t k = knot_capacity(height, width);
-  if (!work_area.memory || work_area.kernels != kernels || k == 0 || k > work_area.capacity)
+  if (!work_area.memory || work_area.kernels != kernels || k == 0 || k > work_area.capacity ||
+      k < work_area.capacity / 2)
     return false;
   work_area.buffer_height = height;
   work_area.buffer_width = width;

@@ -41,8 +41,8 @@ int32_t knot_capacity(int32_t height, int32_t width);
 
 // Resets both counters, then makes sure a block for the active kernel variant
 // that takes this buffer's lines is held: a held block of at least this
-// buffer's capacity is kept (it takes the buffer's size as the pitch of the
-// passes), any other is made anew.
+// buffer's capacity, and at most twice it, is kept (it takes the buffer's
+// size as the pitch of the passes); any other is made anew.
 // True when ready; false when no memory could be had (the area is then empty).
 bool prepare_work_area(int32_t height, int32_t width);
 

@@ -427,11 +427,17 @@ TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
   EXPECT_EQ(work_area.buffer_height, 56);
   EXPECT_EQ(COUNTING_PAGES::allocations, 2);
 
+  // A much smaller buffer gets a block of its own size.
+  TEST_FRAME small(10, 10, 20, 12);
+  ASSERT_TRUE(resize_frame(small.frame, 15, 11, false, nullptr));
+  EXPECT_EQ(COUNTING_PAGES::allocations, 3);
+  EXPECT_EQ(work_area.capacity, 24);
+
   // A larger capacity: never run on the old block.
   TEST_FRAME c(40, 30, 3000, 48);
   ASSERT_TRUE(resize_frame(c.frame, 2999, 47, false, nullptr));
-  EXPECT_EQ(COUNTING_PAGES::allocations, 3);
-  EXPECT_EQ(COUNTING_PAGES::releases, 2);
+  EXPECT_EQ(COUNTING_PAGES::allocations, 4);
+  EXPECT_EQ(COUNTING_PAGES::releases, 3);
   EXPECT_EQ(work_area.buffer_width, 3000);
   EXPECT_EQ(work_area.buffer_height, 48);
   EXPECT_EQ(c.frame.w, 2999);
@@ -439,7 +445,7 @@ TEST_F(WorkArea, HeldAcrossFramesAndRemadeForANewBuffer) {
   release_work_area();
   EXPECT_EQ(work_area.memory, nullptr);
   release_work_area();
-  EXPECT_EQ(COUNTING_PAGES::releases, 3);
+  EXPECT_EQ(COUNTING_PAGES::releases, 4);
 }
 
 TEST_F(WorkArea, AllocationFailureRefusesTheFrameAndTheNextOneTriesAgain) {
