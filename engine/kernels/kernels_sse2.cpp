@@ -37,6 +37,10 @@ struct SSE2_POLICY {
     const __m128i r = _mm_cvtps_epi32(v);
     _mm_storel_epi64(static_cast<__m128i*>(p), _mm_packs_epi32(r, r));
   }
+  static void narrow2(void* p, V a, V b) {
+    _mm_storeu_si128(static_cast<__m128i*>(p),
+                     _mm_packs_epi32(_mm_cvtps_epi32(a), _mm_cvtps_epi32(b)));
+  }
   static void narrow_part(void* p, V v, int count) {
     int16_t s[W];
     narrow(s, v);

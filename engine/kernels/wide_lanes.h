@@ -86,7 +86,7 @@ inline void forward_sweep(const Knots& knots, const VEC4* table, int32_t n, Sour
 // Back substitution from M_n = c_n down, each M_p = c_p - F[p - 1] * M_{p+1},
 // and the evaluation of every output between knots p and p + 1 as soon as
 // M_p is known, from output m - 1 down to 0. The sink takes output i:
-// seek(i), then put(v, r) for each vector.
+// seek(i), then put(r) with its NV vectors.
 template <class P, int NV, class Knots, class Sink>
 inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, int32_t n,
                                          const POSITION* positions, int32_t m,
@@ -118,6 +118,7 @@ inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, 
       const V t = P::set1(e.t);
       const V a = P::set1(e.a);
       sink.seek(i);
+      V out[NV];
 #pragma GCC unroll 16
       for (int v = 0; v < NV; ++v) {
         V v0, v1;
@@ -130,8 +131,9 @@ inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, 
         }
         const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
         const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
-        sink.put(v, P::add(curv, lin));
+        out[v] = P::add(curv, lin);
       }
+      sink.put(out);
     }
   };
   resample_at(n);

@@ -24,6 +24,7 @@
 //   widen_part(p, count)  the first count (< W) int16, other lanes 0
 //   narrow(p, v)          round to nearest even (MXCSR), saturate, W int16
 //   narrow_part(p, v, count)
+//   narrow2(p, a, b)      narrow(p, a) and narrow(p + 2 * W bytes, b) at once
 //   prefetch(p)
 //   narrower              the variant that takes a pass whose lines are too
 //                         long for one vector's walk in the worker's slot
@@ -135,6 +136,16 @@ struct COLUMN_SOURCE {
   }
 };
 
+// The first Count vectors of r as int16 from p on, two at a time: one pack of
+// a pair takes fewer shuffles than two narrowings.
+template <class P, int Count, int NV>
+inline void narrow_vectors(void* p, const typename P::V (&r)[NV]) {
+  auto* at = static_cast<uint8_t*>(p);
+#pragma GCC unroll 16
+  for (int v = 0; v + 1 < Count; v += 2) P::narrow2(at + 2 * P::W * v, r[v], r[v + 1]);
+  if constexpr (Count % 2 == 1) P::narrow(at + 2 * P::W * (Count - 1), r[Count - 1]);
+}
+
 template <class P, int NV, bool Full>
 struct COLUMN_SINK {
   uint8_t* base;
@@ -151,12 +162,9 @@ struct COLUMN_SINK {
       for (int b = 0; b < NV * P::W * 2; b += 64) __builtin_prefetch(ahead + b, 1, 3);
     }
   }
-  void put(int v, typename P::V r) const {
-    if (Full || v < NV - 1) {
-      P::narrow(row + 2 * P::W * v, r);
-    } else {
-      P::narrow_part(row + 2 * P::W * v, r, last);
-    }
+  void put(const typename P::V (&r)[NV]) const {
+    narrow_vectors<P, Full ? NV : NV - 1>(row, r);
+    if constexpr (!Full) P::narrow_part(row + 2 * P::W * (NV - 1), r[NV - 1], last);
   }
 };
 
@@ -184,7 +192,7 @@ struct LANE_STAGE_SINK {
   int16_t* stage;
   int16_t* at = nullptr;
   void seek(int32_t i) { at = stage + static_cast<intptr_t>(i) * NV * P::W; }
-  void put(int v, typename P::V r) const { P::narrow(at + v * P::W, r); }
+  void put(const typename P::V (&r)[NV]) const { narrow_vectors<P, NV>(at, r); }
 };
 
 // Samples of a row walk, placed in the knots before the sweep.
@@ -213,9 +221,8 @@ struct PIXEL_SINK {
   alignas(64) int16_t stage[NV * P::W] = {};
   intptr_t at = 0;
   void seek(int32_t i) { at = 6 * static_cast<intptr_t>(i); }
-  void put(int v, typename P::V r) {
-    P::narrow(stage + v * P::W, r);
-    if (v < NV - 1) return;
+  void put(const typename P::V (&r)[NV]) {
+    narrow_vectors<P, NV>(stage, r);
     if (at > 0) {
       for (int k = 0; k < R; ++k) __builtin_memcpy(rows[k] + at - 2, stage + 4 * k, 8);
     } else {
