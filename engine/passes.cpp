@@ -47,15 +47,26 @@ void run_worker(int thread_id, int thread_num, Body body) {
 }
 
 // Hands lines [0, count) to do_lines(first, end): with several workers, `step`
-// lines per step of the pass's counter until it passes the end; alone, all
-// of them at once, without touching the counter.
+// lines per step of the pass's counter until all are taken; alone, all of
+// them at once, without touching the counter. The lines are cut into as many
+// parts as there are workers, and counter values taken one after another go
+// to different parts, so workers that run at the same time stay on lines far
+// apart: two workers on neighbouring column groups walk the same rows' pages
+// at once and scale worse. A worker that starts late or stalls still leaves
+// its steps to the others.
 template <class DoLines>
 void take_lines(int thread_num, int32_t& counter, int32_t step, int32_t count, DoLines do_lines) {
   if (thread_num > 1) {
+    const int32_t parts = thread_num < work_slots ? thread_num : work_slots;
+    const int32_t steps = (count + step - 1) / step;
+    const int32_t per_part = (steps + parts - 1) / parts;
     std::atomic_ref<int32_t> next(counter);
     for (;;) {
-      const int32_t first = step * next.fetch_add(1);
-      if (first >= count) break;
+      const int32_t k = next.fetch_add(1);
+      if (k >= parts * per_part) break;
+      const int32_t s = k % parts * per_part + k / parts;  // step k / parts of part k % parts
+      if (s >= steps) continue;                            // the last part is shorter
+      const int32_t first = step * s;
       do_lines(first, first + step < count ? first + step : count);
     }
   } else if (count > 0) {
