@@ -103,8 +103,7 @@ void do_column_group(const GRID_JOB& job, KNOT* knots, int32_t g) {
 // Each worker takes an equal share of the lines, with a knot buffer of its own.
 HOST_ENTRY void grid_worker(int thread_id, int thread_num, void* param, void*) {
   GRID_JOB& job = *static_cast<GRID_JOB*>(param);
-  const int32_t first = static_cast<int32_t>(int64_t{job.lines} * thread_id / thread_num);
-  const int32_t end = static_cast<int32_t>(int64_t{job.lines} * (thread_id + 1) / thread_num);
+  const auto [first, end] = line_share(job.lines, thread_id, thread_num);
   if (first >= end) return;
   const ALIGNED<KNOT> knots(static_cast<size_t>(job.n) + 2);
   if (!knots.data) {

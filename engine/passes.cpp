@@ -36,9 +36,14 @@ PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {
   return job;
 }
 
+// A worker has a slot when its index is below 16 and below the count it was
+// given (a count below 1 counts as 1); any other, from a runner that calls
+// more workers than it says, would take bytes past the slots and returns at
+// once. The others still do every line.
 template <class Body>
 void run_worker(int thread_id, int thread_num, Body body) {
-  if (thread_id < 0 || thread_id >= work_slots) return;
+  if (thread_id < 0 || thread_id >= work_slots || thread_id >= (thread_num < 1 ? 1 : thread_num))
+    return;
   const unsigned saved = _mm_getcsr();
   _mm_setcsr(pass_mxcsr);
   body(slot_of(thread_id, thread_num));

@@ -46,10 +46,9 @@ HOST_ENTRY void copy_worker(int thread_id, int thread_num, void* param, void*) {
   const COPIES& copies = *static_cast<const COPIES*>(param);
   for (int32_t c = 0; c < copies.count; ++c) {
     const COPY& k = copies.list[c];
-    const int32_t first = static_cast<int32_t>(int64_t{k.h} * thread_id / thread_num);
-    const int32_t end = static_cast<int32_t>(int64_t{k.h} * (thread_id + 1) / thread_num);
+    const LINE_SHARE share = line_share(k.h, thread_id, thread_num);
     const int32_t fs = k.from.step, ts = k.to.step;
-    for (int32_t y = first; y < end; ++y) {
+    for (int32_t y = share.first; y < share.end; ++y) {
       const int16_t* from = row_of(k.from, y);
       int16_t* to = row_of(k.to, y);
       if (fs == 1 && ts == 1)

@@ -7,6 +7,13 @@ bool run_on_one_thread(MULTI_THREAD_FUNC worker, void* param1, void* param2) {
   return true;
 }
 
+LINE_SHARE line_share(int32_t lines, int thread_id, int thread_num) {
+  const int64_t count = thread_num < 1 ? 1 : thread_num;
+  if (thread_id < 0 || thread_id >= count) return LINE_SHARE{0, 0};
+  return LINE_SHARE{static_cast<int32_t>(int64_t{lines} * thread_id / count),
+                    static_cast<int32_t>(int64_t{lines} * (thread_id + 1) / count)};
+}
+
 namespace {
 
 int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ? hi : v; }

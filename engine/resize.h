@@ -52,7 +52,17 @@ bool run_on_one_thread(MULTI_THREAD_FUNC worker, void* param1, void* param2);
 bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
                   const RUNNER* runner);
 
+// The lines [first, end) of `lines` that worker thread_id of thread_num takes
+// when a runner's workers share them out evenly in index order. A count
+// below 1 counts as 1; a worker whose index is not below it takes none.
+struct LINE_SHARE {
+  int32_t first;
+  int32_t end;
+};
+LINE_SHARE line_share(int32_t lines, int thread_id, int thread_num);
+
 // The two pass workers (MULTI_THREAD_FUNC): param1 the frame buffer, param2 a
-// PASS_SIZES. Workers with index 16 or more return at once.
+// PASS_SIZES. Workers with index 16 or more, or not below the count they are
+// given (a count below 1 counts as 1), return at once.
 HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* sizes);
 HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* sizes);
