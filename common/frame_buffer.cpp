@@ -2,13 +2,19 @@
 
 FRAME_BUFFER::~FRAME_BUFFER() { free_frame_buffer(*this); }
 
+uint64_t frame_bytes(int32_t w, int32_t h) {
+  if (w < 1 || h < 1) return 0;
+  // Below 2^62 pixels: the product of two int32_t fits.
+  const uint64_t pixels = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
+  return pixels > UINT64_MAX / sizeof(PIXEL_YC) ? UINT64_MAX : pixels * sizeof(PIXEL_YC);
+}
+
 bool make_frame_buffer(FRAME_BUFFER& buffer, int32_t max_w, int32_t max_h,
                        const PAGE_OPTIONS& options) {
   free_frame_buffer(buffer);
-  if (max_w < 1 || max_h < 1) return false;
-  const uint64_t bytes =
-      uint64_t{sizeof(PIXEL_YC)} * static_cast<uint64_t>(max_w) * static_cast<uint64_t>(max_h);
-  if (bytes > SIZE_MAX || !map_pages(buffer.memory, static_cast<size_t>(bytes), options))
+  const uint64_t bytes = frame_bytes(max_w, max_h);
+  if (bytes == 0 || bytes > SIZE_MAX ||
+      !map_pages(buffer.memory, static_cast<size_t>(bytes), options))
     return false;
   buffer.frame = FRAME{reinterpret_cast<PIXEL_YC*>(buffer.memory.data), 0, 0, max_w, max_h};
   return true;

@@ -20,6 +20,10 @@ struct FRAME_BUFFER {
   ~FRAME_BUFFER();
 };
 
+// Bytes of w x h pixels, counted without overflow: 0 when a side is below 1,
+// UINT64_MAX when the count does not fit in 64 bits.
+uint64_t frame_bytes(int32_t w, int32_t h);
+
 // Makes `buffer` hold max_w x max_h pixels (both at least 1) with an empty
 // image, giving back what it held. False, with the buffer empty, when the
 // memory cannot be had.

@@ -3,12 +3,12 @@
 #include <bit>
 #include <cstddef>
 
+#include "frame_buffer.h"
+
 static_assert(std::endian::native == std::endian::little,
               "PIXEL_YC is stored as little-endian int16 in .yc48 files");
 
-uint64_t yc48_frame_bytes(int32_t w, int32_t h) {
-  return uint64_t{sizeof(PIXEL_YC)} * static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
-}
+uint64_t yc48_frame_bytes(int32_t w, int32_t h) { return frame_bytes(w, h); }
 
 YC48_READ read_yc48(std::FILE* file, PIXEL_YC* first, int32_t w, int32_t h, int32_t pitch) {
   YC48_READ read{0, false};

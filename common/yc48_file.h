@@ -6,6 +6,7 @@
 
 #include "pixel.h"
 
+// The bytes of a w x h frame (frame_bytes: UINT64_MAX when they do not fit in 64 bits).
 uint64_t yc48_frame_bytes(int32_t w, int32_t h);
 
 struct YC48_READ {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "frame_buffer.h"
+#include "yc48_file.h"
 
 #if defined(_WIN32)
 #include "exception_guard.h"
@@ -76,6 +77,31 @@ TEST(FrameBuffer, GuardPagesMeetTheDataOnTheSidesAskedFor) {
 
       EXPECT_FALSE(make_frame_buffer(buffer, 0, 3, options)) << "an empty size was taken";
       EXPECT_EQ(buffer.frame.buffer, nullptr);
+    }
+  }
+}
+
+TEST(FrameBuffer, SizesAreCountedWithoutWrapping) {
+  struct CASE {
+    int32_t w, h;
+    uint64_t bytes;
+  };
+  const CASE cases[] = {
+      {65537, 65536, 25770196992u},  // past 32 bits
+      {46341, 46341, 12884929686u},
+      {2147483647, 2147483647, UINT64_MAX},
+      {2147380029, 1431724848, UINT64_MAX},  // 6 w h is 2^64 + 11936
+      {0, 5, 0},
+      {5, -1, 0},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+    EXPECT_EQ(frame_bytes(c.w, c.h), c.bytes);
+    EXPECT_EQ(yc48_frame_bytes(c.w, c.h), c.bytes);
+    if (c.bytes == UINT64_MAX || c.bytes == 0) {
+      FRAME_BUFFER buffer;
+      EXPECT_FALSE(make_frame_buffer(buffer, c.w, c.h, PAGE_OPTIONS{}))
+          << "mapped " << buffer.memory.bytes << " bytes";
     }
   }
 }
