@@ -6,7 +6,9 @@
 
 #include "pixel.h"
 
-// Reads a w x h frame, rows packed. The file's size must be exactly 6 x w x h.
+// Reads a w x h frame, rows packed. The file's size must be exactly 6 x w x h,
+// which is checked before memory is taken for the frame, and the frame must
+// fit a buffer of the test host (most_buffer_bytes).
 bool read_frame_file(const std::string& path, int w, int h, std::vector<PIXEL_YC>& pixels,
                      std::string& error);
 

@@ -34,11 +34,10 @@ double median(std::vector<double> values) {
 // A buffer as the host hands it to a filter: max_h rows of max_w pixels
 // that end where a no-access page begins, so that the first byte read or
 // written past the buffer faults. False, with a message, for a size below 1
-// or above 1 GiB, or one that cannot be had.
+// or above most_buffer_bytes, or one that cannot be had.
 bool allocate_host_buffer(FRAME_BUFFER& buffer, int max_w, int max_h, std::string& error) {
-  const uint64_t bytes =
-      uint64_t{sizeof(PIXEL_YC)} * static_cast<uint64_t>(max_w) * static_cast<uint64_t>(max_h);
-  if (max_w < 1 || max_h < 1 || bytes > (uint64_t{1} << 30)) {
+  const uint64_t bytes = frame_bytes(max_w, max_h);
+  if (bytes == 0 || bytes > most_buffer_bytes) {
     error =
         "buffer " + std::to_string(max_w) + "x" + std::to_string(max_h) + " is not a usable size";
     return false;
@@ -106,8 +105,8 @@ bool run_frame(const PLUGIN& plugin, const FRAME_JOB& job, FRAME_RESULT& result,
 bool run_frame_on(const PLUGIN& plugin, const FRAME_JOB& job, const std::vector<PIXEL_YC>& input,
                   FRAME_RESULT& result, std::string& error) {
   result = FRAME_RESULT{-1, job.frame_w, job.frame_h, 0, 0, 0.0, 0};
-  if (job.frame_w < 1 || job.frame_h < 1 ||
-      input.size() != static_cast<size_t>(job.frame_w) * static_cast<size_t>(job.frame_h)) {
+  const uint64_t bytes = frame_bytes(job.frame_w, job.frame_h);
+  if (bytes == 0 || uint64_t{input.size()} != bytes / sizeof(PIXEL_YC)) {
     error = "the frame's pixels do not make a " + std::to_string(job.frame_w) + "x" +
             std::to_string(job.frame_h) + " image";
     return false;

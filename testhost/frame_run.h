@@ -3,11 +3,16 @@
 // host's track and check values set, func_proc called (optionally many times,
 // timed) and the image the frame record then describes written out.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "pixel.h"
 #include "plugin.h"
+
+// The most bytes a buffer of the test host holds, for a frame or the
+// buffers it hands the plug-in.
+constexpr uint64_t most_buffer_bytes = uint64_t{1} << 30;
 
 struct FRAME_JOB {
   std::string input;  // .yc48 file of frame_w x frame_h

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "frame_buffer.h"
+
 const char testhost_usage[] =
     "usage: testhost PLUGIN.auf [host options] [--dump-table] [--frame IN.yc48 frame options]...\n"
     "                [filter window options]\n"
@@ -19,8 +21,9 @@ const char testhost_usage[] =
     "frame options (for the latest --frame; a later --frame keeps all but --out and\n"
     "--func-exit; given before the first --frame they hold from it on):\n"
     "  --frame IN.yc48    a frame: rows of int16 little-endian y, cb, cr\n"
-    "  --frame-size WxH   its size (required)\n"
-    "  --buffer WxH       buffer max_w x max_h (default: the larger of frame and track)\n"
+    "  --frame-size WxH   its size (required); the file must hold exactly 6 x W x H bytes\n"
+    "  --buffer WxH       buffer max_w x max_h (default: the larger of frame and track);\n"
+    "                     frames and buffers hold at most 1 GiB\n"
     "  --track W,H        track values X and Y (default: the table's defaults)\n"
     "  --check C          check value 0 (vertical first when nonzero)\n"
     "  --out OUT.yc48     write the image the frame record describes after func_proc\n"
@@ -63,6 +66,18 @@ bool parse_pair(const char* text, char separator, int& a, int& b) {
 bool parse_size(const char* text, int& w, int& h) {
   return parse_pair(text, 'x', w, h) && w >= 1 && h >= 1;
 }
+
+// A frame or buffer size: its pixels must fit a buffer of the test host.
+bool parse_buffer_size(const char* text, int& w, int& h) {
+  int a = 0, b = 0;
+  if (!parse_size(text, a, b) || frame_bytes(a, b) > most_buffer_bytes) return false;
+  w = a;
+  h = b;
+  return true;
+}
+
+const std::string buffer_size_rule =
+    "WxH of at most " + std::to_string(most_buffer_bytes) + " bytes (6 a pixel)";
 
 int processor_count() {
   SYSTEM_INFO system;
@@ -122,10 +137,12 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
       current.func_exit_after = false;
     } else if (option == "--frame-size") {
       if (!value(text)) return false;
-      if (!parse_size(text, current.frame_w, current.frame_h)) return bad(text, "WxH");
+      if (!parse_buffer_size(text, current.frame_w, current.frame_h))
+        return bad(text, buffer_size_rule.c_str());
     } else if (option == "--buffer") {
       if (!value(text)) return false;
-      if (!parse_size(text, current.buffer_w, current.buffer_h)) return bad(text, "WxH");
+      if (!parse_buffer_size(text, current.buffer_w, current.buffer_h))
+        return bad(text, buffer_size_rule.c_str());
     } else if (option == "--track") {
       if (!value(text)) return false;
       if (!parse_pair(text, ',', current.track_w, current.track_h)) return bad(text, "W,H");

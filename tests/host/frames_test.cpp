@@ -109,18 +109,32 @@ TEST(FramesThroughTheTestHost, ReportsTheNewSizeAndRefusesBadInput) {
   EXPECT_EQ(code, 0) << log;
   EXPECT_NE(log.find("func_proc 1, image 96x40"), std::string::npos) << log;
 
-  // A frame file of the wrong size: an error, a nonzero exit, no output file.
+  // A frame file of another size: an error that says so, exit 2, no output
+  // file; the file's length is looked at before any memory is taken for the
+  // frame, and a size whose bytes a buffer cannot hold is refused as given.
   ASSERT_TRUE(write_image_file("frames_short.yc48", test_image(10, 10, 1)));
-  std::string output;
-  DeleteFileA("frames_short_out.yc48");
-  code =
-      run_program('"' + dos_path(TESTHOST_EXE) + "\" \"" + dos_path(MORVANE_AUF) +
-                      "\" --frame frames_short.yc48 --frame-size 11x10 --out frames_short_out.yc48",
-                  output);
-  EXPECT_EQ(code, 2) << output;
-  EXPECT_NE(output.find("frames_short.yc48"), std::string::npos) << output;
-  EXPECT_EQ(GetFileAttributesA("frames_short_out.yc48"), INVALID_FILE_ATTRIBUTES);
+  const struct {
+    const char* size;
+    const char* message;
+  } wrong[] = {
+      {"11x10",
+       "'frames_short.yc48' is not a 11x10 frame (660 bytes expected, the file holds 600)"},
+      {"13000x13000", "(1014000000 bytes expected, the file holds 600)"},
+      {"65537x65536", "--frame-size 65537x65536: expected WxH of at most 1073741824 bytes"},
+  };
+  for (const auto& w : wrong) {
+    std::string output;
+    DeleteFileA("frames_short_out.yc48");
+    code = run_program('"' + dos_path(TESTHOST_EXE) + "\" \"" + dos_path(MORVANE_AUF) +
+                           "\" --frame frames_short.yc48 --frame-size " + w.size +
+                           " --out frames_short_out.yc48",
+                       output);
+    EXPECT_EQ(code, 2) << w.size << "\n" << output;
+    EXPECT_NE(output.find(w.message), std::string::npos) << w.size << "\n" << output;
+    EXPECT_EQ(GetFileAttributesA("frames_short_out.yc48"), INVALID_FILE_ATTRIBUTES);
+  }
 
+  std::string output;
   code = run_program('"' + dos_path(TESTHOST_EXE) + "\" no_such_plugin.auf", output);
   EXPECT_EQ(code, 3) << output;
 }

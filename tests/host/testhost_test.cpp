@@ -138,6 +138,13 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
       {"p.auf", "--frame", "a"},  // no size
       {"p.auf", "--frame", "a", "--frame-size", "640"},
       {"p.auf", "--frame", "a", "--frame-size", "0x480"},
+      // Frames and buffers past the host's 1 GiB, whose 32-bit byte or pixel
+      // counts wrap, or whose 64-bit byte count does (6 w h = 2^64 + 11936).
+      {"p.auf", "--frame", "a", "--frame-size", "65537x65536"},
+      {"p.auf", "--frame", "a", "--frame-size", "20000x20000"},
+      {"p.auf", "--frame", "a", "--frame-size", "2147380029x1431724848"},
+      {"p.auf", "--frame", "a", "--frame-size", "64x64", "--buffer", "2147380029x1431724848"},
+      {"p.auf", "--frame", "a", "--frame-size", "64x64", "--buffer", "13378x13377"},
       {"p.auf", "--frame", "a", "--frame-size", "640x480", "--track", "12"},
       {"p.auf", "--frame", "a", "--frame-size", "640x480", "--repeat", "0"},
       {"p.auf", "--max-size", "99999999999x2"},
