@@ -242,23 +242,27 @@ void show_filter_values() {
   filter_window.updating = false;
 }
 
-void process_current_frame() {
-  if (!filter_window.plugin) return;
+bool process_current_frame() {
+  if (!filter_window.plugin) {
+    filter_window.frame_error = "no filter window has been opened";
+    return false;
+  }
   if (!test_host.filter_active) {
     ++filter_window.frames_passed;
-    return;
+    return true;
   }
   FRAME_RESULT result;
   std::string error;
-  if (!run_frame_on(*filter_window.plugin, filter_window.frame.job, filter_window.frame.pixels,
-                    result, error))
-    filter_window.frame_error = error;
+  const bool ran = run_frame_on(*filter_window.plugin, filter_window.frame.job,
+                                filter_window.frame.pixels, result, error);
+  if (!ran) filter_window.frame_error = error;
   if (result.result < 0) {
     ++filter_window.frames_passed;  // no func_proc: the frame passes unchanged
-    return;
+    return ran;
   }
   ++filter_window.frames_processed;
   filter_window.last = result;
+  return ran;
 }
 
 void set_filter_active(bool active) {

@@ -71,7 +71,8 @@ void show_filter_values();
 
 // Processes the current frame through func_proc with the filter's values,
 // as the editor does to redraw it; only counts it while the filter is off.
-void process_current_frame();
+// False, with the reason in frame_error, when the frame could not be run.
+bool process_current_frame();
 
 // Switches the filter on or off and tells the filter window.
 void set_filter_active(bool active);

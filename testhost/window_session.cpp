@@ -161,7 +161,13 @@ bool do_action(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
       set_filter_active(action.kind == ACTION_KIND::on);
       return true;
     case ACTION_KIND::frame:
-      process_current_frame();
+      // The window's current frame: the window opens for it, and a frame
+      // that cannot be run is the action's failure, not a quiet count of 0.
+      if (!need_window(s, error)) return false;
+      if (!process_current_frame()) {
+        error = "the frame could not be processed: " + filter_window.frame_error;
+        return false;
+      }
       return true;
     case ACTION_KIND::state:
       print_window_state(s.out);

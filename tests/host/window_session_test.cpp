@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "images.h"
 #include "programs.h"
 
 namespace {
@@ -267,6 +268,29 @@ TEST_F(WindowSession, ExitAfterAnInitThatFoundNoCheckBoxSavesNothing) {
   // Without a size field the host says so and stops.
   EXPECT_EQ(run("--check-caption other", "type 640x480"), 2) << log;
   EXPECT_NE(log.find("the filter window has no size field"), std::string::npos) << log;
+}
+
+TEST_F(WindowSession, FrameRunsInTheWindowAndIsAnErrorWhereItCannot) {
+  // Before the window opens, "frame" opens it as the other window actions do,
+  // and processes the frame each time.
+  ASSERT_EQ(run("", "frame; frame; state"), 0) << log;
+  ASSERT_FALSE(states.empty()) << log;
+  EXPECT_TRUE(states[0].open) << log;
+  EXPECT_EQ(states[0].processed, 3) << "the one WM_FILTER_INIT asks for, then two";
+
+  // After the window has closed there is no current frame to process.
+  EXPECT_EQ(run("", "open; close; frame; state"), 2) << log;
+  EXPECT_NE(log.find("action 3 (frame): the filter window is closed"), std::string::npos) << log;
+
+  // A frame the host cannot run (its buffer, as large as the track asks,
+  // past 1 GiB) fails the action instead of passing as processed.
+  ASSERT_TRUE(write_image_file("window_card.yc48", test_image(8, 8, 3)));
+  EXPECT_EQ(run("--frame window_card.yc48 --frame-size 8x8 --track 20000,20000", "open; frame"), 2)
+      << log;
+  EXPECT_NE(log.find("action 2 (frame): the frame could not be processed: buffer 20000x20000"),
+            std::string::npos)
+      << log;
+  DeleteFileA("window_card.yc48");
 }
 
 TEST_F(WindowSession, SizeControlsShareTheBottomRowWithTheNarrowedCheckBox) {
