@@ -232,6 +232,18 @@ TEST_F(WindowSession, SetButtonClampsToTheHostsRangesAndIgnoresWhatIsNoSize) {
   EXPECT_EQ(states[7].processed, pasted.processed + 1);
 }
 
+TEST_F(WindowSession, PastedSizesAreReadWholeAndSavedAsPasted) {
+  ASSERT_EQ(run("", "paste 1920 x 1080; enter; state; paste 10000x10000; enter; state; close"), 0)
+      << log;
+  ASSERT_EQ(states.size(), 2u) << log;
+  EXPECT_EQ(states[0].tracks, (std::vector<int>{1920, 1080}));
+  EXPECT_EQ(states[1].tracks, (std::vector<int>{4096, 4096})) << "9999x9999 in the ranges";
+  EXPECT_EQ(states[1].entries, (std::vector<std::string>{"640x480", "1920x1080", "9999x9999"}));
+  const std::string saved = std::string("settings [") + section_utf8 +
+                            "]: size_00=31457920, size_01=70780800, size_02=-655304463\n";
+  EXPECT_NE(log.find(saved), std::string::npos) << log;
+}
+
 TEST_F(WindowSession, SwitchingOffReleasesTheWorkMemoryAndOnLeavesItToTheNextFrame) {
   ASSERT_EQ(run("", "open; frame; state; off; state; frame; state; on; state; frame; state"), 0)
       << log;

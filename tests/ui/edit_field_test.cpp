@@ -2,6 +2,8 @@
 // loading the list to saving it and loading it again.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "size_controls_fixture.h"
 #include "size_controls.h"
 
@@ -75,6 +77,94 @@ TEST_F(SizeField, ANarrowFieldTakesOnlyWhatItCanShow) {
   type_keys("1234567890");
   EXPECT_LT(edit_text().size(), 10u);
   EXPECT_EQ(edit_text(), std::string("1234567890").substr(0, edit_text().size()));
+}
+
+// Text put on the clipboard, as another program copies it.
+void put_on_clipboard(HWND owner, const std::string& text) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  ASSERT_NE(memory, nullptr);
+  std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+  GlobalUnlock(memory);
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  ASSERT_NE(SetClipboardData(CF_TEXT, memory), nullptr);
+  CloseClipboard();
+}
+
+// Text that comes whole (a paste, or text sent by a program) is read whole by
+// the set button, typed characters' limit of 10 notwithstanding; text the
+// field would cut (past the 63 characters read, wider than the field, or
+// beyond a line break) leaves the field as it was. Never another size.
+TEST_F(SizeField, PastedAndSentTextIsTakenWholeOrNotAtAll) {
+  enum class HOW { paste, ctrl_v, shift_insert, replace_selection, set_text };
+  struct CASE {
+    HOW how;
+    std::string text;
+    const char* field;  // after the text came
+    int w, h;           // the tracks after Enter
+  };
+  const std::string long_text = "1920x1080" + std::string(55, ' ');  // 64 characters
+  const CASE cases[] = {
+      {HOW::paste, "1920 x 1080", "1920 x 1080", 1920, 1080},
+      {HOW::paste, "10000x10000", "10000x10000", 2048, 2048},  // 9999x9999 in the track ranges
+      {HOW::ctrl_v, "1280 by 720\r\n", "1280 by 720", 1280, 720},
+      {HOW::shift_insert, "1600 x 1200", "1600 x 1200", 1600, 1200},
+      {HOW::replace_selection, "3840 x 2160", "3840 x 2160", 2048, 2048},
+      {HOW::set_text, "1024 x 768 ", "1024 x 768 ", 1024, 768},
+      {HOW::paste, long_text, "640x480", 640, 480},
+      {HOW::replace_selection, long_text, "640x480", 640, 480},
+      {HOW::set_text, long_text, "640x480", 640, 480},
+      {HOW::paste, "1920\r\n1080", "640x480", 640, 480},
+      {HOW::paste, "1234567890123456789012345678901234567890x9", "640x480", 640, 480},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(&c - cases) + ": \"" + c.text + "\"");
+    // The field holds 640x480, all of it selected, and no entry is chosen.
+    SendMessageA(size_controls.combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextA(size_controls.combo, "640x480");
+    SendMessageA(size_controls.edit_field, EM_SETSEL, 0, -1);
+    HWND field = size_controls.edit_field;
+    switch (c.how) {
+      case HOW::paste:
+      case HOW::ctrl_v:
+      case HOW::shift_insert:
+        put_on_clipboard(host.window, c.text);
+        if (c.how == HOW::paste) SendMessageA(field, WM_PASTE, 0, 0);
+        if (c.how == HOW::ctrl_v) SendMessageA(field, WM_CHAR, 0x16, 1);
+        if (c.how == HOW::shift_insert) {
+          BYTE keys[256] = {};
+          GetKeyboardState(keys);
+          keys[VK_SHIFT] = 0x80;
+          SetKeyboardState(keys);
+          SendMessageA(field, WM_KEYDOWN, VK_INSERT, 1);
+          keys[VK_SHIFT] = 0;
+          SetKeyboardState(keys);
+        }
+        break;
+      case HOW::replace_selection:
+        SendMessageA(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(c.text.c_str()));
+        break;
+      case HOW::set_text:
+        SetWindowTextA(size_controls.combo, c.text.c_str());
+        break;
+    }
+    pump_messages();
+    EXPECT_EQ(edit_text(), c.field);
+    type_keys("\r");
+    EXPECT_EQ(host.track[0], c.w);
+    EXPECT_EQ(host.track[1], c.h);
+  }
+  EXPECT_EQ(list_texts(), (std::vector<std::string>{"640x480", "1920x1080", "9999x9999", "1280x720",
+                                                    "1600x1200", "3840x2160", "1024x768"}));
+
+  // Typing keeps its limit of 10 characters beside a longer pasted text.
+  put_on_clipboard(host.window, "1920 x 1080");
+  SendMessageA(size_controls.edit_field, EM_SETSEL, 0, -1);
+  SendMessageA(size_controls.edit_field, WM_PASTE, 0, 0);
+  type_keys("5");
+  EXPECT_EQ(edit_text(), "1920 x 1080");
+  type_keys("\b\b55");
+  EXPECT_EQ(edit_text(), "1920 x 105");
 }
 
 TEST_F(SizeField, EnterClicksTheSetButtonAndIsNotTyped) {

@@ -1,7 +1,8 @@
 #pragma once
 // Window procedure of the size combo box's edit field: applies the keystroke
-// rule (see keystroke_rule.h) and hands everything it lets through to the
-// field's previous procedure, size_controls.edit_proc.
+// rule (see keystroke_rule.h) to typed characters, takes pasted and sent text
+// whole or not at all (whole_insertion.h), and hands everything it lets
+// through to the field's previous procedure, size_controls.edit_proc.
 #include <windows.h>
 
 #include "abi.h"
