@@ -1,6 +1,7 @@
 #pragma once
 // `morvane demo`: renders the test card, resizes it up and down and writes
-// every result as a PNG, with one line per job and the time the engine took.
+// every result as a PNG, with one line per job and the time the engine took:
+// the median of several runs after an untimed first, whose time is given apart.
 #include <string>
 
 struct DEMO_OPTIONS {

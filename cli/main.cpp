@@ -82,6 +82,7 @@ int run(int argc, char** argv) {
   CLI::App app{
       "morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("morvane ") + MORVANE_VERSION);
   app.footer(main_examples);
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
     return std::string("morvane: ") + e.what() + " (see morvane --help)\n";
