@@ -36,13 +36,10 @@ std::string temp_folder() {
   return folder && *folder ? folder : "/tmp";
 }
 
-// Gives the new file the old one's owner, group and mode; false when the
-// system does not let this user give it that owner and group.
-bool keep_owner_and_mode(std::FILE* file, const struct stat& old) {
-  const int fd = fileno(file);
-  if (fchown(fd, old.st_uid, old.st_gid) != 0) return false;
-  fchmod(fd, old.st_mode & 07777);
-  return true;
+// Gives the new file the old one's owner and group; false when the system
+// does not let this user give it those.
+bool keep_owner(std::FILE* file, const struct stat& old) {
+  return fchown(fileno(file), old.st_uid, old.st_gid) == 0;
 }
 
 void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
@@ -56,14 +53,19 @@ void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
   if (!made)
     fail(out.name, std::string(existing ? "cannot make its temporary file: " : "cannot create: ") +
                        error_text(errno));
+  note_temp_file(pending.temp_path, pending.temp_folder);
   // A file with other names (hard links), in a folder that takes no new
   // file, or of an owner or group this user cannot give a new file (another
   // user's file that they may write), is filled in place once the new content
-  // is whole, so it keeps its identity: every name sees the new content.
+  // is whole, so it keeps its identity: every name sees the new content. Its
+  // temporary file stays private (0600) throughout. One renamed into place
+  // gets its final owner and mode now, before it holds a byte.
   pending.in_place =
       elsewhere ||
-      (existing && (target.file.st_nlink > 1 || !keep_owner_and_mode(pending.file, target.file)));
-  note_temp_file(pending.temp_path);
+      (existing && (target.file.st_nlink > 1 || !keep_owner(pending.file, target.file)));
+  if (!pending.in_place &&
+      !set_pending_mode(pending, existing ? target.file.st_mode : plain_file_mode()))
+    fail(out.name, "cannot give its temporary file the mode: " + error_text(errno));
   out.file = pending.file;
 }
 

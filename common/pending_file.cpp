@@ -93,18 +93,27 @@ PENDING_FILE::~PENDING_FILE() { discard_pending_file(*this); }
 bool open_pending_file(PENDING_FILE& pending, const std::string& path,
                        const std::string& temp_folder) {
   discard_pending_file(pending);
-  std::string temp = temp_template(path, temp_folder);
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
-#if !defined(_WIN32)
-  // mkstemp makes the file private; give it the mode a plain create would.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-#endif
   pending.path = path;
-  pending.temp_path = temp;
   pending.in_place = false;
+#if !defined(_WIN32)
+  if (!temp_folder.empty()) {
+    // Beside other users' files: a folder of this user's alone (mkdtemp makes
+    // it 0700), so that not even the temporary file's name is seen.
+    std::string folder = temp_folder + "/morvane-XXXXXX";
+    if (!mkdtemp(folder.data())) return false;
+    pending.temp_folder = folder;
+  }
+#endif
+  // mkstemp makes the file 0600 whatever the umask.
+  std::string temp = temp_template(path, pending.temp_folder);
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) {
+    const int e = errno;
+    discard_pending_file(pending);
+    errno = e;
+    return false;
+  }
+  pending.temp_path = temp;
   pending.file = fdopen(fd, "wb");
   if (!pending.file) {
     const int e = errno;
@@ -140,6 +149,26 @@ COMMIT_RESULT commit_pending_file(PENDING_FILE& pending) {
   return result;
 }
 
+unsigned plain_file_mode() {
+#if defined(_WIN32)
+  return 0666;
+#else
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+#endif
+}
+
+bool set_pending_mode(PENDING_FILE& pending, unsigned mode) {
+#if defined(_WIN32)
+  (void)pending;
+  (void)mode;
+  return true;
+#else
+  return fchmod(fileno(pending.file), mode & 07777) == 0;
+#endif
+}
+
 void discard_pending_file(PENDING_FILE& pending) {
   if (pending.file) std::fclose(pending.file);
   pending.file = nullptr;
@@ -147,10 +176,14 @@ void discard_pending_file(PENDING_FILE& pending) {
     std::remove(pending.temp_path.c_str());
     pending.temp_path.clear();
   }
+  if (!pending.temp_folder.empty()) {
+    std::remove(pending.temp_folder.c_str());
+    pending.temp_folder.clear();
+  }
 }
 
 bool replace_file(const std::string& path, const std::function<bool(std::FILE*)>& write) {
   PENDING_FILE pending;
-  return open_pending_file(pending, path) && write(pending.file) &&
-         commit_pending_file(pending) == COMMIT_RESULT::done;
+  return open_pending_file(pending, path) && set_pending_mode(pending, plain_file_mode()) &&
+         write(pending.file) && commit_pending_file(pending) == COMMIT_RESULT::done;
 }

@@ -104,6 +104,58 @@ for mode in 600 644 664 700; do
   check "mode $mode: kept" "$mode" "$(stat -c %a "mode-$mode.yc48")"
 done
 
+# A private output's data is never where another user could read it: every
+# temporary file is made 0600 and gets the file's mode before its first
+# byte, and one that cannot lie beside the file lies in a folder of this
+# user's alone. The tool is held inside a y4m stream that stops after its
+# header, so its temporary file can be looked at while the run lasts.
+printf 'YUV4MPEG2 W8 H4 F25:1 C444\n' >stream-header.bin
+{ printf 'FRAME\n'; head -c $((8 * 4 * 3)) /dev/urandom; } >stream-frame.bin
+while_streaming() { # while_streaming OUTPUT PROBE [COMMAND...]: prints PROBE's output
+  local out=$1 probe=$2
+  shift 2
+  rm -f slow.y4m go && mkfifo -m 0644 slow.y4m
+  (
+    exec 3<>slow.y4m # not waiting for a reader, should the run fail
+    cat stream-header.bin >&3
+    while [ ! -e go ]; do sleep 0.05; done
+    cat stream-frame.bin >&3
+  ) &
+  local feeder=$!
+  "$@" "$morvane" resize slow.y4m "$out" --size 4x2 --quiet &
+  local tool=$!
+  for _ in $(seq 100); do
+    [ -n "$(find . -name '*.partial-*' 2>/dev/null)" ] && break
+    sleep 0.05
+  done
+  eval "$probe"
+  touch go
+  wait "$feeder"
+  wait "$tool" || echo "the run failed"
+}
+old_bytes private-a.y4m && chmod 0600 private-a.y4m && ln private-a.y4m private-b.y4m
+check "hard-linked 0600 file: its temporary file while the run lasts" 600 \
+  "$(while_streaming private-a.y4m "find . -name '*.partial-*' -printf '%m\n'")"
+check "hard-linked 0600 file: the new content under both names" "FRAME" "$(sed -n 2p private-b.y4m | cut -c1-5)"
+mkdir -p locked-private && old_bytes locked-private/mine.y4m
+chown 65534:65534 locked-private/mine.y4m 2>/dev/null
+chmod 0600 locked-private/mine.y4m && chmod 0755 locked-private
+check "0600 file in a folder that takes no new file: nothing in TMPDIR others may read or list" \
+  "1 temporary file;" \
+  "$(while_streaming locked-private/mine.y4m \
+    "echo \"\$(find . -name '*.partial-*' | wc -l) temporary file;\" \$(find tmp -mindepth 1 -perm /077 -printf '%P %m;')" as_user)"
+check "0600 file in a folder that takes no new file: the new content" "FRAME" \
+  "$(sed -n 2p locked-private/mine.y4m | cut -c1-5)"
+if command -v strace >/dev/null && strace -qq -o /dev/null true 2>/dev/null; then
+  old_bytes private.yc48 && chmod 0600 private.yc48
+  strace -f -qq -e trace=fchmod,chmod,fchmodat -o modes.txt "$morvane" resize in.yc48 private.yc48 \
+    --input-size 8x4 --size 12x6
+  check "0600 file: the only mode its temporary file is ever given" "0600" \
+    "$(grep -o 'chmod[a-z]*(.*, 0[0-7]*)' modes.txt | grep -o '0[0-7]*)$' | tr -d ')' | sort -u | tr '\n' ' ' | sed 's/ $//')"
+else
+  echo "skipped: the modes a 0600 file's temporary file is given (no strace, or no ptrace here)"
+fi
+
 # A name as long as a name may be (255 bytes): its temporary name must fit too.
 long_name=$(printf 'n%.0s' $(seq 250)).yc48
 resize "$long_name"
@@ -160,6 +212,6 @@ mkdir -p folder.yc48
 resize folder.yc48 2>folder.txt
 check "a folder: refused" "1 morvane: folder.yc48: is a folder, not a file" "$? $(cat folder.txt)"
 
-check "no temporary file left anywhere" "" "$(find . -name '*.partial-*' 2>/dev/null)"
+check "no temporary file or folder left anywhere" "" "$(find . -name '*.partial-*' -o -name 'morvane-*' 2>/dev/null)"
 echo "$failures failed"
 [ "$failures" -eq 0 ]
