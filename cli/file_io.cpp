@@ -140,6 +140,10 @@ void commit_output(OUTPUT_FILE& out) {
     return;
   }
   out.file = nullptr;
+  // A file filled in place waits for any other run filling it to finish (a
+  // signal may still end the wait), then holds it until its copy is done.
+  if (out.pending.in_place && !lock_pending_target(out.pending))
+    fail(out.name, "cannot lock it to fill it in place: " + error_text(errno));
   COMMIT_RESULT result;
   {
     // A signal in the middle waits: a file filled in place is filled whole.

@@ -15,6 +15,7 @@ struct PENDING_FILE {
   std::string temp_folder;  // a private folder made to hold it, when not beside the file
   std::FILE* file = nullptr;
   bool in_place = false;  // commit copies into `path` instead of renaming over it
+  int target = -1;        // `path` opened and locked for the copy (lock_pending_target)
 
   PENDING_FILE() = default;
   PENDING_FILE(const PENDING_FILE&) = delete;
@@ -37,14 +38,21 @@ unsigned plain_file_mode();
 // set, when it cannot.
 bool set_pending_mode(PENDING_FILE& pending, unsigned mode);
 
+// For a file filled in place: opens `path` and waits until this process holds
+// the lock on it, so that two runs that fill one file fill it one after the
+// other, each with its whole content. The lock lasts until the file is
+// committed or discarded. False, with errno set, when the file cannot be
+// opened or locked. (Windows: never asked for.)
+bool lock_pending_target(PENDING_FILE& pending);
+
 enum class COMMIT_RESULT { done, write_failed, rename_failed, copy_failed };
 
 // Flushes and closes the file and puts it in place: renamed over the final
-// path, or with `in_place` copied into the file there, after taking the room
-// for it (write_failed when that fails, with the file untouched; copy_failed
-// when the copy fails part way: the file may then be incomplete). On failure the
-// temporary file is removed and errno tells why (EACCES for a failed rename on
-// Windows, whose MoveFileEx sets no errno).
+// path, or with `in_place` copied into the file there (under its lock, taken
+// here unless lock_pending_target took it), after taking the room for it (write_failed when that
+// fails, with the file untouched; copy_failed when the copy fails part way: the file may then be
+// incomplete). On failure the temporary file is removed and errno tells why (EACCES for a failed
+// rename on Windows, whose MoveFileEx sets no errno).
 COMMIT_RESULT commit_pending_file(PENDING_FILE& pending);
 
 // Closes and removes the temporary file (and its private folder), if any.

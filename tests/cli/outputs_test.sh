@@ -171,6 +171,29 @@ check "hard link: the other name sees the frame" same "$(same linked-b.yc48)"
 check "hard link: still one file with two names" "2 same" \
   "$(stat -c %h linked-a.yc48) $([ "$(stat -c %i linked-a.yc48)" = "$(stat -c %i linked-b.yc48)" ] && echo same)"
 
+# Two runs filling one hard-linked file at once: it ends whole, with one
+# run's content. The first run's copy is slowed by strace after its first
+# block, and the second runs to its end meanwhile.
+if command -v strace >/dev/null && strace -qq -o /dev/null true 2>/dev/null; then
+  "$morvane" resize in.yc48 big-ref.yc48 --input-size 8x4 --size 250x240
+  old_bytes shared-a.yc48 && ln shared-a.yc48 shared-b.yc48
+  strace -f -qq -o /dev/null -e trace=pwrite64 -e inject=pwrite64:delay_exit=300000 -- \
+    "$morvane" resize in.yc48 shared-a.yc48 --input-size 8x4 --size 250x240 &
+  slow=$!
+  for _ in $(seq 200); do
+    [ "$(head -c 3 shared-b.yc48)" != old ] && break
+    sleep 0.05
+  done
+  resize shared-b.yc48
+  fast=$?
+  wait "$slow"
+  check "two runs filling one file: both end well" "0 0" "$? $fast"
+  check "two runs filling one file: one run's whole content" whole \
+    "$({ cmp -s shared-a.yc48 ref.yc48 || cmp -s shared-a.yc48 big-ref.yc48; } && echo whole)"
+else
+  echo "skipped: two runs filling one file (no strace, or no ptrace here)"
+fi
+
 # A full disk while a hard-linked file is filled: the room is taken first, so
 # the old content survives. (A small tmpfs in a mount namespace of its own.)
 if unshare -m true 2>/dev/null; then
