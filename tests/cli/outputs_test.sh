@@ -50,18 +50,31 @@ wait
 check "FIFO named without a kind: the reader got the frame" same "$(same read-from-plain)"
 
 # A run that fails before it writes still ends the FIFO's reader, as the
-# shell's "> fifo" would, instead of leaving it waiting for ever.
-timeout 20 cat out-fifo.yc48 >read-after-failure &
-reader=$!
-for _ in $(seq 100); do # until the reader waits in its open of the FIFO
-  [ "$(cat "/proc/$(pgrep -P "$reader")/wchan" 2>/dev/null)" = wait_for_partner ] && break
-  sleep 0.05
-done
-"$morvane" resize missing.yc48 out-fifo.yc48 --input-size 8x4 --size 12x6 2>/dev/null
-check "FIFO, the run failing: exit status" 1 $?
-wait "$reader"
-check "FIFO, the run failing: the reader ends at once, with nothing" "0 0" \
-  "$? $(stat -c %s read-after-failure)"
+# shell's "> fifo" would, instead of leaving it waiting for ever: a failure
+# while running, and every kind of argument error.
+while IFS='|' read -r what args; do
+  timeout 10 cat out-fifo.yc48 >read-after-failure &
+  reader=$!
+  for _ in $(seq 100); do # until the reader waits in its open of the FIFO
+    [ "$(cat "/proc/$(pgrep -P "$reader")/wchan" 2>/dev/null)" = wait_for_partner ] && break
+    sleep 0.05
+  done
+  # shellcheck disable=SC2086 # the arguments are words
+  "$morvane" resize $args 2>/dev/null
+  status=$?
+  wait "$reader"
+  read_status=$?
+  check "FIFO, $what: a failure, the reader ends at once with nothing" "failed 0 0" \
+    "$([ "$status" -ne 0 ] && echo failed) $read_status $(stat -c %s read-after-failure)"
+done <<'CASES'
+a missing input|missing.yc48 out-fifo.yc48 --input-size 8x4 --size 12x6
+an unknown option|in.yc48 out-fifo.yc48 --input-size 8x4 --size 12x6 --bogus
+a thread count that is no number|in.yc48 out-fifo.yc48 --input-size 8x4 --size 12x6 --threads x
+no --size|in.yc48 out-fifo.yc48 --input-size 8x4
+a repeated option|in.yc48 out-fifo.yc48 --input-size 8x4 --size 12x6 --size 4x4
+an option without its value|--size 12x6 in.yc48 out-fifo.yc48 --input-size
+an argument too many|in.yc48 out-fifo.yc48 extra --input-size 8x4 --size 12x6
+CASES
 
 # Character devices, named or through a symlink, stay devices.
 resize /dev/null
