@@ -17,9 +17,13 @@ namespace {
 std::string error_text(int error) { return std::strerror(error); }
 
 void open_stream(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
-  const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (target.append ? O_APPEND : 0);
-  const int fd = open(target.path.c_str(), flags);
+  // One of the tool's own descriptors is written through, from its offset on.
+  const bool own = target.descriptor >= 0;
+  const int fd = own ? fcntl(target.descriptor, F_DUPFD_CLOEXEC, 3)
+                     : open(target.path.c_str(),
+                            O_WRONLY | O_NOCTTY | O_CLOEXEC | (target.truncate ? O_TRUNC : 0));
   if (fd < 0) fail(out.name, "cannot open: " + error_text(errno));
+  out.cut_at_end = own && target.truncate;
   out.file = fdopen(fd, "wb");
   if (!out.file) {
     const int e = errno;
@@ -133,7 +137,11 @@ void commit_output(OUTPUT_FILE& out) {
     std::FILE* f = out.file;
     out.file = nullptr;
     out.stream = false;
-    const bool written = std::fflush(f) == 0 && !std::ferror(f);
+    bool written = std::fflush(f) == 0 && !std::ferror(f);
+    if (written && out.cut_at_end) {
+      const off_t end = lseek(fileno(f), 0, SEEK_CUR);
+      written = end >= 0 && ftruncate(fileno(f), end) == 0;
+    }
     const int e = errno;
     if (std::fclose(f) != 0 || !written)
       fail(out.name, "write failed: " + error_text(written ? errno : e));
@@ -174,6 +182,7 @@ void discard_output(OUTPUT_FILE& out) {
   }
   if (out.stream) std::fclose(out.file);
   out.stream = false;
+  out.cut_at_end = false;
   out.file = nullptr;
   const ENDING_SIGNALS_HELD held;
   discard_pending_file(out.pending);

@@ -93,6 +93,33 @@ check "/dev/stdout into a file: the frame" same "$(same from-stdout.yc48)"
 resize /dev/stdout | cat >from-pipe.yc48
 check "/dev/stdout into a pipe: the frame" same "$(same from-pipe.yc48)"
 
+# A regular file reached through /proc is that file, never appended to: a
+# symlink spelled through /proc/self/cwd is replaced as any symlink's file;
+# /dev/stdout and /proc/self/fd/1 are the tool's standard output, written
+# from its offset and, unless opened for appending, cut where the frame ends
+# (as cp makes it end); a closed one is named as closed.
+old_long() { head -c 1000 /dev/zero | tr '\0' x >"$1"; }
+old_long through-proc.yc48
+ln -s /proc/self/cwd/through-proc.yc48 proc-link.yc48
+resize proc-link.yc48
+check "symlink through /proc/self/cwd: the file holds the frame alone" "0 same" "$? $(same through-proc.yc48)"
+check "symlink through /proc/self/cwd: still a symlink" "symbolic link" "$(stat -c %F proc-link.yc48)"
+old_long read-write.yc48
+resize /dev/stdout 1<>read-write.yc48
+check "/dev/stdout opened read-write over longer content: the frame alone" "0 same" "$? $(same read-write.yc48)"
+resize /proc/self/fd/1 >fd-one.yc48
+check "/proc/self/fd/1 into a file: the frame" "0 same" "$? $(same fd-one.yc48)"
+{ printf 'before'; resize /dev/stdout; } >after-text.yc48
+check "/dev/stdout after other output: kept, then the frame" "0 same" \
+  "$? $(tail -c +7 after-text.yc48 | cmp -s - ref.yc48 && [ "$(head -c 6 after-text.yc48)" = before ] && echo same)"
+old_bytes appended.yc48
+resize /dev/stdout >>appended.yc48
+check "/dev/stdout appending: the old content, then the frame" "0 same" \
+  "$? $(tail -c +13 appended.yc48 | cmp -s - ref.yc48 && [ "$(head -n 1 appended.yc48)" = "old content" ] && echo same)"
+resize /dev/stdout 2>closed.txt >&-
+check "/dev/stdout closed: says so" "1 morvane: /dev/stdout: cannot write: descriptor 1 (standard output) is closed" \
+  "$? $(cat closed.txt)"
+
 # A symlink updates the file it points to, in that file's folder, and stays.
 mkdir -p real links
 old_bytes real/target.yc48
