@@ -23,9 +23,9 @@ struct PNG_CODEC {
   size_t row_bytes = 0;
   int depth = 8;
   int32_t next_row = 0;
-  int passes = 1;
+  bool interlaced = false;
   std::vector<uint8_t> row;
-  PAGE_SPAN image;  // an interlaced picture, gathered whole before its rows are handed out
+  PAGE_SPAN image;  // an interlaced picture's seven passes, gathered before its rows are handed out
 
   ~PNG_CODEC() {
     if (reading)
@@ -125,17 +125,63 @@ void write_colour(png_structp png, png_infop info, const PNG_COLOUR& colour) {
 }
 
 // The transforms that make every picture grey, grey+alpha, RGB or RGBA of
-// 8 or 16 bits, native 16-bit words; returns the interlace passes.
-int set_transforms(png_structp png, png_infop info) {
+// 8 or 16 bits, native 16-bit words. An interlaced picture's passes are
+// read as they are stored (interlace_passes), each as a small picture.
+void set_transforms(png_structp png, png_infop info) {
   const int colour_type = png_get_color_type(png, info);
   if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colour_type == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
     png_set_expand_gray_1_2_4_to_8(png);
   if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
   if (png_get_bit_depth(png, info) == 16) png_set_swap(png);  // native little-endian uint16
-  const int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  return passes;
+}
+
+// Adam7: the pixels of pass p are those at (x_start + i x_step, y_start + j y_step).
+struct PASS {
+  int32_t x_start, y_start, x_step, y_step;
+};
+constexpr PASS adam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                           {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+
+int32_t pass_count(int32_t size, int32_t start, int32_t step) {
+  return size > start ? (size - start + step - 1) / step : 0;
+}
+
+// Where each pass's pixels lie in the buffer of an interlaced picture: the
+// passes one after the other, each rows of its own width. A pass with no
+// pixel is not in the file at all.
+struct PASS_LAYOUT {
+  int32_t columns[7], rows[7];
+  size_t offset[7];
+};
+
+PASS_LAYOUT pass_layout(int32_t width, int32_t height, size_t pixel_bytes) {
+  PASS_LAYOUT l{};
+  size_t at = 0;
+  for (int p = 0; p < 7; ++p) {
+    l.columns[p] = pass_count(width, adam7[p].x_start, adam7[p].x_step);
+    l.rows[p] = pass_count(height, adam7[p].y_start, adam7[p].y_step);
+    if (l.columns[p] == 0) l.rows[p] = 0;
+    l.offset[p] = at;
+    at += static_cast<size_t>(l.columns[p]) * l.rows[p] * pixel_bytes;
+  }
+  return l;
+}
+
+// Row y of an interlaced picture, its pixels picked from the passes that hold them.
+void interlaced_row(const PNG_CODEC& c, int32_t width, int32_t height, int32_t y, uint8_t* row) {
+  const size_t pixel = c.row_bytes / static_cast<size_t>(width);
+  const PASS_LAYOUT l = pass_layout(width, height, pixel);
+  for (int p = 0; p < 7; ++p) {
+    const PASS& a = adam7[p];
+    if (l.rows[p] == 0 || y < a.y_start || (y - a.y_start) % a.y_step != 0) continue;
+    const uint8_t* from = c.image.data + l.offset[p] +
+                          static_cast<size_t>((y - a.y_start) / a.y_step) * l.columns[p] * pixel;
+    for (int32_t i = 0; i < l.columns[p]; ++i)
+      std::memcpy(row + static_cast<size_t>(a.x_start + i * a.x_step) * pixel, from + i * pixel,
+                  pixel);
+  }
 }
 
 }  // namespace
@@ -163,7 +209,8 @@ void open_png(INPUT_FILE& in, PNG_READER& reader) {
   const png_uint_32 height = png_get_image_height(c.png, c.info);
   if (const std::string refused = check_frame_size(width, height); !refused.empty())
     fail(in.name, refused);
-  if (!guarded(c, [&] { c.passes = set_transforms(c.png, c.info); })) fail_reading(in, c);
+  c.interlaced = png_get_interlace_type(c.png, c.info) == PNG_INTERLACE_ADAM7;
+  if (!guarded(c, [&] { set_transforms(c.png, c.info); })) fail_reading(in, c);
   f.width = static_cast<int32_t>(width);
   f.height = static_cast<int32_t>(height);
   f.channels = channels_of(png_get_color_type(c.png, c.info));
@@ -178,24 +225,30 @@ void open_png(INPUT_FILE& in, PNG_READER& reader) {
 void read_png_row(INPUT_FILE& in, PNG_READER& reader, uint16_t* samples) {
   PNG_CODEC& c = *reader.codec;
   const PNG_PICTURE& f = reader.format;
-  const uint8_t* row = c.row.data();
-  if (c.passes == 1) {
+  if (!c.interlaced) {
     if (!guarded(c, [&] { png_read_row(c.png, c.row.data(), nullptr); })) fail_reading(in, c);
   } else {
-    // Every pass writes into every part of the picture: gather it whole
-    // first, in page memory that is taken as the passes reach it.
+    // Every pass holds pixels of every part of the picture: gather the
+    // passes first, as they are stored, in page memory taken as they arrive
+    // (so a file cut short costs the data it held), then pick each row's
+    // pixels from them.
+    const PASS_LAYOUT l = pass_layout(f.width, f.height, c.row_bytes / f.width);
     if (c.next_row == 0) {
       if (!map_pages(c.image, c.row_bytes * static_cast<size_t>(f.height), PAGE_OPTIONS{}))
         fail(in.name, "out of memory for the interlaced picture");
       if (!guarded(c, [&] {
-            for (int pass = 0; pass < c.passes; ++pass)
-              for (int32_t y = 0; y < f.height; ++y)
-                png_read_row(c.png, c.image.data + c.row_bytes * static_cast<size_t>(y), nullptr);
+            for (int p = 0; p < 7; ++p)
+              for (int32_t y = 0; y < l.rows[p]; ++y)
+                png_read_row(c.png,
+                             c.image.data + l.offset[p] +
+                                 static_cast<size_t>(y) * l.columns[p] * (c.row_bytes / f.width),
+                             nullptr);
           }))
         fail_reading(in, c);
     }
-    row = c.image.data + c.row_bytes * static_cast<size_t>(c.next_row);
+    interlaced_row(c, f.width, f.height, c.next_row, c.row.data());
   }
+  const uint8_t* row = c.row.data();
   const size_t count = static_cast<size_t>(f.width) * f.channels;
   if (f.depth == 16)
     std::memcpy(samples, row, 2 * count);

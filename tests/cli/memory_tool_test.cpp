@@ -97,6 +97,11 @@ TEST(ToolMemory, HeadersThatPromiseMoreThanTheFileHoldsCostWhatArrives) {
            png_file({png_header(20000, 20000, 8, 2, true)}, png_rows(2500, 2, 3)),
            {},
            "interlaced.png: damaged PNG file"},
+          // The whole first pass of seven, 18 MiB of every eighth pixel of every eighth row.
+          {"interlaced.png",
+           png_file({png_header(20000, 20000, 8, 2, true)}, png_rows(2500, 2500, 3)),
+           {},
+           "interlaced.png: damaged PNG file"},
           {"in.y4m",
            text_bytes("YUV4MPEG2 W20000 H20000 C420jpeg\nFRAME\n", 100000),
            {},
