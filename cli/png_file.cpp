@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -26,6 +27,7 @@ struct PNG_CODEC {
   bool interlaced = false;
   std::vector<uint8_t> row;
   PAGE_SPAN image;  // an interlaced picture's seven passes, gathered before its rows are handed out
+  std::vector<std::string> warnings;  // libpng's about the colour chunks
 
   ~PNG_CODEC() {
     if (reading)
@@ -44,7 +46,43 @@ namespace {
   png_longjmp(png, 1);
 }
 
-void on_png_warning(png_structp, png_const_charp) {}
+// The colour chunks the tool keeps, with libpng's flag for each.
+struct COLOUR_CHUNK {
+  const char* name;
+  png_uint_32 flag;
+};
+constexpr COLOUR_CHUNK colour_chunks[] = {{"gAMA", PNG_INFO_gAMA},
+                                          {"cHRM", PNG_INFO_cHRM},
+                                          {"sRGB", PNG_INFO_sRGB},
+                                          {"iCCP", PNG_INFO_iCCP}};
+
+// libpng drops a colour chunk it refuses (larger than its limit on a chunk,
+// damaged) with a warning: kept, to be told if the chunk is then missing.
+void on_png_warning(png_structp png, png_const_charp message) {
+  auto* codec = static_cast<PNG_CODEC*>(png_get_error_ptr(png));
+  const std::string text = message;
+  for (const COLOUR_CHUNK& chunk : colour_chunks)
+    if (codec->reading && text.rfind(chunk.name, 0) == 0) codec->warnings.push_back(text);
+}
+
+// One line on standard error for each colour chunk libpng warned about and
+// left out, with its reason.
+void tell_dropped_chunks(const INPUT_FILE& in, const PNG_CODEC& c) {
+  for (const COLOUR_CHUNK& chunk : colour_chunks) {
+    if (png_get_valid(c.png, c.info, chunk.flag)) continue;
+    for (const std::string& warning : c.warnings) {
+      if (warning.rfind(chunk.name, 0) != 0) continue;
+      const std::string limit = warning.find("limit") == std::string::npos
+                                    ? ""
+                                    : " (the PNG reader takes at most " +
+                                          std::to_string(png_get_chunk_malloc_max(c.png)) +
+                                          " bytes of a chunk)";
+      std::fprintf(stderr, "morvane: %s: its %s chunk is left out of the output: %s%s\n",
+                   in.name.c_str(), chunk.name, warning.c_str(), limit.c_str());
+      break;
+    }
+  }
+}
 
 // Runs `call` (libpng calls only); false, with the message kept, when
 // libpng failed.
@@ -218,6 +256,7 @@ void open_png(INPUT_FILE& in, PNG_READER& reader) {
   if (f.channels == 0 || (f.depth != 8 && f.depth != 16))
     fail(in.name, "damaged PNG file (unsupported colour type)");
   read_colour(c.png, c.info, f.colour);
+  tell_dropped_chunks(in, c);
   c.row_bytes = png_get_rowbytes(c.png, c.info);
   c.row.resize(c.row_bytes);
 }

@@ -4,6 +4,7 @@
 // never ends is looked past only once.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <string>
@@ -158,6 +159,30 @@ TEST(ToolMemory, AnInputThatNeverEndsIsLookedPastOnce) {
             std::string::npos)
       << run.errors;
   EXPECT_EQ(dir.names(), std::vector<std::string>{"in.yc48"});
+}
+
+TEST(ToolMemory, AProfileOverTheReadersLimitIsLeftOutWithAWord) {
+  // A 9 MB profile of zeros behind its length, which libpng checks first:
+  // over its 8 MB limit on a chunk, so the picture goes on without it.
+  std::vector<uint8_t> profile(9000000, 0);
+  const std::vector<uint8_t> length = big_endian(static_cast<uint32_t>(profile.size()));
+  std::copy(length.begin(), length.end(), profile.begin());
+  uLongf packed_size = compressBound(profile.size());
+  std::vector<uint8_t> iccp = {'b', 'i', 'g', 0, 0};
+  iccp.resize(iccp.size() + packed_size);
+  ASSERT_EQ(compress(iccp.data() + 5, &packed_size, profile.data(), profile.size()), Z_OK);
+  iccp.resize(5 + packed_size);
+  SCRATCH_DIR dir;
+  write_bytes(dir.file("in.png"),
+              png_file({png_header(8, 2, 8, 2), {"iCCP", iccp}}, png_rows(8, 2, 3)));
+  const TOOL_RUN run = run_tool(dir, {"resize", "in.png", "out.png", "--size", "4x4"});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(
+      run.errors.find("in.png: its iCCP chunk is left out of the output: iCCP: profile 'big'"),
+      std::string::npos)
+      << run.errors;
+  for (const PNG_CHUNK& chunk : png_chunks(read_bytes(dir.file("out.png"))))
+    EXPECT_NE(chunk.type, "iCCP");
 }
 
 }  // namespace
