@@ -115,6 +115,19 @@ TEST(ToolMemory, HeadersThatPromiseMoreThanTheFileHoldsCostWhatArrives) {
            ramp_bytes(100000),
            {"--input-size", "20000x20000"},
            "in.yc48: is 100000 bytes long"},
+          // 24 GiB, a frame buffer the system will not even promise.
+          {"in.yc48",
+           ramp_bytes(1200),
+           {"--input-size", "65535x65535"},
+           "in.yc48: is 1200 bytes long, expected 25769017350 bytes"},
+          {"in.y4m",
+           text_bytes("YUV4MPEG2 W65535 H65535 C444p16\nFRAME\n", 100),
+           {},
+           "in.y4m: truncated stream: frame 1 has 100 of 25769017350 bytes"},
+          {"in.y4m",
+           text_bytes("YUV4MPEG2 W65535 H65535 C444p16\nFRAME\n", 100),
+           {"--via-yc48"},
+           "in.y4m: truncated stream: frame 1 has 100 of 25769017350 bytes"},
       },
       "64x64");
 }
