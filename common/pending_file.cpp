@@ -94,7 +94,9 @@ bool open_pending_file(PENDING_FILE& pending, const std::string& path,
   discard_pending_file(pending);
   pending.path = path;
   pending.in_place = false;
-#if !defined(_WIN32)
+#if defined(_WIN32)
+  (void)temp_folder;  // never asked for
+#else
   if (!temp_folder.empty()) {
     // Beside other users' files: a folder of this user's alone (mkdtemp makes
     // it 0700), so that not even the temporary file's name is seen.
@@ -126,6 +128,7 @@ bool open_pending_file(PENDING_FILE& pending, const std::string& path,
 
 bool lock_pending_target(PENDING_FILE& pending) {
 #if defined(_WIN32)
+  (void)pending;
   errno = ENOSYS;
   return false;
 #else
