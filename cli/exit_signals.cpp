@@ -8,12 +8,16 @@
 
 namespace {
 
-// A fixed buffer, since the handler may only call async-signal-safe code.
+// Fixed buffers, since the handler may only call async-signal-safe code.
 char temp_path[4096];
+char temp_folder[4096];  // empty when the file lies beside the output
 std::atomic<bool> temp_noted{false};
 
 void on_signal(int signal) {
-  if (temp_noted.load()) unlink(temp_path);
+  if (temp_noted.load()) {
+    unlink(temp_path);
+    if (temp_folder[0]) rmdir(temp_folder);
+  }
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
@@ -60,10 +64,11 @@ void remove_temp_file_on_signals() {
   for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) catch_signal(signal);
 }
 
-void note_temp_file(const std::string& path) {
+void note_temp_file(const std::string& path, const std::string& folder) {
   temp_noted.store(false);
-  if (path.size() >= sizeof temp_path) return;
+  if (path.size() >= sizeof temp_path || folder.size() >= sizeof temp_folder) return;
   std::memcpy(temp_path, path.c_str(), path.size() + 1);
+  std::memcpy(temp_folder, folder.c_str(), folder.size() + 1);
   temp_noted.store(true);
 }
 

@@ -28,6 +28,7 @@ struct ENDING_SIGNALS_HELD {
   sigset_t before_;
 };
 
-// The one temporary file a signal removes: `path`, until forget_temp_file().
-void note_temp_file(const std::string& path);
+// The one temporary file a signal removes: `path`, and the private folder
+// that holds it when `folder` is not empty, until forget_temp_file().
+void note_temp_file(const std::string& path, const std::string& folder = {});
 void forget_temp_file();

@@ -17,9 +17,13 @@ namespace {
 std::string error_text(int error) { return std::strerror(error); }
 
 void open_stream(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
-  const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (target.append ? O_APPEND : 0);
-  const int fd = open(target.path.c_str(), flags);
+  // One of the tool's own descriptors is written through, from its offset on.
+  const bool own = target.descriptor >= 0;
+  const int fd = own ? fcntl(target.descriptor, F_DUPFD_CLOEXEC, 3)
+                     : open(target.path.c_str(),
+                            O_WRONLY | O_NOCTTY | O_CLOEXEC | (target.truncate ? O_TRUNC : 0));
   if (fd < 0) fail(out.name, "cannot open: " + error_text(errno));
+  out.cut_at_end = own && target.truncate;
   out.file = fdopen(fd, "wb");
   if (!out.file) {
     const int e = errno;
@@ -36,13 +40,10 @@ std::string temp_folder() {
   return folder && *folder ? folder : "/tmp";
 }
 
-// Gives the new file the old one's owner, group and mode; false when the
-// system does not let this user give it that owner and group.
-bool keep_owner_and_mode(std::FILE* file, const struct stat& old) {
-  const int fd = fileno(file);
-  if (fchown(fd, old.st_uid, old.st_gid) != 0) return false;
-  fchmod(fd, old.st_mode & 07777);
-  return true;
+// Gives the new file the old one's owner and group; false when the system
+// does not let this user give it those.
+bool keep_owner(std::FILE* file, const struct stat& old) {
+  return fchown(fileno(file), old.st_uid, old.st_gid) == 0;
 }
 
 void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
@@ -56,14 +57,19 @@ void open_file(OUTPUT_FILE& out, const OUTPUT_TARGET& target) {
   if (!made)
     fail(out.name, std::string(existing ? "cannot make its temporary file: " : "cannot create: ") +
                        error_text(errno));
+  note_temp_file(pending.temp_path, pending.temp_folder);
   // A file with other names (hard links), in a folder that takes no new
   // file, or of an owner or group this user cannot give a new file (another
   // user's file that they may write), is filled in place once the new content
-  // is whole, so it keeps its identity: every name sees the new content.
+  // is whole, so it keeps its identity: every name sees the new content. Its
+  // temporary file stays private (0600) throughout. One renamed into place
+  // gets its final owner and mode now, before it holds a byte.
   pending.in_place =
       elsewhere ||
-      (existing && (target.file.st_nlink > 1 || !keep_owner_and_mode(pending.file, target.file)));
-  note_temp_file(pending.temp_path);
+      (existing && (target.file.st_nlink > 1 || !keep_owner(pending.file, target.file)));
+  if (!pending.in_place &&
+      !set_pending_mode(pending, existing ? target.file.st_mode : plain_file_mode()))
+    fail(out.name, "cannot give its temporary file the mode: " + error_text(errno));
   out.file = pending.file;
 }
 
@@ -131,13 +137,21 @@ void commit_output(OUTPUT_FILE& out) {
     std::FILE* f = out.file;
     out.file = nullptr;
     out.stream = false;
-    const bool written = std::fflush(f) == 0 && !std::ferror(f);
+    bool written = std::fflush(f) == 0 && !std::ferror(f);
+    if (written && out.cut_at_end) {
+      const off_t end = lseek(fileno(f), 0, SEEK_CUR);
+      written = end >= 0 && ftruncate(fileno(f), end) == 0;
+    }
     const int e = errno;
     if (std::fclose(f) != 0 || !written)
       fail(out.name, "write failed: " + error_text(written ? errno : e));
     return;
   }
   out.file = nullptr;
+  // A file filled in place waits for any other run filling it to finish (a
+  // signal may still end the wait), then holds it until its copy is done.
+  if (out.pending.in_place && !lock_pending_target(out.pending))
+    fail(out.name, "cannot lock it to fill it in place: " + error_text(errno));
   COMMIT_RESULT result;
   {
     // A signal in the middle waits: a file filled in place is filled whole.
@@ -168,6 +182,7 @@ void discard_output(OUTPUT_FILE& out) {
   }
   if (out.stream) std::fclose(out.file);
   out.stream = false;
+  out.cut_at_end = false;
   out.file = nullptr;
   const ENDING_SIGNALS_HELD held;
   discard_pending_file(out.pending);

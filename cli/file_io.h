@@ -33,7 +33,8 @@ struct OUTPUT_FILE {
   PENDING_FILE pending;  // a file while it is written
   std::FILE* file = nullptr;
   bool to_stdout = false;
-  bool stream = false;  // a FIFO or a device of its own (closed when done)
+  bool stream = false;      // a FIFO or a device of its own (closed when done)
+  bool cut_at_end = false;  // a regular file written as a stream: cut where the content ends
 
   OUTPUT_FILE() = default;
   OUTPUT_FILE(const OUTPUT_FILE&) = delete;

@@ -7,7 +7,9 @@ void prepare_plane_work(PLANE_WORK& work) { work.options.huge_pages = true; }
 void resize_planes_or_fail(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count,
                            bool vertical_first, const ENGINE_THREADS& threads,
                            const std::string& name) {
-  if (!resize_planes(work, jobs, count, vertical_first, &threads.runner))
+  if (!resize_planes(work, jobs, count, vertical_first, &threads.runner) &&
+      !(run_on_fewer_threads(threads) &&
+        resize_planes(work, jobs, count, vertical_first, &threads.runner)))
     fail(name, "out of memory for the engine's work buffers");
 }
 

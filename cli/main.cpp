@@ -97,10 +97,11 @@ int run(int argc, char** argv) {
       ->add_option("INPUT", resize.input,
                    "input file (.png, .y4m, .yc48), or - for a y4m stream on standard input")
       ->required();
-  resize_app
-      ->add_option("OUTPUT", resize.output,
-                   "output file of the input's kind, or - for standard output")
-      ->required();
+  CLI::Option* output_option =
+      resize_app
+          ->add_option("OUTPUT", resize.output,
+                       "output file of the input's kind, or - for standard output")
+          ->required();
   resize_app
       ->add_option("--size", resize.size,
                    "target size: two whole numbers joined by x or *, such as 1280x720 or 1280*720")
@@ -132,6 +133,8 @@ int run(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
     std::fflush(stdout);  // help text goes out through std::cout, which stdout carries
+    // The output as given, even when the arguments around it were wrong.
+    for (const std::string& output : output_option->results()) release_fifo_reader(output);
     return status;
   }
 

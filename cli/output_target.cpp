@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "tool_error.h"
@@ -24,14 +25,42 @@ std::string folder_of(const std::string& path) {
 
 struct RESOLVED {
   std::string path;
-  bool through_proc = false;  // a link into /proc, such as /dev/stdout's
+  int descriptor = -1;            // one of the tool's own descriptors: /proc/self/fd/N
+  bool other_descriptor = false;  // one of another process's: /proc/PID/fd/N
 };
 
+// N when `path` is a descriptor's link, /proc/PID/fd/N or
+// /proc/PID/task/TID/fd/N however spelled (/dev/fd/N, /proc/self/fd/N), with
+// `ours` telling whether PID is this process; -1 for any other path.
+int descriptor_link(const std::string& path, bool& ours) {
+  const size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos)
+    return -1;
+  char* real = realpath(folder_of(path).c_str(), nullptr);
+  if (!real) return -1;
+  const std::string folder = real;
+  std::free(real);
+  if (folder.rfind("/proc/", 0) != 0 || folder.size() < 9 ||
+      folder.compare(folder.size() - 3, 3, "/fd") != 0)
+    return -1;
+  const std::string own = "/proc/" + std::to_string(getpid());
+  ours = folder == own + "/fd" || folder.rfind(own + "/task/", 0) == 0;
+  return std::stoi(name);
+}
+
 // Follows `path` while it is a symlink, to the file it finally names (which
-// need not exist: a dangling link names the file it would create).
+// need not exist: a dangling link names the file it would create), or to a
+// descriptor's link, where it stops.
 RESOLVED follow_links(const std::string& path) {
-  RESOLVED r{path, false};
+  RESOLVED r{path};
   for (int hops = 0;; ++hops) {
+    bool ours = false;
+    if (const int fd = descriptor_link(r.path, ours); fd >= 0) {
+      if (ours) r.descriptor = fd;
+      r.other_descriptor = !ours;
+      return r;
+    }
     struct stat st {};
     if (lstat(r.path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return r;
     if (hops == link_limit) fail_errno(path, "cannot write", ELOOP);
@@ -39,9 +68,29 @@ RESOLVED follow_links(const std::string& path) {
     const ssize_t n = readlink(r.path.c_str(), target.data(), target.size());
     if (n < 0) fail_errno(path, "cannot follow the symlink", errno);
     target.resize(static_cast<size_t>(n));
-    if (target.rfind("/proc/", 0) == 0) r.through_proc = true;
     r.path = target[0] == '/' ? target : folder_of(r.path) + "/" + target;
   }
+}
+
+// The tool's own descriptor `fd`, named by `path`: written through, as a
+// stream. Throws TOOL_ERROR when it is closed, read-only or a folder.
+OUTPUT_TARGET descriptor_target(const std::string& path, int fd) {
+  const std::string which = "descriptor " + std::to_string(fd) +
+                            (fd == 1   ? " (standard output)"
+                             : fd == 2 ? " (standard error)"
+                                       : "");
+  const int flags = fcntl(fd, F_GETFL);
+  OUTPUT_TARGET target;
+  if (flags < 0 || fstat(fd, &target.file) != 0)
+    fail(path, "cannot write: " + which + " is closed");
+  if ((flags & O_ACCMODE) == O_RDONLY)
+    fail(path, "cannot write: " + which + " is open only for reading");
+  if (S_ISDIR(target.file.st_mode)) fail(path, "is a folder, not a file");
+  target.kind = OUTPUT_KIND::stream;
+  target.path = path;
+  target.descriptor = fd;
+  target.truncate = S_ISREG(target.file.st_mode) && (flags & O_APPEND) == 0;
+  return target;
 }
 
 bool same_file(const struct stat& a, const struct stat& b) {
@@ -55,12 +104,14 @@ bool is_stream(const struct stat& file) {
 }
 
 OUTPUT_TARGET find_output_target(const std::string& path) {
+  const RESOLVED resolved = follow_links(path);
+  if (resolved.descriptor >= 0) return descriptor_target(path, resolved.descriptor);
   OUTPUT_TARGET target;
   if (stat(path.c_str(), &target.file) != 0) {
     if (errno != ENOENT) fail_errno(path, "cannot write", errno);
     // Nothing there yet, or a symlink to a file still to be made.
     target.kind = OUTPUT_KIND::new_file;
-    target.path = follow_links(path).path;
+    target.path = resolved.path;
     return target;
   }
   if (S_ISDIR(target.file.st_mode)) fail(path, "is a folder, not a file");
@@ -71,15 +122,14 @@ OUTPUT_TARGET find_output_target(const std::string& path) {
   }
   if (!S_ISREG(target.file.st_mode)) fail(path, "is neither a file, a FIFO nor a device");
 
-  const RESOLVED resolved = follow_links(path);
   struct stat named {};
-  if (resolved.through_proc || lstat(resolved.path.c_str(), &named) != 0 ||
+  if (resolved.other_descriptor || lstat(resolved.path.c_str(), &named) != 0 ||
       !same_file(named, target.file)) {
-    // A file open in some process (/dev/stdout redirected to a file): write
-    // where that descriptor writes, as the shell set it up.
+    // A file open in another process, reached only through its descriptor:
+    // opened and emptied, as cp opens it.
     target.kind = OUTPUT_KIND::stream;
     target.path = path;
-    target.append = true;
+    target.truncate = true;
     return target;
   }
   // The shell's ">" opens the file for writing; whatever refuses that
@@ -93,9 +143,12 @@ OUTPUT_TARGET find_output_target(const std::string& path) {
 }
 
 bool names_a_stream(const std::string& path) {
+  const RESOLVED resolved = follow_links(path);
+  if (resolved.descriptor >= 0)
+    return descriptor_target(path, resolved.descriptor).kind == OUTPUT_KIND::stream;
   struct stat file {};
   return stat(path.c_str(), &file) == 0 &&
-         (is_stream(file) || (S_ISREG(file.st_mode) && follow_links(path).through_proc));
+         (is_stream(file) || (S_ISREG(file.st_mode) && resolved.other_descriptor));
 }
 
 void release_fifo_reader(const std::string& path) {

@@ -14,14 +14,22 @@ enum class OUTPUT_KIND { new_file, existing_file, stream };
 
 struct OUTPUT_TARGET {
   OUTPUT_KIND kind = OUTPUT_KIND::new_file;
-  std::string path;     // the file itself, symlinks followed (for a stream: the path as given)
-  struct stat file {};  // of an existing file or stream
-  bool append = false;  // a stream that is a regular file behind /proc (such as /dev/stdout)
+  std::string path;       // the file itself, symlinks followed (for a stream: the path as given)
+  struct stat file {};    // of an existing file or stream
+  int descriptor = -1;    // a stream that is one of the tool's own descriptors (/dev/stdout)
+  bool truncate = false;  // a regular file as a stream: cut where the new content ends
 };
 
-// Finds what `path` names. Throws TOOL_ERROR naming `path` for a folder, a
-// socket, a loop of symlinks, an existing file that cannot be opened for
-// writing (as the shell's ">" could not), or a path that cannot be looked up.
+// Finds what `path` names. A path that names one of the tool's own open
+// descriptors (/dev/stdout, /dev/fd/3, /proc/self/fd/1) is that descriptor,
+// written at its offset as a stream and, when it is a regular file not open
+// for appending, cut where the new content ends (as cp makes it end); one of
+// another process's descriptors is opened as cp opens it, emptied first.
+// Any other path through /proc (/proc/self/cwd/...) is the file it reaches.
+// Throws TOOL_ERROR naming `path` for a folder, a socket, a loop of symlinks,
+// a closed or read-only descriptor, an existing file that cannot be opened
+// for writing (as the shell's ">" could not), or a path that cannot be looked
+// up.
 OUTPUT_TARGET find_output_target(const std::string& path);
 
 // A kind of file that is written as a stream: a FIFO or a device.
@@ -29,6 +37,8 @@ bool is_stream(const struct stat& file);
 
 // True when `path` names (through symlinks) a FIFO, a device, or a file open
 // in a process (/dev/stdout redirected to a file): what is written as a stream.
+// Throws TOOL_ERROR when it names one of the tool's own descriptors that is
+// closed (/dev/stdout with standard output closed).
 bool names_a_stream(const std::string& path);
 
 // When `path` names a FIFO, opens and closes it without waiting, so that a

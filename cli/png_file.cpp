@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -23,9 +24,10 @@ struct PNG_CODEC {
   size_t row_bytes = 0;
   int depth = 8;
   int32_t next_row = 0;
-  int passes = 1;
+  bool interlaced = false;
   std::vector<uint8_t> row;
-  PAGE_SPAN image;  // an interlaced picture, gathered whole before its rows are handed out
+  PAGE_SPAN image;  // an interlaced picture's seven passes, gathered before its rows are handed out
+  std::vector<std::string> warnings;  // libpng's about the colour chunks
 
   ~PNG_CODEC() {
     if (reading)
@@ -44,7 +46,43 @@ namespace {
   png_longjmp(png, 1);
 }
 
-void on_png_warning(png_structp, png_const_charp) {}
+// The colour chunks the tool keeps, with libpng's flag for each.
+struct COLOUR_CHUNK {
+  const char* name;
+  png_uint_32 flag;
+};
+constexpr COLOUR_CHUNK colour_chunks[] = {{"gAMA", PNG_INFO_gAMA},
+                                          {"cHRM", PNG_INFO_cHRM},
+                                          {"sRGB", PNG_INFO_sRGB},
+                                          {"iCCP", PNG_INFO_iCCP}};
+
+// libpng drops a colour chunk it refuses (larger than its limit on a chunk,
+// damaged) with a warning: kept, to be told if the chunk is then missing.
+void on_png_warning(png_structp png, png_const_charp message) {
+  auto* codec = static_cast<PNG_CODEC*>(png_get_error_ptr(png));
+  const std::string text = message;
+  for (const COLOUR_CHUNK& chunk : colour_chunks)
+    if (codec->reading && text.rfind(chunk.name, 0) == 0) codec->warnings.push_back(text);
+}
+
+// One line on standard error for each colour chunk libpng warned about and
+// left out, with its reason.
+void tell_dropped_chunks(const INPUT_FILE& in, const PNG_CODEC& c) {
+  for (const COLOUR_CHUNK& chunk : colour_chunks) {
+    if (png_get_valid(c.png, c.info, chunk.flag)) continue;
+    for (const std::string& warning : c.warnings) {
+      if (warning.rfind(chunk.name, 0) != 0) continue;
+      const std::string limit = warning.find("limit") == std::string::npos
+                                    ? ""
+                                    : " (the PNG reader takes at most " +
+                                          std::to_string(png_get_chunk_malloc_max(c.png)) +
+                                          " bytes of a chunk)";
+      std::fprintf(stderr, "morvane: %s: its %s chunk is left out of the output: %s%s\n",
+                   in.name.c_str(), chunk.name, warning.c_str(), limit.c_str());
+      break;
+    }
+  }
+}
 
 // Runs `call` (libpng calls only); false, with the message kept, when
 // libpng failed.
@@ -125,17 +163,63 @@ void write_colour(png_structp png, png_infop info, const PNG_COLOUR& colour) {
 }
 
 // The transforms that make every picture grey, grey+alpha, RGB or RGBA of
-// 8 or 16 bits, native 16-bit words; returns the interlace passes.
-int set_transforms(png_structp png, png_infop info) {
+// 8 or 16 bits, native 16-bit words. An interlaced picture's passes are
+// read as they are stored (interlace_passes), each as a small picture.
+void set_transforms(png_structp png, png_infop info) {
   const int colour_type = png_get_color_type(png, info);
   if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colour_type == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
     png_set_expand_gray_1_2_4_to_8(png);
   if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
   if (png_get_bit_depth(png, info) == 16) png_set_swap(png);  // native little-endian uint16
-  const int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  return passes;
+}
+
+// Adam7: the pixels of pass p are those at (x_start + i x_step, y_start + j y_step).
+struct PASS {
+  int32_t x_start, y_start, x_step, y_step;
+};
+constexpr PASS adam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                           {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+
+int32_t pass_count(int32_t size, int32_t start, int32_t step) {
+  return size > start ? (size - start + step - 1) / step : 0;
+}
+
+// Where each pass's pixels lie in the buffer of an interlaced picture: the
+// passes one after the other, each rows of its own width. A pass with no
+// pixel is not in the file at all.
+struct PASS_LAYOUT {
+  int32_t columns[7], rows[7];
+  size_t offset[7];
+};
+
+PASS_LAYOUT pass_layout(int32_t width, int32_t height, size_t pixel_bytes) {
+  PASS_LAYOUT l{};
+  size_t at = 0;
+  for (int p = 0; p < 7; ++p) {
+    l.columns[p] = pass_count(width, adam7[p].x_start, adam7[p].x_step);
+    l.rows[p] = pass_count(height, adam7[p].y_start, adam7[p].y_step);
+    if (l.columns[p] == 0) l.rows[p] = 0;
+    l.offset[p] = at;
+    at += static_cast<size_t>(l.columns[p]) * l.rows[p] * pixel_bytes;
+  }
+  return l;
+}
+
+// Row y of an interlaced picture, its pixels picked from the passes that hold them.
+void interlaced_row(const PNG_CODEC& c, int32_t width, int32_t height, int32_t y, uint8_t* row) {
+  const size_t pixel = c.row_bytes / static_cast<size_t>(width);
+  const PASS_LAYOUT l = pass_layout(width, height, pixel);
+  for (int p = 0; p < 7; ++p) {
+    const PASS& a = adam7[p];
+    if (l.rows[p] == 0 || y < a.y_start || (y - a.y_start) % a.y_step != 0) continue;
+    const uint8_t* from = c.image.data + l.offset[p] +
+                          static_cast<size_t>((y - a.y_start) / a.y_step) * l.columns[p] * pixel;
+    for (int32_t i = 0; i < l.columns[p]; ++i)
+      std::memcpy(row + static_cast<size_t>(a.x_start + i * a.x_step) * pixel, from + i * pixel,
+                  pixel);
+  }
 }
 
 }  // namespace
@@ -163,7 +247,8 @@ void open_png(INPUT_FILE& in, PNG_READER& reader) {
   const png_uint_32 height = png_get_image_height(c.png, c.info);
   if (const std::string refused = check_frame_size(width, height); !refused.empty())
     fail(in.name, refused);
-  if (!guarded(c, [&] { c.passes = set_transforms(c.png, c.info); })) fail_reading(in, c);
+  c.interlaced = png_get_interlace_type(c.png, c.info) == PNG_INTERLACE_ADAM7;
+  if (!guarded(c, [&] { set_transforms(c.png, c.info); })) fail_reading(in, c);
   f.width = static_cast<int32_t>(width);
   f.height = static_cast<int32_t>(height);
   f.channels = channels_of(png_get_color_type(c.png, c.info));
@@ -171,6 +256,7 @@ void open_png(INPUT_FILE& in, PNG_READER& reader) {
   if (f.channels == 0 || (f.depth != 8 && f.depth != 16))
     fail(in.name, "damaged PNG file (unsupported colour type)");
   read_colour(c.png, c.info, f.colour);
+  tell_dropped_chunks(in, c);
   c.row_bytes = png_get_rowbytes(c.png, c.info);
   c.row.resize(c.row_bytes);
 }
@@ -178,24 +264,30 @@ void open_png(INPUT_FILE& in, PNG_READER& reader) {
 void read_png_row(INPUT_FILE& in, PNG_READER& reader, uint16_t* samples) {
   PNG_CODEC& c = *reader.codec;
   const PNG_PICTURE& f = reader.format;
-  const uint8_t* row = c.row.data();
-  if (c.passes == 1) {
+  if (!c.interlaced) {
     if (!guarded(c, [&] { png_read_row(c.png, c.row.data(), nullptr); })) fail_reading(in, c);
   } else {
-    // Every pass writes into every part of the picture: gather it whole
-    // first, in page memory that is taken as the passes reach it.
+    // Every pass holds pixels of every part of the picture: gather the
+    // passes first, as they are stored, in page memory taken as they arrive
+    // (so a file cut short costs the data it held), then pick each row's
+    // pixels from them.
+    const PASS_LAYOUT l = pass_layout(f.width, f.height, c.row_bytes / f.width);
     if (c.next_row == 0) {
       if (!map_pages(c.image, c.row_bytes * static_cast<size_t>(f.height), PAGE_OPTIONS{}))
         fail(in.name, "out of memory for the interlaced picture");
       if (!guarded(c, [&] {
-            for (int pass = 0; pass < c.passes; ++pass)
-              for (int32_t y = 0; y < f.height; ++y)
-                png_read_row(c.png, c.image.data + c.row_bytes * static_cast<size_t>(y), nullptr);
+            for (int p = 0; p < 7; ++p)
+              for (int32_t y = 0; y < l.rows[p]; ++y)
+                png_read_row(c.png,
+                             c.image.data + l.offset[p] +
+                                 static_cast<size_t>(y) * l.columns[p] * (c.row_bytes / f.width),
+                             nullptr);
           }))
         fail_reading(in, c);
     }
-    row = c.image.data + c.row_bytes * static_cast<size_t>(c.next_row);
+    interlaced_row(c, f.width, f.height, c.next_row, c.row.data());
   }
+  const uint8_t* row = c.row.data();
   const size_t count = static_cast<size_t>(f.width) * f.channels;
   if (f.depth == 16)
     std::memcpy(samples, row, 2 * count);

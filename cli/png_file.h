@@ -7,8 +7,8 @@
 // is not.
 //
 // Reading goes row by row, so memory follows the rows that really arrive,
-// not the size a header declares (an interlaced picture is gathered in page
-// memory that is taken as its rows are written).
+// not the size a header declares (an interlaced picture's passes are
+// gathered as they are stored, in page memory that is taken as they arrive).
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,5 +1,7 @@
 #include "raw_frame.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -25,6 +27,14 @@ void read_yc48_frame(INPUT_FILE& in, FRAME& frame, int32_t w, int32_t h) {
                       " bytes long, expected " + frame_bytes_text(w, h));
   frame.w = w;
   frame.h = h;
+}
+
+void check_yc48_length(const INPUT_FILE& in, int32_t w, int32_t h) {
+  struct stat st {};
+  if (fstat(fileno(in.file), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  if (static_cast<uint64_t>(st.st_size) != yc48_frame_bytes(w, h))
+    fail(in.name,
+         "is " + std::to_string(st.st_size) + " bytes long, expected " + frame_bytes_text(w, h));
 }
 
 void write_yc48_frame(OUTPUT_FILE& out, const FRAME& frame) {

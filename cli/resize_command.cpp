@@ -70,6 +70,7 @@ void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thr
   const SIZE source = parse_size_option("--input-size", o.input_size);
   INPUT_FILE in;
   open_input(in, o.input);
+  check_yc48_length(in, source.w, source.h);
   FRAME_BUFFER in_frame, out_frame;
   allocate_frame(in_frame, source.w, source.h, o.input);
   read_yc48_frame(in, in_frame.frame, source.w, source.h);

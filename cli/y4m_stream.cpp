@@ -45,21 +45,39 @@ struct STREAM_WORK {
   FRAME_BUFFER in_frame, out_frame;
 };
 
-void prepare_work(STREAM_WORK& w, const STREAM_JOB& job, const std::string& name) {
+// False when the memory for the frames cannot be had.
+bool prepare_work(STREAM_WORK& w, const STREAM_JOB& job) {
   prepare_plane_work(w.passes);
-  if (job.via_yc48) {
-    allocate_frame(w.in_frame, w.source.width, w.source.height, name);
-    allocate_frame(w.out_frame, w.target.width, w.target.height, name);
-    return;
-  }
-  make_sample_scale(w.source, job.whole_16_bits, w.scale);
   PAGE_OPTIONS options;
   options.huge_pages = true;
+  if (job.via_yc48)
+    return make_frame_buffer(w.in_frame, w.source.width, w.source.height, options) &&
+           make_frame_buffer(w.out_frame, w.target.width, w.target.height, options);
+  make_sample_scale(w.source, job.whole_16_bits, w.scale);
   if (!make_sample_buffer(w.in_samples, frame_samples(w.source), options) ||
       !make_sample_buffer(w.out_samples, frame_samples(w.target), options))
-    fail(name, "out of memory for the frames of the stream");
+    return false;
   sample_planes(w.source, w.in_samples.samples, w.in_planes);
   sample_planes(w.target, w.out_samples.samples, w.out_planes);
+  return true;
+}
+
+// When a frame's buffers cannot be had, the first frame is read on without
+// them, so that a stream cut short is called truncated; a whole one is then
+// refused for its size.
+[[noreturn]] void fail_without_memory(INPUT_FILE& in, size_t in_bytes) {
+  std::string line;
+  const LINE_END end = read_line(in, line);
+  if (end == LINE_END::newline && is_y4m_frame_line(line)) {
+    std::vector<uint8_t> chunk(size_t{1} << 16);
+    size_t got = 0;
+    for (size_t n = 1; got < in_bytes && n > 0; got += n)
+      n = read_some(in, chunk.data(), std::min(chunk.size(), in_bytes - got));
+    if (got < in_bytes)
+      fail(in.name, "truncated stream: " + frame_name(0) + " has " + std::to_string(got) + " of " +
+                        std::to_string(in_bytes) + " bytes");
+  }
+  fail(in.name, "out of memory for the frames of the stream");
 }
 
 void resize_by_planes(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREAM_JOB& job,
@@ -125,16 +143,17 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
                       " a y4m header may have");
   const bool copy = work.source.width == work.target.width &&
                     work.source.height == work.target.height && !job.via_yc48;
-  if (!copy) prepare_work(work, job, in.name);
   // Left uninitialised: pages are taken only as a frame really arrives.
   const size_t in_bytes = y4m_frame_bytes(work.source), out_bytes = y4m_frame_bytes(work.target);
   std::unique_ptr<uint8_t[]> planes_in, planes_out;
+  bool had = copy || prepare_work(work, job);
   try {
-    planes_in = std::make_unique_for_overwrite<uint8_t[]>(in_bytes);
-    if (!copy) planes_out = std::make_unique_for_overwrite<uint8_t[]>(out_bytes);
+    if (had) planes_in = std::make_unique_for_overwrite<uint8_t[]>(in_bytes);
+    if (had && !copy) planes_out = std::make_unique_for_overwrite<uint8_t[]>(out_bytes);
   } catch (const std::bad_alloc&) {
-    fail(in.name, "out of memory for the frames of the stream");
+    had = false;
   }
+  if (!had) fail_without_memory(in, in_bytes);
 
   write_all(out, out_header.data(), out_header.size());
   flush_output(out);

@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #endif
 
@@ -24,23 +25,22 @@ bool rename_over(const std::string& from, const std::string& to) {
 #endif
 }
 
-// Copies the whole of `from` over the content of `to`, which keeps its
-// identity (its other names, owner and permissions). The room for the new
-// content is taken first, so a full disk fails the copy before it touches a
-// byte of the old content. (Windows: never asked for.)
-bool copy_into(const std::string& from, const std::string& to, bool& touched) {
+// Copies the whole of `from` over the content of the file open as `out`,
+// which keeps its identity (its other names, owner and permissions). The room
+// for the new content is taken first, so a full disk fails the copy before it
+// touches a byte of the old content. (Windows: never asked for.)
+bool copy_into(const std::string& from, int out, bool& touched) {
   touched = false;
 #if defined(_WIN32)
   (void)from;
-  (void)to;
+  (void)out;
   errno = ENOSYS;
   return false;
 #else
   const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
-  const int out = open(to.c_str(), O_WRONLY | O_CLOEXEC);
   struct stat st {};
-  bool done = out >= 0 && fstat(in, &st) == 0;
+  bool done = fstat(in, &st) == 0;
   if (done && st.st_size > 0) {
     const int e = posix_fallocate(out, 0, st.st_size);
     done = e == 0 || e == EOPNOTSUPP || e == EINVAL;  // a file system without it
@@ -66,8 +66,7 @@ bool copy_into(const std::string& from, const std::string& to, bool& touched) {
   done = done && ftruncate(out, at) == 0;
   const int e = errno;
   close(in);
-  if (out >= 0) done = close(out) == 0 && done;
-  if (!done && errno == 0) errno = e;
+  errno = e;
   return done;
 #endif
 }
@@ -93,18 +92,29 @@ PENDING_FILE::~PENDING_FILE() { discard_pending_file(*this); }
 bool open_pending_file(PENDING_FILE& pending, const std::string& path,
                        const std::string& temp_folder) {
   discard_pending_file(pending);
-  std::string temp = temp_template(path, temp_folder);
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
-#if !defined(_WIN32)
-  // mkstemp makes the file private; give it the mode a plain create would.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-#endif
   pending.path = path;
-  pending.temp_path = temp;
   pending.in_place = false;
+#if defined(_WIN32)
+  (void)temp_folder;  // never asked for
+#else
+  if (!temp_folder.empty()) {
+    // Beside other users' files: a folder of this user's alone (mkdtemp makes
+    // it 0700), so that not even the temporary file's name is seen.
+    std::string folder = temp_folder + "/morvane-XXXXXX";
+    if (!mkdtemp(folder.data())) return false;
+    pending.temp_folder = folder;
+  }
+#endif
+  // mkstemp makes the file 0600 whatever the umask.
+  std::string temp = temp_template(path, pending.temp_folder);
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) {
+    const int e = errno;
+    discard_pending_file(pending);
+    errno = e;
+    return false;
+  }
+  pending.temp_path = temp;
   pending.file = fdopen(fd, "wb");
   if (!pending.file) {
     const int e = errno;
@@ -114,6 +124,27 @@ bool open_pending_file(PENDING_FILE& pending, const std::string& path,
     return false;
   }
   return true;
+}
+
+bool lock_pending_target(PENDING_FILE& pending) {
+#if defined(_WIN32)
+  (void)pending;
+  errno = ENOSYS;
+  return false;
+#else
+  if (pending.target >= 0) return true;
+  pending.target = open(pending.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (pending.target < 0) return false;
+  int locked;
+  do locked = flock(pending.target, LOCK_EX);
+  while (locked != 0 && errno == EINTR);
+  if (locked == 0) return true;
+  const int e = errno;
+  close(pending.target);
+  pending.target = -1;
+  errno = e;
+  return false;
+#endif
 }
 
 COMMIT_RESULT commit_pending_file(PENDING_FILE& pending) {
@@ -127,8 +158,17 @@ COMMIT_RESULT commit_pending_file(PENDING_FILE& pending) {
     result = COMMIT_RESULT::write_failed;
   } else if (pending.in_place) {
     bool touched = false;
-    if (!copy_into(pending.temp_path, pending.path, touched))
+    if (!lock_pending_target(pending))
+      result = COMMIT_RESULT::write_failed;
+    else if (!copy_into(pending.temp_path, pending.target, touched))
       result = touched ? COMMIT_RESULT::copy_failed : COMMIT_RESULT::write_failed;
+#if !defined(_WIN32)
+    // A write error some file systems report only when the file is closed.
+    const int target = pending.target;
+    pending.target = -1;
+    if (target >= 0 && close(target) != 0 && result == COMMIT_RESULT::done)
+      result = COMMIT_RESULT::copy_failed;
+#endif
   } else if (rename_over(pending.temp_path, pending.path)) {
     pending.temp_path.clear();
   } else {
@@ -140,17 +180,45 @@ COMMIT_RESULT commit_pending_file(PENDING_FILE& pending) {
   return result;
 }
 
+unsigned plain_file_mode() {
+#if defined(_WIN32)
+  return 0666;
+#else
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+#endif
+}
+
+bool set_pending_mode(PENDING_FILE& pending, unsigned mode) {
+#if defined(_WIN32)
+  (void)pending;
+  (void)mode;
+  return true;
+#else
+  return fchmod(fileno(pending.file), mode & 07777) == 0;
+#endif
+}
+
 void discard_pending_file(PENDING_FILE& pending) {
   if (pending.file) std::fclose(pending.file);
   pending.file = nullptr;
+#if !defined(_WIN32)
+  if (pending.target >= 0) close(pending.target);  // and so its lock
+#endif
+  pending.target = -1;
   if (!pending.temp_path.empty()) {
     std::remove(pending.temp_path.c_str());
     pending.temp_path.clear();
+  }
+  if (!pending.temp_folder.empty()) {
+    std::remove(pending.temp_folder.c_str());
+    pending.temp_folder.clear();
   }
 }
 
 bool replace_file(const std::string& path, const std::function<bool(std::FILE*)>& write) {
   PENDING_FILE pending;
-  return open_pending_file(pending, path) && write(pending.file) &&
-         commit_pending_file(pending) == COMMIT_RESULT::done;
+  return open_pending_file(pending, path) && set_pending_mode(pending, plain_file_mode()) &&
+         write(pending.file) && commit_pending_file(pending) == COMMIT_RESULT::done;
 }

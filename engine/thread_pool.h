@@ -12,5 +12,10 @@ THREAD_POOL* create_thread_pool(int count);
 void destroy_thread_pool(THREAD_POOL* pool);
 int thread_pool_size(const THREAD_POOL* pool);
 
+// Ends the pool's threads beyond the first `count` workers (between runs),
+// so that their stacks are free for the rest; nothing when `count` is not
+// below the pool's size.
+void shrink_thread_pool(THREAD_POOL* pool, int count);
+
 // A RUNNER that runs every worker call on `pool`.
 RUNNER pool_runner(THREAD_POOL* pool);

@@ -17,3 +17,16 @@ struct CHILD_OPTIONS {
 };
 
 CHILD_RUN run_child(const std::vector<std::string>& args, const CHILD_OPTIONS& options);
+
+// A child left running while the soak does something else (its `signal`
+// and `delay_us` are not used).
+struct CHILD {
+  int pid = -1;
+  std::string errors_path;
+  int errors_fd = -1;
+};
+
+CHILD start_child(const std::vector<std::string>& args, const CHILD_OPTIONS& options);
+// True, with `run` filled, once the child has ended; false while it runs.
+bool child_ended(CHILD& child, CHILD_RUN& run);
+CHILD_RUN wait_child(CHILD& child);

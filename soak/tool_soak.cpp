@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,7 +26,16 @@
 
 namespace {
 
-enum class INJECTED { none, cut_input, missing_folder, signal };
+enum class INJECTED {
+  none,
+  cut_input,
+  missing_folder,
+  signal,
+  concurrent_writer,  // a second run fills the same hard-linked output at once
+  private_mode,       // a hard-linked 0600 output, whose data no one else may read meanwhile
+  argument_error,     // an argument error, the output a FIFO whose reader waits
+};
+constexpr int injected_kinds = 7;
 
 struct JOB {
   int32_t w, h, tw, th;
@@ -39,7 +49,7 @@ struct JOB {
 
 struct COUNTS {
   long long png = 0, y4m = 0, frames = 0;
-  long long injected[4] = {};
+  long long injected[injected_kinds] = {};
   long long too_late = 0;  // signals that came after the tool had finished
   std::set<std::pair<int32_t, int32_t>> sizes;
   int32_t largest_w = 0, largest_h = 0;
@@ -84,8 +94,9 @@ JOB pick_job(SOAK& s) {
   j.th = pick_side(s.r);
   j.threads = random_in(s.r, 1, 8);
   j.vertical_first = random_chance(s.r, 50);
-  j.injected =
-      random_chance(s.r, 85) ? INJECTED::none : static_cast<INJECTED>(random_in(s.r, 1, 3));
+  j.injected = random_chance(s.r, 85)
+                   ? INJECTED::none
+                   : static_cast<INJECTED>(random_in(s.r, 1, injected_kinds - 1));
   constexpr int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE};
   j.signal = signals[random_in(s.r, 0, 6)];
   j.delay_us = random_in(s.r, 0, 4000);
@@ -151,12 +162,106 @@ bool failed_cleanly(SOAK& s, const JOB& j, const CHILD_RUN& run, const std::stri
   return no_temporary_file(s);
 }
 
+// An argument error (a table of them) with a FIFO as the output: the run
+// must fail with one line and end the FIFO's waiting reader.
+bool argument_error_ends_reader(SOAK& s, const JOB& j, const std::string& in) {
+  const std::string fifo = file(s, "out-fifo");
+  unlink(fifo.c_str());
+  if (mkfifo(fifo.c_str(), 0600) != 0) {
+    s.failure = "cannot make a FIFO";
+    return false;
+  }
+  CHILD reader = start_child({"/bin/cat", fifo}, {});
+  const std::string wchan = "/proc/" + std::to_string(reader.pid) + "/wchan";
+  bool waiting = false;
+  for (int i = 0; i < 2000 && !(waiting = read_text(wchan) == "wait_for_partner"); ++i)
+    usleep(1000);
+  if (!waiting) {
+    // No way to see the reader wait (a kernel that hides wchan): not run.
+    kill(reader.pid, SIGKILL);
+    wait_child(reader);
+    unlink(fifo.c_str());
+    return true;
+  }
+  std::vector<std::string> args = resize_args(s, j, in, fifo);
+  switch (random_in(s.r, 0, 4)) {
+    case 0:
+      args.push_back("--bogus");
+      break;
+    case 1:
+      args.insert(args.end(), {"--threads", "x"});
+      break;
+    case 2:
+      args.erase(args.begin() + 4, args.begin() + 6);  // no --size
+      break;
+    case 3:
+      args.insert(args.end(), {"--size", "4x4"});
+      break;
+    default:
+      args.insert(args.begin() + 4, "extra");
+      break;
+  }
+  const CHILD_RUN run = run_child(args, {});
+  CHILD_RUN read{};
+  bool ended = false;
+  for (int i = 0; i < 5000 && !(ended = child_ended(reader, read)); ++i) usleep(1000);
+  if (!ended) {
+    kill(reader.pid, SIGKILL);
+    wait_child(reader);
+  }
+  unlink(fifo.c_str());
+  if (run.status == 0 || run.errors.rfind("morvane: ", 0) != 0 ||
+      std::count(run.errors.begin(), run.errors.end(), '\n') != 1) {
+    s.failure = "an argument error gave exit status " + std::to_string(run.status) +
+                " and said: " + run.errors;
+    return false;
+  }
+  if (!ended) s.failure = "an argument error left the FIFO's reader waiting: " + run.errors;
+  return ended;
+}
+
+// False, with s.failure, when a temporary file in the folder can be read by
+// anyone but this user.
+bool temporary_files_private(SOAK& s) {
+  DIR* d = opendir(s.dir.c_str());
+  bool private_only = true;
+  while (dirent* e = d ? readdir(d) : nullptr) {
+    struct stat st {};
+    if (std::string(e->d_name).find(".partial-") != std::string::npos &&
+        stat(file(s, e->d_name).c_str(), &st) == 0 && (st.st_mode & 077) != 0) {
+      char mode[8];
+      std::snprintf(mode, sizeof mode, "%o", static_cast<unsigned>(st.st_mode & 0777));
+      s.failure =
+          "a private output's temporary file " + std::string(e->d_name) + " has mode " + mode;
+      private_only = false;
+    }
+  }
+  if (d) closedir(d);
+  return private_only;
+}
+
 // Runs the job's resize of `in` into `out`, which holds old content first,
-// with its injected failure: `out` in a missing folder, or a signal. False,
-// with s.failure, when the run went wrong; `complete` when `out` holds a
-// finished output to compare.
+// with its injected failure: `out` in a missing folder, a signal, a second
+// run (`second`, with the other pass first) filling `out` at the same time,
+// `out` private (0600) and watched while the run lasts, or an argument error.
+// False, with s.failure, when the run went wrong; `complete` when `out` holds
+// a finished output to compare.
 bool run_job(SOAK& s, const JOB& j, const std::string& in, const std::string& out, bool& complete) {
   write_text(out, old_content);
+  complete = false;
+  if (j.injected == INJECTED::argument_error) return argument_error_ends_reader(s, j, in);
+  // A second name makes the output filled in place.
+  const std::string link = out + "-link";
+  const bool linked =
+      j.injected == INJECTED::concurrent_writer || j.injected == INJECTED::private_mode;
+  if (linked) {
+    unlink(link.c_str());
+    if (::link(out.c_str(), link.c_str()) != 0) {
+      s.failure = "cannot link " + out;
+      return false;
+    }
+  }
+  if (j.injected == INJECTED::private_mode) chmod(out.c_str(), 0600);
   const std::string target =
       j.injected == INJECTED::missing_folder
           ? file(s, "no-such-folder/" + out.substr(out.find_last_of('/') + 1))
@@ -166,13 +271,57 @@ bool run_job(SOAK& s, const JOB& j, const std::string& in, const std::string& ou
     child.signal = j.signal;
     child.delay_us = j.delay_us;
   }
-  const CHILD_RUN run = run_child(resize_args(s, j, in, target), child);
-  complete = j.injected == INJECTED::none;
-  if (complete && run.status != 0) {
-    s.failure = "exit status " + std::to_string(run.status) + ": " + run.errors;
+  CHILD second;
+  if (j.injected == INJECTED::concurrent_writer) {
+    JOB other = j;
+    other.vertical_first = !j.vertical_first;
+    second = start_child(resize_args(s, other, in, target), {});
+  }
+  CHILD_RUN run{};
+  bool watched = true;
+  if (j.injected == INJECTED::private_mode) {
+    CHILD first = start_child(resize_args(s, j, in, target), {});
+    while (!child_ended(first, run)) {
+      watched = temporary_files_private(s) && watched;
+      usleep(100);
+    }
+  } else {
+    run = run_child(resize_args(s, j, in, target), child);
+  }
+  const CHILD_RUN second_run = second.pid > 0 ? wait_child(second) : CHILD_RUN{0, {}};
+  struct stat st {};
+  const bool kept_private = j.injected != INJECTED::private_mode ||
+                            (stat(out.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600);
+  if (linked) unlink(link.c_str());
+  chmod(out.c_str(), 0644);
+  if (!watched) return false;
+  complete = j.injected == INJECTED::none || linked;
+  if (complete && (run.status != 0 || second_run.status != 0)) {
+    s.failure = "exit status " + std::to_string(run.status) + " and " +
+                std::to_string(second_run.status) + ": " + run.errors + second_run.errors;
+    return false;
+  }
+  if (!kept_private) {
+    s.failure = "a 0600 output did not keep its mode";
     return false;
   }
   return complete || failed_cleanly(s, j, run, out, complete);
+}
+
+// True when the output matches the job's raw path (`matches` sets
+// s.failure when it does not); for a second run at once, the second run's,
+// with the other pass first, may be the one that ended whole.
+template <class MATCHES>
+bool one_run_matches(SOAK& s, const JOB& j, MATCHES matches) {
+  if (matches(j)) return true;
+  if (j.injected != INJECTED::concurrent_writer) return false;
+  JOB other = j;
+  other.vertical_first = !j.vertical_first;
+  const std::string first = s.failure;
+  s.failure.clear();
+  if (matches(other)) return true;
+  s.failure = "with a second run at once, neither run's whole output: " + first;
+  return false;
 }
 
 // The raw path: the frame as a .yc48 file through the tool, read back.
@@ -240,30 +389,34 @@ bool png_job(SOAK& s, const JOB& j) {
   if (!run_job(s, j, in, out, complete)) return false;
   if (!complete) return true;
 
-  FRAME_BUFFER colour, alpha;
-  if (!make_buffer(colour, j) || (has_alpha(picture) && !make_buffer(alpha, j))) {
-    s.failure = "no memory";
-    return false;
-  }
-  picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
-  if (!raw_resize(s, j, colour.frame) || (has_alpha(picture) && !raw_resize(s, j, alpha.frame)))
-    return false;
-  PNG_PICTURE expected, got;
-  frames_to_picture(colour.frame, &alpha.frame, picture.channels, picture.depth, expected);
-  try {
-    INPUT_FILE result;
-    open_input(result, out);
-    read_png(result, got);
-  } catch (const std::exception& e) {
-    s.failure = e.what();
-    return false;
-  }
-  if (got.width != expected.width || got.height != expected.height ||
-      got.channels != expected.channels || got.depth != expected.depth ||
-      got.samples != expected.samples) {
-    s.failure = "the PNG differs from the raw path";
-    return false;
-  }
+  const auto matches = [&](const JOB& v) {
+    FRAME_BUFFER colour, alpha;
+    if (!make_buffer(colour, v) || (has_alpha(picture) && !make_buffer(alpha, v))) {
+      s.failure = "no memory";
+      return false;
+    }
+    picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
+    if (!raw_resize(s, v, colour.frame) || (has_alpha(picture) && !raw_resize(s, v, alpha.frame)))
+      return false;
+    PNG_PICTURE expected, got;
+    frames_to_picture(colour.frame, &alpha.frame, picture.channels, picture.depth, expected);
+    try {
+      INPUT_FILE result;
+      open_input(result, out);
+      read_png(result, got);
+    } catch (const std::exception& e) {
+      s.failure = e.what();
+      return false;
+    }
+    if (got.width != expected.width || got.height != expected.height ||
+        got.channels != expected.channels || got.depth != expected.depth ||
+        got.samples != expected.samples) {
+      s.failure = "the PNG differs from the raw path";
+      return false;
+    }
+    return true;
+  };
+  if (!one_run_matches(s, j, matches)) return false;
   ++s.counts.frames;
   return no_temporary_file(s);
 }
@@ -312,27 +465,32 @@ bool y4m_job(SOAK& s, const JOB& j) {
     s.failure = "the y4m output has " + std::to_string(got.size()) + " bytes";
     return false;
   }
-  FRAME_BUFFER buffer;
-  std::vector<uint8_t> expected(out_bytes);
-  if (!make_buffer(buffer, j)) {
-    s.failure = "no memory";
-    return false;
-  }
-  for (int f = 0; f < frames; ++f) {
-    const size_t at = header_line.size() + 1 + f * (6 + in_bytes) + 6;
-    planes_to_frame(reinterpret_cast<const uint8_t*>(stream.data() + at), header.format,
-                    buffer.frame);
-    if (!raw_resize(s, j, buffer.frame)) return false;
-    frame_to_planes(buffer.frame, target, expected.data());
-    const size_t out_at = header_end + f * (6 + out_bytes);
-    if (got.compare(out_at, 6, "FRAME\n") != 0 ||
-        got.compare(out_at + 6, out_bytes,
-                    std::string(reinterpret_cast<const char*>(expected.data()), out_bytes)) != 0) {
-      s.failure = "frame " + std::to_string(f + 1) + " differs from the raw path";
+  const auto matches = [&](const JOB& v) {
+    FRAME_BUFFER buffer;
+    std::vector<uint8_t> expected(out_bytes);
+    if (!make_buffer(buffer, v)) {
+      s.failure = "no memory";
       return false;
     }
-    ++s.counts.frames;
-  }
+    for (int f = 0; f < frames; ++f) {
+      const size_t at = header_line.size() + 1 + f * (6 + in_bytes) + 6;
+      planes_to_frame(reinterpret_cast<const uint8_t*>(stream.data() + at), header.format,
+                      buffer.frame);
+      if (!raw_resize(s, v, buffer.frame)) return false;
+      frame_to_planes(buffer.frame, target, expected.data());
+      const size_t out_at = header_end + f * (6 + out_bytes);
+      if (got.compare(out_at, 6, "FRAME\n") != 0 ||
+          got.compare(out_at + 6, out_bytes,
+                      std::string(reinterpret_cast<const char*>(expected.data()), out_bytes)) !=
+              0) {
+        s.failure = "frame " + std::to_string(f + 1) + " differs from the raw path";
+        return false;
+      }
+    }
+    return true;
+  };
+  if (!one_run_matches(s, j, matches)) return false;
+  s.counts.frames += frames;
   return no_temporary_file(s);
 }
 
@@ -376,11 +534,13 @@ int run_tool_soak(const TOOL_SOAK& options) {
   std::printf(
       "tool soak: seed %llu, %.0f s: %lld PNG and %lld y4m jobs, %lld frames checked against "
       "the raw path, %zu input sizes up to %dx%d; injected: %lld cut inputs, %lld outputs in a "
-      "missing folder, %lld signals (%lld came after the end), all handled%s; the tool's "
-      "largest resident memory %ld KiB\n",
+      "missing folder, %lld signals (%lld came after the end), %lld second runs filling the "
+      "same output, %lld private outputs watched, %lld argument errors with a FIFO's reader "
+      "waiting, all handled%s; the tool's largest resident memory %ld KiB\n",
       static_cast<unsigned long long>(options.seed), options.seconds, s.counts.png, s.counts.y4m,
       s.counts.frames, s.counts.sizes.size(), s.counts.largest_w, s.counts.largest_h,
       s.counts.injected[1], s.counts.injected[2], s.counts.injected[3], s.counts.too_late,
+      s.counts.injected[4], s.counts.injected[5], s.counts.injected[6],
       ok ? "" : " until the failure", children.ru_maxrss);
   std::printf("tool soak: %s\n", ok ? "passed" : "FAILED");
   return ok ? 0 : 1;

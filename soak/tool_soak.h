@@ -6,7 +6,11 @@
 // cut input, an output in a missing folder, a signal part way. A failure must
 // be one error line and a nonzero exit that leaves the old output as it was
 // and no temporary file; a signal must end the tool by that signal, or come
-// too late and find a complete output.
+// too late and find a complete output. And outputs the tool must treat well:
+// a hard-linked output filled by a second run at the same time (it must end
+// as one run's whole output), a hard-linked 0600 output (no temporary file
+// anyone else may read while the run lasts, the mode kept), and an argument
+// error with a FIFO as the output (one line, and its waiting reader ended).
 #include <cstdint>
 #include <string>
 

@@ -4,6 +4,7 @@
 // never ends is looked past only once.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <string>
@@ -97,6 +98,11 @@ TEST(ToolMemory, HeadersThatPromiseMoreThanTheFileHoldsCostWhatArrives) {
            png_file({png_header(20000, 20000, 8, 2, true)}, png_rows(2500, 2, 3)),
            {},
            "interlaced.png: damaged PNG file"},
+          // The whole first pass of seven, 18 MiB of every eighth pixel of every eighth row.
+          {"interlaced.png",
+           png_file({png_header(20000, 20000, 8, 2, true)}, png_rows(2500, 2500, 3)),
+           {},
+           "interlaced.png: damaged PNG file"},
           {"in.y4m",
            text_bytes("YUV4MPEG2 W20000 H20000 C420jpeg\nFRAME\n", 100000),
            {},
@@ -109,6 +115,19 @@ TEST(ToolMemory, HeadersThatPromiseMoreThanTheFileHoldsCostWhatArrives) {
            ramp_bytes(100000),
            {"--input-size", "20000x20000"},
            "in.yc48: is 100000 bytes long"},
+          // 24 GiB, a frame buffer the system will not even promise.
+          {"in.yc48",
+           ramp_bytes(1200),
+           {"--input-size", "65535x65535"},
+           "in.yc48: is 1200 bytes long, expected 25769017350 bytes"},
+          {"in.y4m",
+           text_bytes("YUV4MPEG2 W65535 H65535 C444p16\nFRAME\n", 100),
+           {},
+           "in.y4m: truncated stream: frame 1 has 100 of 25769017350 bytes"},
+          {"in.y4m",
+           text_bytes("YUV4MPEG2 W65535 H65535 C444p16\nFRAME\n", 100),
+           {"--via-yc48"},
+           "in.y4m: truncated stream: frame 1 has 100 of 25769017350 bytes"},
       },
       "64x64");
 }
@@ -153,6 +172,30 @@ TEST(ToolMemory, AnInputThatNeverEndsIsLookedPastOnce) {
             std::string::npos)
       << run.errors;
   EXPECT_EQ(dir.names(), std::vector<std::string>{"in.yc48"});
+}
+
+TEST(ToolMemory, AProfileOverTheReadersLimitIsLeftOutWithAWord) {
+  // A 9 MB profile of zeros behind its length, which libpng checks first:
+  // over its 8 MB limit on a chunk, so the picture goes on without it.
+  std::vector<uint8_t> profile(9000000, 0);
+  const std::vector<uint8_t> length = big_endian(static_cast<uint32_t>(profile.size()));
+  std::copy(length.begin(), length.end(), profile.begin());
+  uLongf packed_size = compressBound(profile.size());
+  std::vector<uint8_t> iccp = {'b', 'i', 'g', 0, 0};
+  iccp.resize(iccp.size() + packed_size);
+  ASSERT_EQ(compress(iccp.data() + 5, &packed_size, profile.data(), profile.size()), Z_OK);
+  iccp.resize(5 + packed_size);
+  SCRATCH_DIR dir;
+  write_bytes(dir.file("in.png"),
+              png_file({png_header(8, 2, 8, 2), {"iCCP", iccp}}, png_rows(8, 2, 3)));
+  const TOOL_RUN run = run_tool(dir, {"resize", "in.png", "out.png", "--size", "4x4"});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(
+      run.errors.find("in.png: its iCCP chunk is left out of the output: iCCP: profile 'big'"),
+      std::string::npos)
+      << run.errors;
+  for (const PNG_CHUNK& chunk : png_chunks(read_bytes(dir.file("out.png"))))
+    EXPECT_NE(chunk.type, "iCCP");
 }
 
 }  // namespace

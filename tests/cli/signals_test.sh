@@ -120,25 +120,47 @@ check "ulimit -f: ends the tool by SIGXFSZ" $((128 + $(kill -l XFSZ))) $status
 check "ulimit -f: no output, no temporary file" "" "$(compgen -G 'big.yc48*')"
 
 # Threads the system refuses: a line, then the run on the threads it has.
+# Each job runs under the smallest address-space limit (in steps of 1000 KiB)
+# its one thread needs, so that 64 threads' stacks cannot all fit beside it.
 head -c $((64 * 48 * 6)) /dev/urandom >small.yc48
-if [ "$address_limits" = ulimit-v ]; then
-  "$morvane" resize small.yc48 one-thread.yc48 --input-size 64x48 --size 96x40 --threads 1
+head -c $((600 * 400 * 6)) /dev/urandom >mid.yc48
+least_kib() { # least_kib MORVANE-ARGS...: the limit, with --threads 1's output written
+  local kib
+  for kib in $(seq 8000 1000 400000); do
+    if (
+      ulimit -v "$kib"
+      exec "$morvane" "$@" --threads 1
+    ) 2>/dev/null; then
+      echo "$kib"
+      return
+    fi
+  done
+}
+under() { # under KIB MORVANE-ARGS...
+  local kib=$1
+  shift
   (
-    ulimit -v 300000
-    exec "$morvane" resize small.yc48 many.yc48 --input-size 64x48 --size 96x40 --threads 64
-  ) 2>threads.txt
+    ulimit -v "$kib"
+    exec "$morvane" "$@"
+  )
+}
+if [ "$address_limits" = ulimit-v ]; then
+  small=(resize small.yc48 --input-size 64x48 --size 96x40)
+  small_kib=$(least_kib "${small[@]}" one-thread.yc48)
+  under "$small_kib" "${small[@]}" many.yc48 --threads 64 2>threads.txt
   check "ulimit -v, 64 threads: exit status" 0 $?
   check "ulimit -v, 64 threads: says so" 1 "$(grep -c -- '--threads 64: the system let only [0-9]* start; running on those' threads.txt)"
   check "ulimit -v, 64 threads: the same bytes" "" "$(cmp one-thread.yc48 many.yc48 2>&1)"
-  (
-    ulimit -v 300000
-    exec "$morvane" resize small.yc48 huge.yc48 --input-size 64x48 --size 9000x9000 --threads 64
-  ) 2>/dev/null
+  # A larger job: its buffers come before the threads' stacks, and when a
+  # pass's buffers find no room beside the threads, it runs on one.
+  mid=(resize mid.yc48 --input-size 600x400 --size 720x480)
+  under "$(least_kib "${mid[@]}" mid-one.yc48)" "${mid[@]}" mid-many.yc48 --threads 64 2>/dev/null
+  check "ulimit -v as low as one thread needs, 64 threads: exit status" 0 $?
+  check "ulimit -v as low as one thread needs, 64 threads: the same bytes" "" \
+    "$(cmp mid-one.yc48 mid-many.yc48 2>&1)"
+  under 300000 resize small.yc48 huge.yc48 --input-size 64x48 --size 9000x9000 --threads 64 2>/dev/null
   check "ulimit -v, too large a frame: a plain failure, not an abort" 1 $?
-  (
-    ulimit -v 300000
-    exec "$morvane" resize small.yc48 many.yc48 --input-size 64x48 --size 96x40 --threads 64
-  ) 2>/dev/full
+  under "$small_kib" "${small[@]}" many.yc48 --threads 64 2>/dev/full
   check "its line to a full standard error: exit status" 1 $?
 else
   echo "skipped: the ulimit -v cases (a sanitizer build)"
