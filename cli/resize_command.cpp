@@ -203,7 +203,7 @@ void resize_png(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
     PNG_PICTURE out_format = reader.format;
     out_format.width = target.w;
     out_format.height = target.h;
-    if (o.keep_16_bits && reader.format.depth == 16)
+    if (reader.format.depth == 16 && !o.via_yc48)
       resize_png_channels(o, in, reader, out_format, threads);
     else
       resize_png_yc48(o, in, reader, out_format, threads);
@@ -221,7 +221,6 @@ void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
   start_progress(progress, o.quiet);
   STREAM_JOB job{target.w, target.h, o.vertical_first};
   job.via_yc48 = o.via_yc48;
-  job.whole_16_bits = o.keep_16_bits;
   resize_y4m_stream(in, out, job, threads, progress);
   commit_output(out);
 }

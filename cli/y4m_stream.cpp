@@ -52,7 +52,7 @@ void prepare_work(STREAM_WORK& w, const STREAM_JOB& job, const std::string& name
     allocate_frame(w.out_frame, w.target.width, w.target.height, name);
     return;
   }
-  make_sample_scale(w.source, job.whole_16_bits, w.scale);
+  w.scale = sample_scale(w.source.depth);
   PAGE_OPTIONS options;
   options.huge_pages = true;
   if (!make_sample_buffer(w.in_samples, frame_samples(w.source), options) ||

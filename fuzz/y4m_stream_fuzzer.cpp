@@ -25,7 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   STREAM_JOB job{1 + data[0] % 40, 1 + data[1] % 30, (data[2] & 1) != 0};
   job.via_yc48 = (data[2] & 2) != 0;
-  job.whole_16_bits = (data[2] & 4) != 0;
   data += 3;
   size -= 3;
   const std::string_view text(reinterpret_cast<const char*>(data), size);

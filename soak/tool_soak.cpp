@@ -34,7 +34,7 @@ struct JOB {
   INJECTED injected;
   int signal;
   int delay_us;
-  bool via_yc48;  // y4m: through the editor's YC48, as the raw path goes
+  bool via_yc48;  // through the editor's YC48, as the raw path goes
 };
 
 struct COUNTS {
@@ -236,8 +236,11 @@ bool png_job(SOAK& s, const JOB& j) {
   }
   if (j.injected == INJECTED::cut_input)
     truncate(in.c_str(), random_in(s.r, 0, static_cast<int32_t>(read_text(in).size()) - 1));
+  // The raw path is the editor's YC48, which 16-bit pictures take with --via-yc48.
+  JOB tool_job = j;
+  tool_job.via_yc48 = true;
   bool complete = false;
-  if (!run_job(s, j, in, out, complete)) return false;
+  if (!run_job(s, tool_job, in, out, complete)) return false;
   if (!complete) return true;
 
   FRAME_BUFFER colour, alpha;
@@ -291,11 +294,9 @@ bool y4m_job(SOAK& s, const JOB& j) {
     }
   }
   // The raw path is the editor's: subsampled chroma to every pixel, YC48 and
-  // back, which the tool takes with --via-yc48. A 4:4:4 stream's planes give
-  // the same bits either way, so it goes through both.
+  // back, which the tool takes with --via-yc48.
   JOB tool_job = j;
-  tool_job.via_yc48 =
-      header.format.shift_x != 0 || header.format.shift_y != 0 || random_chance(s.r, 50);
+  tool_job.via_yc48 = true;
   const std::string in = file(s, "in.y4m");
   const std::string out = file(s, "out.y4m");
   if (j.injected == INJECTED::cut_input)

@@ -92,7 +92,7 @@ TEST(Png, EveryColourTypeAndDepthKeepsItsTypeAndGetsTheRawPathsBits) {
         << "the codec itself is lossless";
     for (bool vertical_first : {false, true}) {
       std::vector<std::string> args = {"resize", "in.png",    "out.png", "--size",
-                                       "67x19",  "--threads", "2"};
+                                       "67x19",  "--threads", "2",       "--via-yc48"};
       if (vertical_first) args.push_back("--vertical-first");
       const TOOL_RUN run = run_tool(dir, args);
       ASSERT_EQ(run.status, 0) << run.errors;
@@ -382,7 +382,8 @@ TEST(Png, SixteenBitChannelsKeptWholeGetTheEnginesBitsEach) {
       run_tool(dir, {"resize", "in.png", "same.png", "--size", "29x13", "--keep-16-bits"}).status,
       0);
   EXPECT_EQ(picture_difference(in, load_picture(dir.file("same.png"))), "");
-  ASSERT_EQ(run_tool(dir, {"resize", "in.png", "yc48.png", "--size", "29x13"}).status, 0);
+  ASSERT_EQ(run_tool(dir, {"resize", "in.png", "yc48.png", "--size", "29x13", "--via-yc48"}).status,
+            0);
   EXPECT_NE(picture_difference(in, load_picture(dir.file("yc48.png"))), "");
 
   for (bool vertical_first : {false, true}) {
@@ -403,6 +404,37 @@ TEST(Png, SixteenBitChannelsKeptWholeGetTheEnginesBitsEach) {
     EXPECT_EQ(picture_difference(expected, load_picture(dir.file("out.png"))), "")
         << "vertical first " << vertical_first;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Png, FlatSixteenBitPicturesKeepEveryCodeAtAnySize) {
+  // Every channel at its own 16 bits: a flat picture comes back as it was,
+  // with no shift of levels and no tint on grey.
+  struct CASE {
+    int channels;
+    std::vector<uint16_t> pixel;
+  };
+  const CASE cases[] = {
+      {3, {65535, 0, 0}}, {3, {4096, 60160, 32768}}, {3, {1, 65534, 12345}},   {1, {0}},
+      {1, {65535}},       {2, {32768, 65535}},       {4, {0, 65535, 7, 65535}}};
+  for (const CASE& c : cases)
+    for (const char* size : {"37x21", "5x2"}) {
+      SCOPED_TRACE(std::to_string(c.channels) + " channels of " + std::to_string(c.pixel[0]) +
+                   " to " + size);
+      PNG_PICTURE in{13, 9, c.channels, 16, {}, {}};
+      for (int i = 0; i < 13 * 9; ++i)
+        in.samples.insert(in.samples.end(), c.pixel.begin(), c.pixel.end());
+      SCRATCH_DIR dir;
+      save_picture(dir.file("in.png"), in);
+      ASSERT_EQ(run_tool(dir, {"resize", "in.png", "out.png", "--size", size}).status, 0);
+      const PNG_PICTURE out = load_picture(dir.file("out.png"));
+      ASSERT_EQ(out.samples.size(), static_cast<size_t>(out.width) * out.height * c.channels);
+      for (size_t i = 0; i < out.samples.size(); ++i)
+        ASSERT_EQ(out.samples[i], c.pixel[i % c.channels]) << "sample " << i;
+    }
 }
 
 }  // namespace
