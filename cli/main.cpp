@@ -21,7 +21,9 @@ Kinds of file (by extension; the output is of the input's kind and format):
           read as 8 bits, a tRNS chunk as alpha); gAMA, cHRM, sRGB and iCCP are kept.
           8-bit colour goes through the editor's YC48, about 12 bits (what the editor
           makes); a 16-bit picture has every channel resized at its own 16 bits
-          (--via-yc48: through YC48 instead).
+          (--via-yc48: through YC48 instead). With alpha, the colour is resized
+          weighted by it (premultiplied), so hidden colour never shows at the
+          edges; --straight-alpha resizes it as stored.
   .y4m    YUV4MPEG2 stream, progressive: 4:4:4, 4:2:2 or 4:2:0 (jpeg, mpeg2 or paldv
           siting) and mono, 8, 10, 12 or 16 bits, limited or full range (XCOLORRANGE).
           Every plane is resized at its own size and depth, rounded to the nearest
@@ -114,6 +116,10 @@ int run(int argc, char** argv) {
   resize_app->add_flag("--via-yc48", resize.via_yc48,
                        "y4m and 16-bit PNG: go through the editor's YC48 with its formulas, the "
                        "bits the editor makes, instead of each plane at its own size and depth");
+  resize_app->add_flag(
+      "--straight-alpha", resize.straight_alpha,
+      "PNG with alpha: resize the colour as stored, not weighted by its alpha (the "
+      "colour under transparent pixels then bleeds into the edges)");
   resize_app->add_flag("--keep-16-bits", resize.keep_16_bits,
                        "16-bit PNG and y4m: every channel at its own 16 bits; now the default, "
                        "accepted for old scripts");

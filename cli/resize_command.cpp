@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "alpha_weight.h"
 #include "engine_run.h"
 #include "file_io.h"
 #include "frame_buffer.h"
@@ -99,11 +100,14 @@ void need(bool had, INPUT_FILE& in, PNG_READER& reader) {
 }
 
 // 16-bit pictures kept whole: every channel a plane of its own, the code
-// less 32768 as the engine's int16.
+// less 32768 as the engine's int16; colour weighted by alpha unless the
+// options say straight.
 void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader,
                          const PNG_PICTURE& out_format, const ENGINE_THREADS& threads) {
   const PNG_PICTURE& f = reader.format;
   const int c = f.channels;
+  const bool weigh = has_alpha(f) && !o.straight_alpha;
+  bool opaque = true;
   const size_t in_row = static_cast<size_t>(f.width) * c,
                out_row = static_cast<size_t>(out_format.width) * c;
   PAGE_OPTIONS options;
@@ -117,7 +121,12 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
     read_png_row(in, reader, row.data());
     int16_t* to = source.samples + in_row * y;
     for (size_t i = 0; i < in_row; ++i) to[i] = static_cast<int16_t>(row[i] - 32768);
+    for (size_t i = c - 1; weigh && opaque && i < in_row; i += c) opaque = row[i] == 65535;
   }
+  // Weighing changes nothing in a fully opaque picture, which keeps every bit.
+  const bool weighted = weigh && !opaque;
+  for (int32_t y = 0; weighted && y < f.height; ++y)
+    premultiply_samples(source.samples + in_row * y, f.width, c);
   PLANE_JOB jobs[4];
   for (int k = 0; k < c; ++k)
     jobs[k] =
@@ -134,18 +143,24 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
   open_png_writer(out, writer, out_format);
   for (int32_t y = 0; y < out_format.height; ++y) {
     const int16_t* from = result.samples + out_row * y;
-    for (size_t i = 0; i < out_row; ++i) row[i] = static_cast<uint16_t>(from[i] + 32768);
+    if (weighted)
+      unpremultiply_samples(from, out_format.width, c, row.data());
+    else
+      for (size_t i = 0; i < out_row; ++i) row[i] = static_cast<uint16_t>(from[i] + 32768);
     write_png_row(out, writer, row.data());
   }
   finish_png(out, writer);
   commit_output(out);
 }
 
-// The editor's way: colour through YC48, alpha as a channel of its own.
+// The editor's way: colour through YC48, alpha as a channel of its own; the
+// colour weighted by alpha while it is resized, unless the options say
+// straight.
 void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader,
                      const PNG_PICTURE& out_format, const ENGINE_THREADS& threads) {
   const PNG_PICTURE& f = reader.format;
   const bool alpha = has_alpha(f);
+  const bool weigh = alpha && !o.straight_alpha;
   PAGE_OPTIONS options;
   options.huge_pages = true;
   FRAME_BUFFER colour, colour_out;
@@ -160,8 +175,9 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
   std::vector<uint16_t> row(static_cast<size_t>(std::max(f.width, out_format.width)) * f.channels);
   for (int32_t y = 0; y < f.height; ++y) {
     read_png_row(in, reader, row.data());
-    row_to_yc48(row.data(), f, pixel_at(colour.frame, 0, y),
-                alpha ? opacity.samples + static_cast<size_t>(f.width) * y : nullptr, 1);
+    int16_t* opacity_row = alpha ? opacity.samples + static_cast<size_t>(f.width) * y : nullptr;
+    row_to_yc48(row.data(), f, pixel_at(colour.frame, 0, y), opacity_row, 1);
+    if (weigh) premultiply_yc48(pixel_at(colour.frame, 0, y), opacity_row, 1, f.width);
   }
   colour.frame.w = f.width;
   colour.frame.h = f.height;
@@ -185,9 +201,11 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
   PNG_WRITER writer;
   open_png_writer(out, writer, out_format);
   for (int32_t y = 0; y < out_format.height; ++y) {
-    row_from_yc48(pixel_at(colour_out.frame, 0, y),
-                  alpha ? opacity_out.samples + static_cast<size_t>(out_format.width) * y : nullptr,
-                  1, out_format, row.data());
+    const int16_t* opacity_row =
+        alpha ? opacity_out.samples + static_cast<size_t>(out_format.width) * y : nullptr;
+    if (weigh)
+      unpremultiply_yc48(pixel_at(colour_out.frame, 0, y), opacity_row, 1, out_format.width);
+    row_from_yc48(pixel_at(colour_out.frame, 0, y), opacity_row, 1, out_format, row.data());
     write_png_row(out, writer, row.data());
   }
   finish_png(out, writer);

@@ -34,7 +34,8 @@ struct JOB {
   INJECTED injected;
   int signal;
   int delay_us;
-  bool via_yc48;  // through the editor's YC48, as the raw path goes
+  bool via_yc48;        // through the editor's YC48, as the raw path goes
+  bool straight_alpha;  // PNG: alpha a channel of its own, as the raw path has it
 };
 
 struct COUNTS {
@@ -102,6 +103,7 @@ std::vector<std::string> resize_args(SOAK& s, const JOB& j, const std::string& i
       std::to_string(j.threads)};
   if (j.vertical_first) args.push_back("--vertical-first");
   if (j.via_yc48) args.push_back("--via-yc48");
+  if (j.straight_alpha) args.push_back("--straight-alpha");
   return args;
 }
 
@@ -236,9 +238,11 @@ bool png_job(SOAK& s, const JOB& j) {
   }
   if (j.injected == INJECTED::cut_input)
     truncate(in.c_str(), random_in(s.r, 0, static_cast<int32_t>(read_text(in).size()) - 1));
-  // The raw path is the editor's YC48, which 16-bit pictures take with --via-yc48.
+  // The raw path is the editor's YC48, which 16-bit pictures take with
+  // --via-yc48, with alpha resized on its own.
   JOB tool_job = j;
   tool_job.via_yc48 = true;
+  tool_job.straight_alpha = true;
   bool complete = false;
   if (!run_job(s, tool_job, in, out, complete)) return false;
   if (!complete) return true;
