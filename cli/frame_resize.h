@@ -12,14 +12,15 @@
 void prepare_plane_work(PLANE_WORK& work);
 
 // resize_planes; throws TOOL_ERROR naming `name` when it fails (it can only
-// lack memory for jobs the tool built).
+// lack memory for jobs the tool built). antialias: every source is first
+// low-passed along each axis that shrinks (low_pass.h), in place.
 void resize_planes_or_fail(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count,
-                           bool vertical_first, const ENGINE_THREADS& threads,
+                           bool vertical_first, bool antialias, const ENGINE_THREADS& threads,
                            const std::string& name);
 
 // Channels 0 .. channels - 1 of the image of `source` resized into the image
 // of `target`, whose w and h must be the target size: the bits resize_frame
 // gives them in one buffer.
 void resize_frame_channels(PLANE_WORK& work, const FRAME& source, const FRAME& target, int channels,
-                           bool vertical_first, const ENGINE_THREADS& threads,
+                           bool vertical_first, bool antialias, const ENGINE_THREADS& threads,
                            const std::string& name);

@@ -116,6 +116,10 @@ int run(int argc, char** argv) {
   resize_app->add_flag("--via-yc48", resize.via_yc48,
                        "y4m and 16-bit PNG: go through the editor's YC48 with its formulas, the "
                        "bits the editor makes, instead of each plane at its own size and depth");
+  resize_app->add_flag("--antialias", resize.antialias,
+                       "when an axis shrinks, first take out the detail finer than the target can "
+                       "hold (a windowed-sinc low-pass), so that it cannot come through as moire; "
+                       "enlarged axes are unchanged");
   resize_app->add_flag(
       "--straight-alpha", resize.straight_alpha,
       "PNG with alpha: resize the colour as stored, not weighted by its alpha (the "

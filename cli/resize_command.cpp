@@ -79,8 +79,8 @@ void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thr
   out_frame.frame.h = target.h;
   PLANE_WORK work;
   prepare_plane_work(work);
-  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first, threads,
-                        o.input);
+  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first, o.antialias,
+                        threads, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   write_yc48_frame(out, out_frame.frame);
@@ -136,7 +136,7 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
                   own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
   PLANE_WORK work;
   prepare_plane_work(work);
-  resize_planes_or_fail(work, jobs, c, o.vertical_first, threads, o.input);
+  resize_planes_or_fail(work, jobs, c, o.vertical_first, o.antialias, threads, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
@@ -195,7 +195,8 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
         own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
   PLANE_WORK work;
   prepare_plane_work(work);
-  resize_planes_or_fail(work, jobs, channels + (alpha ? 1 : 0), o.vertical_first, threads, o.input);
+  resize_planes_or_fail(work, jobs, channels + (alpha ? 1 : 0), o.vertical_first, o.antialias,
+                        threads, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
@@ -239,6 +240,7 @@ void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
   start_progress(progress, o.quiet);
   STREAM_JOB job{target.w, target.h, o.vertical_first};
   job.via_yc48 = o.via_yc48;
+  job.antialias = o.antialias;
   resize_y4m_stream(in, out, job, threads, progress);
   commit_output(out);
 }

@@ -13,6 +13,7 @@ struct RESIZE_OPTIONS {
   bool quiet = false;
   bool via_yc48 = false;        // y4m and 16-bit PNG: through YC48 as the editor does, not each
                                 // channel at its own depth
+  bool antialias = false;       // low-pass each axis that shrinks before the spline samples it
   bool straight_alpha = false;  // PNG: colour resized as stored, not weighted by its alpha
   bool keep_16_bits = false;    // accepted for old scripts: every channel at its own depth is the
                                 // default

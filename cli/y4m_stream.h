@@ -19,6 +19,7 @@ struct STREAM_JOB {
   int32_t target_h;
   bool vertical_first;
   bool via_yc48 = false;
+  bool antialias = false;  // low-pass the axes that shrink first (low_pass.h)
 };
 
 // Reads the stream from `in`, writes the resized stream to `out` (not
