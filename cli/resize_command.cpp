@@ -78,9 +78,10 @@ void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thr
   out_frame.frame.w = target.w;
   out_frame.frame.h = target.h;
   PLANE_WORK work;
+  LOW_PASS_WORK low_pass;
   prepare_plane_work(work);
-  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first, o.antialias,
-                        threads, o.input);
+  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first,
+                        o.antialias ? &low_pass : nullptr, threads, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   write_yc48_frame(out, out_frame.frame);
@@ -135,8 +136,10 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
                         static_cast<ptrdiff_t>(out_row), c},
                   own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
   PLANE_WORK work;
+  LOW_PASS_WORK low_pass;
   prepare_plane_work(work);
-  resize_planes_or_fail(work, jobs, c, o.vertical_first, o.antialias, threads, o.input);
+  resize_planes_or_fail(work, jobs, c, o.vertical_first, o.antialias ? &low_pass : nullptr, threads,
+                        o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
@@ -194,9 +197,10 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
         PLANE{opacity_out.samples, out_format.width, out_format.height, out_format.width, 1},
         own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
   PLANE_WORK work;
+  LOW_PASS_WORK low_pass;
   prepare_plane_work(work);
-  resize_planes_or_fail(work, jobs, channels + (alpha ? 1 : 0), o.vertical_first, o.antialias,
-                        threads, o.input);
+  resize_planes_or_fail(work, jobs, channels + (alpha ? 1 : 0), o.vertical_first,
+                        o.antialias ? &low_pass : nullptr, threads, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;

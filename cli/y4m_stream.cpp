@@ -37,6 +37,7 @@ std::string frame_name(int64_t index) { return "frame " + std::to_string(index +
 struct STREAM_WORK {
   Y4M_FORMAT source, target;
   PLANE_WORK passes;
+  LOW_PASS_WORK low_pass;  // --antialias
   // The plane path.
   SAMPLE_SCALE scale;
   SAMPLE_BUFFER in_samples, out_samples;
@@ -73,8 +74,8 @@ void resize_by_planes(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STR
         PLANE_JOB{w.in_planes[p], w.out_planes[p], plane_grid(w.source, w.target, p, AXIS::across),
                   plane_grid(w.source, w.target, p, AXIS::down)};
   }
-  resize_planes_or_fail(w.passes, jobs, w.source.planes, job.vertical_first, job.antialias, threads,
-                        name);
+  resize_planes_or_fail(w.passes, jobs, w.source.planes, job.vertical_first,
+                        job.antialias ? &w.low_pass : nullptr, threads, name);
   for (int p = 0; p < w.target.planes; ++p)
     run_on_rows(threads, w.out_planes[p].h, [&](int32_t first, int32_t end) {
       samples_to_plane(w.out_planes[p], w.target, p, w.scale, out, first, end);
@@ -93,7 +94,7 @@ void resize_by_yc48(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREA
   target.w = w.target.width;
   target.h = w.target.height;
   resize_frame_channels(w.passes, source, target, w.source.planes == 1 ? 1 : 3, job.vertical_first,
-                        job.antialias, threads, name);
+                        job.antialias ? &w.low_pass : nullptr, threads, name);
   run_on_rows(threads, w.target.height, [&](int32_t first, int32_t end) {
     frame_to_planes(target, w.target, out, first, end);
   });

@@ -46,11 +46,15 @@ double bessel_i0(double x) {
 }
 
 struct LOW_PASS_JOB {
-  PLANE plane;
+  PLANE from, to;
   AXIS axis;
-  int32_t n;
-  int32_t half;
-  const float* taps;
+  int32_t n;      // source samples along the axis
+  int32_t count;  // filtered samples along it
+  int32_t step;
+  int32_t first_tap;  // the offset of taps[0] from each output's first sample
+  int32_t taps;
+  const float* weights;
+  bool symmetric;  // an odd count of taps centred on the output: taken in pairs
   std::atomic<bool> failed{false};
 };
 
@@ -77,47 +81,51 @@ void load(const int16_t* from, float* to, int32_t count, ptrdiff_t step) {
   for (int32_t i = 0; i < count; ++i) to[i] = from[i * s];
 }
 
-// out[i] = taps[0] * in[i] + sum over k of taps[k] * (in[i - k] + in[i + k]),
-// in k's order, for `count` outputs; `in` points at the first output's
-// centre, and in[i - k] is `lane` floats before in[i].
-void filter(const float* in, ptrdiff_t lane, int32_t count, const float* taps, int32_t half,
-            float* out) {
-  for (int32_t i = 0; i < count; ++i) out[i] = taps[0] * in[i];
-  for (int32_t k = 1; k <= half; ++k) {
-    const float w = taps[k];
-    const float* before = in - k * lane;
-    const float* after = in + k * lane;
-    for (int32_t i = 0; i < count; ++i) out[i] += w * (before[i] + after[i]);
-  }
+// Samples the filter reads before the first and after the last source
+// sample (repeating them).
+int32_t margin(const LOW_PASS_JOB& job) {
+  return std::max(-job.first_tap, job.first_tap + job.taps - 1 + job.step) + 1;
 }
 
 template <int STEP>
 void filter_rows(LOW_PASS_JOB& job, int32_t first, int32_t end) {
-  const PLANE& p = job.plane;
-  const int32_t n = job.n, half = job.half;
-  std::unique_ptr<float[]> padded(new (std::nothrow) float[n + 2 * half]),
-      out(new (std::nothrow) float[n]);
+  const int32_t n = job.n, pad = margin(job);
+  std::unique_ptr<float[]> padded(new (std::nothrow) float[n + 2 * pad]),
+      out(new (std::nothrow) float[job.count]);
   if (!padded || !out) {
     job.failed = true;
     return;
   }
   for (int32_t y = first; y < end; ++y) {
-    int16_t* row = p.samples + y * p.pitch;
-    load<STEP>(row, padded.get() + half, n, p.step);
-    for (int32_t i = 0; i < half; ++i) {
-      padded[i] = padded[half];
-      padded[half + n + i] = padded[half + n - 1];
+    load<STEP>(job.from.samples + y * job.from.pitch, padded.get() + pad, n, job.from.step);
+    for (int32_t i = 0; i < pad; ++i) {
+      padded[i] = padded[pad];
+      padded[pad + n + i] = padded[pad + n - 1];
     }
-    filter(padded.get() + half, 1, n, job.taps, half, out.get());
-    store<STEP>(out.get(), row, n, p.step);
+    // In the taps' order, every output at once; symmetric taps in pairs.
+    const float* at = padded.get() + pad + job.first_tap;
+    const int32_t h = job.symmetric ? job.taps / 2 : 0;
+    for (int32_t j = 0; j < job.count; ++j) out[j] = job.weights[h] * at[j * job.step + h];
+    if (job.symmetric) {
+      for (int32_t k = 1; k <= h; ++k) {
+        const float w = job.weights[h + k];
+        for (int32_t j = 0; j < job.count; ++j)
+          out[j] += w * (at[j * job.step + h - k] + at[j * job.step + h + k]);
+      }
+    } else {
+      for (int32_t t = 1; t < job.taps; ++t) {
+        const float w = job.weights[t];
+        for (int32_t j = 0; j < job.count; ++j) out[j] += w * at[j * job.step + t];
+      }
+    }
+    store<STEP>(out.get(), job.to.samples + y * job.to.pitch, job.count, job.to.step);
   }
 }
 
 template <int STEP>
 void filter_columns(LOW_PASS_JOB& job, int32_t first_strip, int32_t end_strip) {
-  const PLANE& p = job.plane;
-  const int32_t n = job.n, half = job.half;
-  const size_t rows = static_cast<size_t>(n) + 2 * half;
+  const int32_t n = job.n, pad = margin(job);
+  const size_t rows = static_cast<size_t>(n) + 2 * pad;
   std::unique_ptr<float[]> padded(new (std::nothrow) float[rows * strip]);
   if (!padded) {
     job.failed = true;
@@ -125,17 +133,34 @@ void filter_columns(LOW_PASS_JOB& job, int32_t first_strip, int32_t end_strip) {
   }
   float out[strip];
   for (int32_t s = first_strip; s < end_strip; ++s) {
-    const int32_t x0 = s * strip, width = std::min(strip, p.w - x0);
+    const int32_t x0 = s * strip, width = std::min(strip, job.from.w - x0);
     for (size_t r = 0; r < rows; ++r) {
-      const int32_t y = std::clamp<int32_t>(static_cast<int32_t>(r) - half, 0, n - 1);
-      load<STEP>(p.samples + y * p.pitch + static_cast<ptrdiff_t>(x0) * p.step, &padded[r * strip],
-                 width, p.step);
+      const int32_t y = std::clamp<int32_t>(static_cast<int32_t>(r) - pad, 0, n - 1);
+      load<STEP>(job.from.samples + y * job.from.pitch + static_cast<ptrdiff_t>(x0) * job.from.step,
+                 &padded[r * strip], width, job.from.step);
     }
-    // Each output column is one lane; rows are `strip` floats apart.
-    for (int32_t y = 0; y < n; ++y) {
-      filter(&padded[(y + half) * strip], strip, width, job.taps, half, out);
-      store<STEP>(out, p.samples + y * p.pitch + static_cast<ptrdiff_t>(x0) * p.step, width,
-                  p.step);
+    // Each column is one lane; rows are `strip` floats apart.
+    for (int32_t j = 0; j < job.count; ++j) {
+      const float* at = &padded[(pad + static_cast<size_t>(j) * job.step + job.first_tap) * strip];
+      const int32_t h = job.symmetric ? job.taps / 2 : 0;
+      const float* centre = at + static_cast<size_t>(h) * strip;
+      for (int32_t x = 0; x < width; ++x) out[x] = job.weights[h] * centre[x];
+      if (job.symmetric) {
+        for (int32_t k = 1; k <= h; ++k) {
+          const float w = job.weights[h + k];
+          const float* before = centre - static_cast<size_t>(k) * strip;
+          const float* after = centre + static_cast<size_t>(k) * strip;
+          for (int32_t x = 0; x < width; ++x) out[x] += w * (before[x] + after[x]);
+        }
+      } else {
+        for (int32_t t = 1; t < job.taps; ++t) {
+          const float w = job.weights[t];
+          const float* row = at + static_cast<size_t>(t) * strip;
+          for (int32_t x = 0; x < width; ++x) out[x] += w * row[x];
+        }
+      }
+      store<STEP>(out, job.to.samples + j * job.to.pitch + static_cast<ptrdiff_t>(x0) * job.to.step,
+                  width, job.to.step);
     }
   }
 }
@@ -143,13 +168,13 @@ void filter_columns(LOW_PASS_JOB& job, int32_t first_strip, int32_t end_strip) {
 HOST_ENTRY void low_pass_worker(int thread_id, int thread_num, void* param, void*) {
   LOW_PASS_JOB& job = *static_cast<LOW_PASS_JOB*>(param);
   const bool across = job.axis == AXIS::across;
-  const int32_t lines = across ? job.plane.h : (job.plane.w + strip - 1) / strip;
+  const int32_t lines = across ? job.from.h : (job.from.w + strip - 1) / strip;
   const int32_t first = static_cast<int32_t>(int64_t{lines} * thread_id / thread_num);
   const int32_t end = static_cast<int32_t>(int64_t{lines} * (thread_id + 1) / thread_num);
   if (first >= end) return;
   const unsigned saved = _mm_getcsr();
   _mm_setcsr(pass_mxcsr);
-  const bool packed = job.plane.step == 1;
+  const bool packed = job.from.step == 1 && job.to.step == 1;
   if (across)
     packed ? filter_rows<1>(job, first, end) : filter_rows<0>(job, first, end);
   else
@@ -159,41 +184,56 @@ HOST_ENTRY void low_pass_worker(int thread_id, int thread_num, void* param, void
 
 }  // namespace
 
-int32_t low_pass_half_width(int32_t n, int32_t m) {
-  return static_cast<int32_t>(std::ceil(half_width_in_targets * n / m));
+LOW_PASS_PLAN plan_low_pass(int32_t n, int32_t m, float offset) {
+  const int32_t step = std::max(n / m, 1);
+  const double phase = double{offset} * (step - 1);
+  const double reach = half_width_in_targets * n / m;
+  // Taps the window reaches (it is zero at +-reach itself).
+  const int32_t first_tap = static_cast<int32_t>(std::floor(phase - reach)) + 1;
+  const int32_t last_tap = static_cast<int32_t>(std::ceil(phase + reach)) - 1;
+  const int32_t count = static_cast<int32_t>(std::floor((n - 1 - phase) / step)) + 1;
+  return LOW_PASS_PLAN{step, phase, count, first_tap, last_tap - first_tap + 1};
 }
 
-void low_pass_taps(int32_t n, int32_t m, float* taps) {
+void low_pass_taps(int32_t n, int32_t m, const LOW_PASS_PLAN& plan, float* taps) {
   const double ratio = static_cast<double>(n) / m;  // source samples per target sample
-  const double reach = half_width_in_targets * ratio;
-  const int32_t half = low_pass_half_width(n, m);
-  std::vector<double> w(half + 1);
+  std::vector<double> w(plan.taps);
   double sum = 0;
-  for (int32_t k = 0; k <= half; ++k) {
-    const double x = k / ratio;  // in target samples
-    const double sinc = k == 0 ? 1.0 : sin_pi(x) / (3.14159265358979323846 * x);
-    const double edge = 1.0 - (k / reach) * (k / reach);
+  for (int32_t t = 0; t < plan.taps; ++t) {
+    const double d = (plan.first_tap + t - plan.phase) / ratio;  // in target samples
+    const double sinc = d == 0 ? 1.0 : sin_pi(d) / (3.14159265358979323846 * d);
+    const double edge = 1.0 - (d / half_width_in_targets) * (d / half_width_in_targets);
     const double window =
         edge <= 0 ? 0.0 : bessel_i0(kaiser_beta * std::sqrt(edge)) / bessel_i0(kaiser_beta);
-    w[k] = sinc * window;
-    sum += k == 0 ? w[k] : 2 * w[k];
+    w[t] = sinc * window;
+    sum += w[t];
   }
-  for (int32_t k = 0; k <= half; ++k) taps[k] = static_cast<float>(w[k] / sum);
+  for (int32_t t = 0; t < plan.taps; ++t) taps[t] = static_cast<float>(w[t] / sum);
 }
 
-bool low_pass(const PLANE& plane, AXIS axis, int32_t target, const RUNNER* runner) {
-  const int32_t n = axis == AXIS::across ? plane.w : plane.h;
-  if (target >= n || target < 1) return true;
-  const int32_t half = low_pass_half_width(n, target);
-  std::unique_ptr<float[]> taps(new (std::nothrow) float[half + 1]);
+AXIS_GRID low_passed_grid(const AXIS_GRID& grid, const LOW_PASS_PLAN& plan) {
+  return AXIS_GRID{grid.offset, grid.span, grid.target_span * plan.step};
+}
+
+bool low_pass(const PLANE& from, const PLANE& to, AXIS axis, int32_t target,
+              const LOW_PASS_PLAN& plan, const RUNNER* runner) {
+  const bool across = axis == AXIS::across;
+  const int32_t n = across ? from.w : from.h;
+  std::unique_ptr<float[]> taps(new (std::nothrow) float[plan.taps]);
   if (!taps) return false;
-  low_pass_taps(n, target, taps.get());
+  low_pass_taps(n, target, plan, taps.get());
   LOW_PASS_JOB job;
-  job.plane = plane;
+  job.from = from;
+  job.to = to;
   job.axis = axis;
   job.n = n;
-  job.half = half;
-  job.taps = taps.get();
+  job.count = plan.count;
+  job.step = plan.step;
+  job.first_tap = plan.first_tap;
+  job.taps = plan.taps;
+  job.weights = taps.get();
+  job.symmetric = plan.phase == std::floor(plan.phase) && plan.taps % 2 == 1 &&
+                  plan.first_tap + plan.taps / 2 == static_cast<int32_t>(plan.phase);
   const bool ran = runner ? runner->run(runner->context, low_pass_worker, &job, nullptr)
                           : run_on_one_thread(low_pass_worker, &job, nullptr);
   return ran && !job.failed;

@@ -16,7 +16,6 @@
 #include "child_process.h"
 #include "file_io.h"
 #include "frame_buffer.h"
-#include "low_pass.h"
 #include "picture_frames.h"
 #include "png_file.h"
 #include "soak_frame.h"
@@ -37,7 +36,7 @@ struct JOB {
   int delay_us;
   bool via_yc48;        // through the editor's YC48, as the raw path goes
   bool straight_alpha;  // PNG: alpha a channel of its own, as the raw path has it
-  bool antialias;       // y4m: the shrinking axes low-passed first, on both sides
+  bool antialias;       // y4m: the shrinking axes low-passed first, on both paths
 };
 
 struct COUNTS {
@@ -278,15 +277,6 @@ bool png_job(SOAK& s, const JOB& j) {
   return no_temporary_file(s);
 }
 
-// What --antialias does before the engine: each channel low-passed along the
-// axes that shrink.
-void low_pass_channels(const FRAME& frame, const JOB& j) {
-  for (int c = 0; c < 3; ++c) {
-    low_pass(frame_channel(frame, c), AXIS::across, j.tw, nullptr);
-    low_pass(frame_channel(frame, c), AXIS::down, j.th, nullptr);
-  }
-}
-
 constexpr const char* chroma_tags[] = {"444",      "422",    "420jpeg", "420mpeg2",
                                        "420paldv", "444p16", "422p16",  "420p16"};
 
@@ -340,8 +330,7 @@ bool y4m_job(SOAK& s, const JOB& j) {
     const size_t at = header_line.size() + 1 + f * (6 + in_bytes) + 6;
     planes_to_frame(reinterpret_cast<const uint8_t*>(stream.data() + at), header.format,
                     buffer.frame);
-    if (tool_job.antialias) low_pass_channels(buffer.frame, j);
-    if (!raw_resize(s, j, buffer.frame)) return false;
+    if (!raw_resize(s, tool_job, buffer.frame)) return false;
     frame_to_planes(buffer.frame, target, expected.data());
     const size_t out_at = header_end + f * (6 + out_bytes);
     if (got.compare(out_at, 6, "FRAME\n") != 0 ||

@@ -26,7 +26,8 @@ std::vector<int16_t> resized(int32_t w, int32_t h, int32_t tw, int32_t th, bool 
   start_engine_threads(threads, 2);
   PLANE_WORK work;
   prepare_plane_work(work);
-  resize_planes_or_fail(work, &job, 1, false, antialias, threads, "test");
+  LOW_PASS_WORK low_pass;
+  resize_planes_or_fail(work, &job, 1, false, antialias ? &low_pass : nullptr, threads, "test");
   return out;
 }
 
