@@ -87,6 +87,53 @@ int32_t margin(const LOW_PASS_JOB& job) {
   return std::max(-job.first_tap, job.first_tap + job.taps - 1 + job.step) + 1;
 }
 
+// out[i] = the sum over t of weights[t] * in[i + t * tap], in t's order (in
+// pairs of equal weights, the centre first, when symmetric), for `count`
+// outputs next to each other. Each output is one lane: a wider vector does
+// the same operations on more of them (no FMA), so the clone for AVX2 gives
+// the bits of the plain one.
+__attribute__((target_clones("avx2", "default"))) void weigh(const float* in, ptrdiff_t tap,
+                                                             int32_t count, const float* weights,
+                                                             int32_t taps, bool symmetric,
+                                                             float* out) {
+  const int32_t h = symmetric ? taps / 2 : 0;
+  const float* centre = in + h * tap;
+  for (int32_t i = 0; i < count; ++i) out[i] = weights[h] * centre[i];
+  if (symmetric) {
+    for (int32_t k = 1; k <= h; ++k) {
+      const float w = weights[h + k];
+      const float* before = centre - k * tap;
+      const float* after = centre + k * tap;
+      for (int32_t i = 0; i < count; ++i) out[i] += w * (before[i] + after[i]);
+    }
+  } else {
+    for (int32_t t = 1; t < taps; ++t) {
+      const float w = weights[t];
+      const float* row = in + t * tap;
+      for (int32_t i = 0; i < count; ++i) out[i] += w * row[i];
+    }
+  }
+}
+
+// The same with outputs `step` samples apart along one line (in[i * step + t]).
+void weigh_spaced(const float* in, int32_t step, int32_t count, const float* weights, int32_t taps,
+                  bool symmetric, float* out) {
+  const int32_t h = symmetric ? taps / 2 : 0;
+  for (int32_t j = 0; j < count; ++j) out[j] = weights[h] * in[j * step + h];
+  if (symmetric) {
+    for (int32_t k = 1; k <= h; ++k) {
+      const float w = weights[h + k];
+      for (int32_t j = 0; j < count; ++j)
+        out[j] += w * (in[j * step + h - k] + in[j * step + h + k]);
+    }
+  } else {
+    for (int32_t t = 1; t < taps; ++t) {
+      const float w = weights[t];
+      for (int32_t j = 0; j < count; ++j) out[j] += w * in[j * step + t];
+    }
+  }
+}
+
 template <int STEP>
 void filter_rows(LOW_PASS_JOB& job, int32_t first, int32_t end) {
   const int32_t n = job.n, pad = margin(job);
@@ -102,22 +149,11 @@ void filter_rows(LOW_PASS_JOB& job, int32_t first, int32_t end) {
       padded[i] = padded[pad];
       padded[pad + n + i] = padded[pad + n - 1];
     }
-    // In the taps' order, every output at once; symmetric taps in pairs.
     const float* at = padded.get() + pad + job.first_tap;
-    const int32_t h = job.symmetric ? job.taps / 2 : 0;
-    for (int32_t j = 0; j < job.count; ++j) out[j] = job.weights[h] * at[j * job.step + h];
-    if (job.symmetric) {
-      for (int32_t k = 1; k <= h; ++k) {
-        const float w = job.weights[h + k];
-        for (int32_t j = 0; j < job.count; ++j)
-          out[j] += w * (at[j * job.step + h - k] + at[j * job.step + h + k]);
-      }
-    } else {
-      for (int32_t t = 1; t < job.taps; ++t) {
-        const float w = job.weights[t];
-        for (int32_t j = 0; j < job.count; ++j) out[j] += w * at[j * job.step + t];
-      }
-    }
+    if (job.step == 1)
+      weigh(at, 1, job.count, job.weights, job.taps, job.symmetric, out.get());
+    else
+      weigh_spaced(at, job.step, job.count, job.weights, job.taps, job.symmetric, out.get());
     store<STEP>(out.get(), job.to.samples + y * job.to.pitch, job.count, job.to.step);
   }
 }
@@ -142,23 +178,7 @@ void filter_columns(LOW_PASS_JOB& job, int32_t first_strip, int32_t end_strip) {
     // Each column is one lane; rows are `strip` floats apart.
     for (int32_t j = 0; j < job.count; ++j) {
       const float* at = &padded[(pad + static_cast<size_t>(j) * job.step + job.first_tap) * strip];
-      const int32_t h = job.symmetric ? job.taps / 2 : 0;
-      const float* centre = at + static_cast<size_t>(h) * strip;
-      for (int32_t x = 0; x < width; ++x) out[x] = job.weights[h] * centre[x];
-      if (job.symmetric) {
-        for (int32_t k = 1; k <= h; ++k) {
-          const float w = job.weights[h + k];
-          const float* before = centre - static_cast<size_t>(k) * strip;
-          const float* after = centre + static_cast<size_t>(k) * strip;
-          for (int32_t x = 0; x < width; ++x) out[x] += w * (before[x] + after[x]);
-        }
-      } else {
-        for (int32_t t = 1; t < job.taps; ++t) {
-          const float w = job.weights[t];
-          const float* row = at + static_cast<size_t>(t) * strip;
-          for (int32_t x = 0; x < width; ++x) out[x] += w * row[x];
-        }
-      }
+      weigh(at, strip, width, job.weights, job.taps, job.symmetric, out);
       store<STEP>(out, job.to.samples + j * job.to.pitch + static_cast<ptrdiff_t>(x0) * job.to.step,
                   width, job.to.step);
     }
