@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kaiser_beta = 3.0;
 constexpr double half_width_in_targets = 2.0;
-constexpr int32_t strip = 64;  // columns filtered together down a plane
+constexpr int32_t strip = 16;  // columns filtered together down a plane
 
 // sin(pi x) from arithmetic alone: reduced to [-1/2, 1/2], then its series.
 double sin_pi(double x) {
