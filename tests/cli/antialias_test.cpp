@@ -120,3 +120,37 @@ TEST(Antialias, EnlargedAxesAndFlatPlanesAreUnchanged) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Antialias, FilteredSamplesKeepTheGridsGeometry) {
+  // A ramp is its own low-pass: shrunk along a chroma plane's grid (co-sited
+  // or centred, on a picture twice as fine), it must land where the plain
+  // spline puts it, away from the edges.
+  struct CASE {
+    float offset;
+    int32_t n, m;
+  };
+  const CASE cases[] = {{0.25f, 200, 80}, {0.5f, 200, 80}, {0.25f, 210, 70}, {0.5f, 150, 100}};
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(std::to_string(c.offset) + ": " + std::to_string(c.n) + " to " +
+                 std::to_string(c.m));
+    std::vector<int16_t> in(static_cast<size_t>(c.n) * 2);
+    for (int32_t x = 0; x < c.n; ++x) in[x] = in[c.n + x] = static_cast<int16_t>(100 * x - 10000);
+    std::vector<int16_t> out[2];
+    for (int aa = 0; aa < 2; ++aa) {
+      out[aa].resize(static_cast<size_t>(c.m) * 2);
+      const PLANE_JOB job{PLANE{in.data(), c.n, 2, c.n, 1}, PLANE{out[aa].data(), c.m, 2, c.m, 1},
+                          AXIS_GRID{c.offset, 2 * c.n, 2 * c.m}, own_grid(2, 2)};
+      ENGINE_THREADS threads;
+      start_engine_threads(threads, 1);
+      PLANE_WORK work;
+      prepare_plane_work(work);
+      LOW_PASS_WORK low_pass;
+      resize_planes_or_fail(work, &job, 1, false, aa ? &low_pass : nullptr, threads, "test");
+    }
+    for (int32_t i = 4; i < c.m - 4; ++i) ASSERT_NEAR(out[1][i], out[0][i], 1) << i;
+  }
+}
+
+}  // namespace
