@@ -162,24 +162,33 @@ template <int STEP>
 void filter_columns(LOW_PASS_JOB& job, int32_t first_strip, int32_t end_strip) {
   const int32_t n = job.n, pad = margin(job);
   const size_t rows = static_cast<size_t>(n) + 2 * pad;
-  std::unique_ptr<float[]> padded(new (std::nothrow) float[rows * strip]);
-  if (!padded) {
+  // With a step of 1 the outputs of a strip lie as its rows do, and one call
+  // weighs them all; otherwise one call per output row.
+  const size_t outputs = job.step == 1 ? static_cast<size_t>(job.count) * strip : strip;
+  std::unique_ptr<float[]> padded(new (std::nothrow) float[rows * strip]),
+      out(new (std::nothrow) float[outputs]);
+  if (!padded || !out) {
     job.failed = true;
     return;
   }
-  float out[strip];
   for (int32_t s = first_strip; s < end_strip; ++s) {
     const int32_t x0 = s * strip, width = std::min(strip, job.from.w - x0);
     for (size_t r = 0; r < rows; ++r) {
       const int32_t y = std::clamp<int32_t>(static_cast<int32_t>(r) - pad, 0, n - 1);
       load<STEP>(job.from.samples + y * job.from.pitch + static_cast<ptrdiff_t>(x0) * job.from.step,
                  &padded[r * strip], width, job.from.step);
+      std::fill(&padded[r * strip + width], &padded[(r + 1) * strip], 0.0f);
     }
     // Each column is one lane; rows are `strip` floats apart.
+    const float* first = &padded[(pad + job.first_tap) * strip];
+    if (job.step == 1)
+      weigh(first, strip, job.count * strip, job.weights, job.taps, job.symmetric, out.get());
     for (int32_t j = 0; j < job.count; ++j) {
-      const float* at = &padded[(pad + static_cast<size_t>(j) * job.step + job.first_tap) * strip];
-      weigh(at, strip, width, job.weights, job.taps, job.symmetric, out);
-      store<STEP>(out, job.to.samples + j * job.to.pitch + static_cast<ptrdiff_t>(x0) * job.to.step,
+      const float* row = out.get() + (job.step == 1 ? static_cast<size_t>(j) * strip : 0);
+      if (job.step != 1)
+        weigh(first + static_cast<size_t>(j) * job.step * strip, strip, width, job.weights,
+              job.taps, job.symmetric, out.get());
+      store<STEP>(row, job.to.samples + j * job.to.pitch + static_cast<ptrdiff_t>(x0) * job.to.step,
                   width, job.to.step);
     }
   }
