@@ -19,16 +19,19 @@ constexpr const char* resize_examples = R"(
 Kinds of file (by extension; the output is of the input's kind and format):
   .png    grey, grey+alpha, RGB or RGBA of 8 or 16 bits (palette and 1-4 bit grey
           read as 8 bits, a tRNS chunk as alpha); gAMA, cHRM, sRGB and iCCP are kept.
-          The colour goes through the editor's YC48, about 12 bits (the default, what
-          the editor makes); --keep-16-bits resizes every channel of a 16-bit picture
-          at its own 16 bits.
+          8-bit colour goes through the editor's YC48, about 12 bits (what the editor
+          makes); a 16-bit picture has every channel resized at its own 16 bits
+          (--via-yc48: through YC48 instead). With alpha, the colour is resized
+          weighted by it (premultiplied), so hidden colour never shows at the
+          edges; --straight-alpha resizes it as stored.
   .y4m    YUV4MPEG2 stream, progressive: 4:4:4, 4:2:2 or 4:2:0 (jpeg, mpeg2 or paldv
           siting) and mono, 8, 10, 12 or 16 bits, limited or full range (XCOLORRANGE).
-          Every plane is resized at its own size and the chroma keeps its siting; a
-          frame at the stream's own size passes unchanged. --via-yc48 takes the
-          editor's way for 4:2:x (chroma to every pixel, YC48, and back); 4:4:4 and
-          mono give the same bits either way. "-" reads it from standard input or
-          writes it to standard output
+          Every plane is resized at its own size and depth, rounded to the nearest
+          code, and the chroma keeps its siting; a frame at the stream's own size
+          passes unchanged. --via-yc48 takes the editor's way (chroma to every pixel,
+          YC48 with the editor's formulas and their slight darkening, and back).
+          Codes above the depth's largest are read as the largest. "-" reads it from
+          standard input or writes it to standard output
   .yc48   one raw frame of int16 y, cb, cr; needs --input-size
 
 Examples:
@@ -113,11 +116,19 @@ int run(int argc, char** argv) {
   add_engine_options(resize_app, resize.threads, isa);
   resize_app->add_flag("--quiet", resize.quiet, "no progress line for streams");
   resize_app->add_flag("--via-yc48", resize.via_yc48,
-                       "y4m 4:2:0 and 4:2:2: bring chroma to every pixel and through YC48, as the "
-                       "editor does, instead of resizing each plane at its own size");
+                       "y4m and 16-bit PNG: go through the editor's YC48 with its formulas, the "
+                       "bits the editor makes, instead of each plane at its own size and depth");
+  resize_app->add_flag("--antialias", resize.antialias,
+                       "when an axis shrinks, first take out the detail finer than the target can "
+                       "hold (a windowed-sinc low-pass), so that it cannot come through as moire; "
+                       "enlarged axes are unchanged");
+  resize_app->add_flag(
+      "--straight-alpha", resize.straight_alpha,
+      "PNG with alpha: resize the colour as stored, not weighted by its alpha (the "
+      "colour under transparent pixels then bleeds into the edges)");
   resize_app->add_flag("--keep-16-bits", resize.keep_16_bits,
-                       "16-bit PNG and y4m: resize every channel at its own 16 bits instead of "
-                       "through YC48 (about 12 bits)");
+                       "16-bit PNG and y4m: every channel at its own 16 bits; now the default, "
+                       "accepted for old scripts");
   resize_app->footer(resize_examples);
 
   DEMO_OPTIONS demo;

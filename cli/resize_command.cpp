@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "alpha_weight.h"
 #include "engine_run.h"
 #include "file_io.h"
 #include "frame_buffer.h"
@@ -78,9 +79,10 @@ void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thr
   out_frame.frame.w = target.w;
   out_frame.frame.h = target.h;
   PLANE_WORK work;
+  LOW_PASS_WORK low_pass;
   prepare_plane_work(work);
-  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first, threads,
-                        o.input);
+  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first,
+                        o.antialias ? &low_pass : nullptr, threads, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   write_yc48_frame(out, out_frame.frame);
@@ -100,11 +102,14 @@ void need(bool had, INPUT_FILE& in, PNG_READER& reader) {
 }
 
 // 16-bit pictures kept whole: every channel a plane of its own, the code
-// less 32768 as the engine's int16.
+// less 32768 as the engine's int16; colour weighted by alpha unless the
+// options say straight.
 void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader,
                          const PNG_PICTURE& out_format, const ENGINE_THREADS& threads) {
   const PNG_PICTURE& f = reader.format;
   const int c = f.channels;
+  const bool weigh = has_alpha(f) && !o.straight_alpha;
+  bool opaque = true;
   const size_t in_row = static_cast<size_t>(f.width) * c,
                out_row = static_cast<size_t>(out_format.width) * c;
   PAGE_OPTIONS options;
@@ -118,7 +123,12 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
     read_png_row(in, reader, row.data());
     int16_t* to = source.samples + in_row * y;
     for (size_t i = 0; i < in_row; ++i) to[i] = static_cast<int16_t>(row[i] - 32768);
+    for (size_t i = c - 1; weigh && opaque && i < in_row; i += c) opaque = row[i] == 65535;
   }
+  // Weighing changes nothing in a fully opaque picture, which keeps every bit.
+  const bool weighted = weigh && !opaque;
+  for (int32_t y = 0; weighted && y < f.height; ++y)
+    premultiply_samples(source.samples + in_row * y, f.width, c);
   PLANE_JOB jobs[4];
   for (int k = 0; k < c; ++k)
     jobs[k] =
@@ -127,26 +137,34 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
                         static_cast<ptrdiff_t>(out_row), c},
                   own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
   PLANE_WORK work;
+  LOW_PASS_WORK low_pass;
   prepare_plane_work(work);
-  resize_planes_or_fail(work, jobs, c, o.vertical_first, threads, o.input);
+  resize_planes_or_fail(work, jobs, c, o.vertical_first, o.antialias ? &low_pass : nullptr, threads,
+                        o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
   open_png_writer(out, writer, out_format);
   for (int32_t y = 0; y < out_format.height; ++y) {
     const int16_t* from = result.samples + out_row * y;
-    for (size_t i = 0; i < out_row; ++i) row[i] = static_cast<uint16_t>(from[i] + 32768);
+    if (weighted)
+      unpremultiply_samples(from, out_format.width, c, row.data());
+    else
+      for (size_t i = 0; i < out_row; ++i) row[i] = static_cast<uint16_t>(from[i] + 32768);
     write_png_row(out, writer, row.data());
   }
   finish_png(out, writer);
   commit_output(out);
 }
 
-// The editor's way: colour through YC48, alpha as a channel of its own.
+// The editor's way: colour through YC48, alpha as a channel of its own; the
+// colour weighted by alpha while it is resized, unless the options say
+// straight.
 void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader,
                      const PNG_PICTURE& out_format, const ENGINE_THREADS& threads) {
   const PNG_PICTURE& f = reader.format;
   const bool alpha = has_alpha(f);
+  const bool weigh = alpha && !o.straight_alpha;
   PAGE_OPTIONS options;
   options.huge_pages = true;
   FRAME_BUFFER colour, colour_out;
@@ -161,8 +179,9 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
   std::vector<uint16_t> row(static_cast<size_t>(std::max(f.width, out_format.width)) * f.channels);
   for (int32_t y = 0; y < f.height; ++y) {
     read_png_row(in, reader, row.data());
-    row_to_yc48(row.data(), f, pixel_at(colour.frame, 0, y),
-                alpha ? opacity.samples + static_cast<size_t>(f.width) * y : nullptr, 1);
+    int16_t* opacity_row = alpha ? opacity.samples + static_cast<size_t>(f.width) * y : nullptr;
+    row_to_yc48(row.data(), f, pixel_at(colour.frame, 0, y), opacity_row, 1);
+    if (weigh) premultiply_yc48(pixel_at(colour.frame, 0, y), opacity_row, 1, f.width);
   }
   colour.frame.w = f.width;
   colour.frame.h = f.height;
@@ -179,16 +198,20 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
         PLANE{opacity_out.samples, out_format.width, out_format.height, out_format.width, 1},
         own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
   PLANE_WORK work;
+  LOW_PASS_WORK low_pass;
   prepare_plane_work(work);
-  resize_planes_or_fail(work, jobs, channels + (alpha ? 1 : 0), o.vertical_first, threads, o.input);
+  resize_planes_or_fail(work, jobs, channels + (alpha ? 1 : 0), o.vertical_first,
+                        o.antialias ? &low_pass : nullptr, threads, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
   open_png_writer(out, writer, out_format);
   for (int32_t y = 0; y < out_format.height; ++y) {
-    row_from_yc48(pixel_at(colour_out.frame, 0, y),
-                  alpha ? opacity_out.samples + static_cast<size_t>(out_format.width) * y : nullptr,
-                  1, out_format, row.data());
+    const int16_t* opacity_row =
+        alpha ? opacity_out.samples + static_cast<size_t>(out_format.width) * y : nullptr;
+    if (weigh)
+      unpremultiply_yc48(pixel_at(colour_out.frame, 0, y), opacity_row, 1, out_format.width);
+    row_from_yc48(pixel_at(colour_out.frame, 0, y), opacity_row, 1, out_format, row.data());
     write_png_row(out, writer, row.data());
   }
   finish_png(out, writer);
@@ -204,7 +227,7 @@ void resize_png(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
     PNG_PICTURE out_format = reader.format;
     out_format.width = target.w;
     out_format.height = target.h;
-    if (o.keep_16_bits && reader.format.depth == 16)
+    if (reader.format.depth == 16 && !o.via_yc48)
       resize_png_channels(o, in, reader, out_format, threads);
     else
       resize_png_yc48(o, in, reader, out_format, threads);
@@ -222,7 +245,7 @@ void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
   start_progress(progress, o.quiet);
   STREAM_JOB job{target.w, target.h, o.vertical_first};
   job.via_yc48 = o.via_yc48;
-  job.whole_16_bits = o.keep_16_bits;
+  job.antialias = o.antialias;
   resize_y4m_stream(in, out, job, threads, progress);
   commit_output(out);
 }

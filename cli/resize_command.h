@@ -11,8 +11,12 @@ struct RESIZE_OPTIONS {
   bool vertical_first = false;
   int threads = 1;
   bool quiet = false;
-  bool via_yc48 = false;      // y4m: chroma through YC48 at every pixel, as the editor does
-  bool keep_16_bits = false;  // 16-bit PNG and y4m: every channel at its own 16 bits, not YC48's
+  bool via_yc48 = false;        // y4m and 16-bit PNG: through YC48 as the editor does, not each
+                                // channel at its own depth
+  bool antialias = false;       // low-pass each axis that shrinks before the spline samples it
+  bool straight_alpha = false;  // PNG: colour resized as stored, not weighted by its alpha
+  bool keep_16_bits = false;    // accepted for old scripts: every channel at its own depth is the
+                                // default
 };
 
 // Throws TOOL_ERROR with the line to print on any failure.

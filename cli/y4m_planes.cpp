@@ -1,5 +1,6 @@
 #include "y4m_planes.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "frame_buffer.h"
@@ -7,13 +8,15 @@
 
 namespace {
 
-// Reads `count` samples of one plane row (1 byte each, or 16-bit little-endian).
+// Reads `count` samples of one plane row (1 byte each, or 16-bit little-endian
+// words, where a code above the depth's largest is read as the largest).
 template <int BYTES>
-void load_row(const uint8_t* row, int32_t count, int32_t* out) {
+void load_row(const uint8_t* row, int32_t count, int depth, int32_t* out) {
   if constexpr (BYTES == 1) {
     for (int32_t i = 0; i < count; ++i) out[i] = row[i];
   } else {
-    for (int32_t i = 0; i < count; ++i) out[i] = row[2 * i] | (row[2 * i + 1] << 8);
+    const int32_t max = (1 << depth) - 1;
+    for (int32_t i = 0; i < count; ++i) out[i] = std::min(row[2 * i] | (row[2 * i + 1] << 8), max);
   }
 }
 
@@ -76,7 +79,7 @@ const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t r
     if (w.source_row == row) return w.values.data();
   WIDE_ROW& w = cache[0].source_row < cache[1].source_row ? cache[0] : cache[1];
   const int32_t cw = chroma_width(f);
-  load_row<BYTES>(plane + static_cast<size_t>(row) * cw * BYTES, cw, narrow.data());
+  load_row<BYTES>(plane + static_cast<size_t>(row) * cw * BYTES, cw, f.depth, narrow.data());
   w.values.resize(f.width);
   for (int32_t x = 0; x < f.width; ++x) {
     const TAPS& t = across[x];
@@ -93,7 +96,8 @@ void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int
   std::vector<int32_t> luma(f.width);
   if (f.planes == 1) {
     for (int32_t y = first; y < end; ++y) {
-      load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, luma.data());
+      load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, f.depth,
+                      luma.data());
       PIXEL_YC* out = pixel_at(frame, 0, y);
       for (int32_t x = 0; x < f.width; ++x) out[x] = PIXEL_YC{luma_in(luma[x], f), 0, 0};
     }
@@ -112,7 +116,8 @@ void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int
     const int32_t* b1 = widened_row<BYTES>(cache_b, cb, down.index[1], f, across, narrow);
     const int32_t* r0 = widened_row<BYTES>(cache_r, cr, down.index[0], f, across, narrow);
     const int32_t* r1 = widened_row<BYTES>(cache_r, cr, down.index[1], f, across, narrow);
-    load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, luma.data());
+    load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, f.depth,
+                    luma.data());
     PIXEL_YC* out = pixel_at(frame, 0, y);
     for (int32_t x = 0; x < f.width; ++x) {
       const int64_t sum_b = int64_t{down.weight[0]} * b0[x] + int64_t{down.weight[1]} * b1[x];

@@ -1,6 +1,6 @@
 #include "y4m_samples.h"
 
-#include "yc48_colour.h"
+#include <algorithm>
 
 namespace {
 
@@ -16,29 +16,20 @@ uint64_t plane_start(const Y4M_FORMAT& f, int plane) {
 
 }  // namespace
 
-void make_sample_scale(const Y4M_FORMAT& f, bool whole, SAMPLE_SCALE& scale) {
-  const int32_t codes = 1 << f.depth, max = codes - 1;
-  for (int c = 0; c < 2; ++c) {
-    scale.in[c].resize(codes);
-    scale.out[c].resize(65536);
-  }
-  whole = whole && f.depth == 16;
-  for (int32_t code = 0; code < codes; ++code) {
-    scale.in[0][code] = whole          ? static_cast<int16_t>(code - 32768)
-                        : f.full_range ? level_to_yc48(code, max)
-                                       : luma_to_yc48(code, f.depth);
-    scale.in[1][code] = whole          ? static_cast<int16_t>(code - 32768)
-                        : f.full_range ? full_chroma_to_yc48(code, 0, f.depth)
-                                       : chroma_to_yc48(code, 0, f.depth);
-  }
-  for (int32_t s = -32768; s < 32768; ++s) {
-    scale.out[0][s + 32768] = whole          ? static_cast<uint16_t>(s + 32768)
-                              : f.full_range ? level_from_yc48(s, max)
-                                             : luma_from_yc48(s, f.depth);
-    scale.out[1][s + 32768] = whole          ? static_cast<uint16_t>(s + 32768)
-                              : f.full_range ? full_chroma_from_yc48(s, 0, f.depth)
-                                             : chroma_from_yc48(s, 0, f.depth);
-  }
+SAMPLE_SCALE sample_scale(int depth) {
+  return depth >= 16 ? SAMPLE_SCALE{0, 32768, 65535}
+                     : SAMPLE_SCALE{15 - depth, 16384, (int32_t{1} << depth) - 1};
+}
+
+int16_t code_to_sample(uint32_t code, const SAMPLE_SCALE& scale) {
+  const int32_t c = static_cast<int32_t>(std::min<uint32_t>(code, scale.max));
+  return static_cast<int16_t>(c * (int32_t{1} << scale.shift) - scale.offset);
+}
+
+uint16_t sample_to_code(int16_t sample, const SAMPLE_SCALE& scale) {
+  const int32_t half = scale.shift ? int32_t{1} << (scale.shift - 1) : 0;
+  const int32_t code = (sample + scale.offset + half) >> scale.shift;
+  return static_cast<uint16_t>(std::clamp(code, 0, scale.max));
 }
 
 uint64_t frame_samples(const Y4M_FORMAT& f) { return plane_start(f, f.planes); }
@@ -52,16 +43,15 @@ void sample_planes(const Y4M_FORMAT& f, int16_t* samples, PLANE planes[3]) {
 void plane_to_samples(const uint8_t* frame, const Y4M_FORMAT& f, int plane,
                       const SAMPLE_SCALE& scale, const PLANE& samples, int32_t first, int32_t end) {
   const int bytes = y4m_sample_bytes(f);
-  const int16_t* in = scale.in[plane ? 1 : 0].data();
   const uint8_t* start = frame + plane_start(f, plane) * bytes;
   for (int32_t y = first; y < end; ++y) {
     const uint8_t* row = start + static_cast<size_t>(y) * samples.w * bytes;
     int16_t* out = samples.samples + y * samples.pitch;
     if (bytes == 1) {
-      for (int32_t x = 0; x < samples.w; ++x) out[x] = in[row[x]];
+      for (int32_t x = 0; x < samples.w; ++x) out[x] = code_to_sample(row[x], scale);
     } else {
       for (int32_t x = 0; x < samples.w; ++x)
-        out[x] = in[(row[2 * x] | row[2 * x + 1] << 8) & ((1 << f.depth) - 1)];
+        out[x] = code_to_sample(row[2 * x] | row[2 * x + 1] << 8, scale);
     }
   }
 }
@@ -69,13 +59,12 @@ void plane_to_samples(const uint8_t* frame, const Y4M_FORMAT& f, int plane,
 void samples_to_plane(const PLANE& samples, const Y4M_FORMAT& f, int plane,
                       const SAMPLE_SCALE& scale, uint8_t* frame, int32_t first, int32_t end) {
   const int bytes = y4m_sample_bytes(f);
-  const uint16_t* out = scale.out[plane ? 1 : 0].data();
   uint8_t* start = frame + plane_start(f, plane) * bytes;
   for (int32_t y = first; y < end; ++y) {
     uint8_t* row = start + static_cast<size_t>(y) * samples.w * bytes;
     const int16_t* in = samples.samples + y * samples.pitch;
     for (int32_t x = 0; x < samples.w; ++x) {
-      const uint16_t code = out[in[x] + 32768];
+      const uint16_t code = sample_to_code(in[x], scale);
       if (bytes == 1) {
         row[x] = static_cast<uint8_t>(code);
       } else {

@@ -37,6 +37,7 @@ std::string frame_name(int64_t index) { return "frame " + std::to_string(index +
 struct STREAM_WORK {
   Y4M_FORMAT source, target;
   PLANE_WORK passes;
+  LOW_PASS_WORK low_pass;  // --antialias
   // The plane path.
   SAMPLE_SCALE scale;
   SAMPLE_BUFFER in_samples, out_samples;
@@ -53,7 +54,7 @@ bool prepare_work(STREAM_WORK& w, const STREAM_JOB& job) {
   if (job.via_yc48)
     return make_frame_buffer(w.in_frame, w.source.width, w.source.height, options) &&
            make_frame_buffer(w.out_frame, w.target.width, w.target.height, options);
-  make_sample_scale(w.source, job.whole_16_bits, w.scale);
+  w.scale = sample_scale(w.source.depth);
   if (!make_sample_buffer(w.in_samples, frame_samples(w.source), options) ||
       !make_sample_buffer(w.out_samples, frame_samples(w.target), options))
     return false;
@@ -91,7 +92,8 @@ void resize_by_planes(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STR
         PLANE_JOB{w.in_planes[p], w.out_planes[p], plane_grid(w.source, w.target, p, AXIS::across),
                   plane_grid(w.source, w.target, p, AXIS::down)};
   }
-  resize_planes_or_fail(w.passes, jobs, w.source.planes, job.vertical_first, threads, name);
+  resize_planes_or_fail(w.passes, jobs, w.source.planes, job.vertical_first,
+                        job.antialias ? &w.low_pass : nullptr, threads, name);
   for (int p = 0; p < w.target.planes; ++p)
     run_on_rows(threads, w.out_planes[p].h, [&](int32_t first, int32_t end) {
       samples_to_plane(w.out_planes[p], w.target, p, w.scale, out, first, end);
@@ -110,7 +112,7 @@ void resize_by_yc48(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREA
   target.w = w.target.width;
   target.h = w.target.height;
   resize_frame_channels(w.passes, source, target, w.source.planes == 1 ? 1 : 3, job.vertical_first,
-                        threads, name);
+                        job.antialias ? &w.low_pass : nullptr, threads, name);
   run_on_rows(threads, w.target.height, [&](int32_t first, int32_t end) {
     frame_to_planes(target, w.target, out, first, end);
   });

@@ -2,11 +2,12 @@
 // Resizing a YUV4MPEG2 stream frame by frame: one frame in memory at a time,
 // whatever the stream's length, each frame passed on as soon as it is done.
 //
-// Every plane is resized at its own size (the plane path, y4m_samples.h), so
-// subsampled chroma keeps its resolution and its siting, and a frame at the
-// stream's own size is passed on as it came. via_yc48 takes the editor's
-// way instead: chroma brought to every pixel, YC48, and subsampled again
-// (y4m_planes.h); for 4:4:4 and mono both give the same bits.
+// Every plane is resized at its own size and depth (the plane path,
+// y4m_samples.h), so subsampled chroma keeps its resolution and its siting,
+// codes come back rounded to nearest, and a frame at the stream's own size is
+// passed on as it came. via_yc48 takes the editor's way instead: chroma
+// brought to every pixel, YC48 with the editor's formulas (and their bias),
+// and subsampled again (y4m_planes.h).
 #include <cstdint>
 
 #include "engine_run.h"
@@ -18,7 +19,7 @@ struct STREAM_JOB {
   int32_t target_h;
   bool vertical_first;
   bool via_yc48 = false;
-  bool whole_16_bits = false;  // plane path: 16-bit samples keep all 16 bits, not YC48's
+  bool antialias = false;  // low-pass the axes that shrink first (low_pass.h)
 };
 
 // Reads the stream from `in`, writes the resized stream to `out` (not

@@ -1,11 +1,10 @@
 #include "yc48_colour.h"
 
-namespace {
-
-// n / d rounded to nearest, halves away from zero (d > 0).
 int64_t divide_rounded(int64_t n, int64_t d) {
   return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
 }
+
+namespace {
 
 int64_t clamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 

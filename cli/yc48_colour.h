@@ -29,6 +29,9 @@
 
 #include "pixel.h"
 
+// n / d rounded to nearest, halves away from zero (d > 0).
+int64_t divide_rounded(int64_t n, int64_t d);
+
 int16_t luma_to_yc48(int32_t sample, int depth);
 int16_t chroma_to_yc48(int64_t sum, int weight_bits, int depth);
 uint16_t luma_from_yc48(int32_t y, int depth);

@@ -1,5 +1,6 @@
-// Whole y4m streams of any bytes, resized to a size and by a way the first
-// bytes choose: the tool either refuses the stream with its error or writes
+// Whole y4m streams of any bytes, resized to a size and by a way (the
+// editor's or the planes', with or without the low-pass) the first bytes
+// choose: the tool either refuses the stream with its error or writes
 // a stream whose header reads back as the input's format at the new size.
 // Streams whose frames would take more than a few MiB are left to the
 // memory tests (the tool sizes its buffers by the header, lazily).
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   STREAM_JOB job{1 + data[0] % 40, 1 + data[1] % 30, (data[2] & 1) != 0};
   job.via_yc48 = (data[2] & 2) != 0;
-  job.whole_16_bits = (data[2] & 4) != 0;
+  job.antialias = (data[2] & 4) != 0;
   data += 3;
   size -= 3;
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -44,7 +44,9 @@ struct JOB {
   INJECTED injected;
   int signal;
   int delay_us;
-  bool via_yc48;  // y4m: through the editor's YC48, as the raw path goes
+  bool via_yc48;        // through the editor's YC48, as the raw path goes
+  bool straight_alpha;  // PNG: alpha a channel of its own, as the raw path has it
+  bool antialias;       // y4m: the shrinking axes low-passed first, on both paths
 };
 
 struct COUNTS {
@@ -113,6 +115,8 @@ std::vector<std::string> resize_args(SOAK& s, const JOB& j, const std::string& i
       std::to_string(j.threads)};
   if (j.vertical_first) args.push_back("--vertical-first");
   if (j.via_yc48) args.push_back("--via-yc48");
+  if (j.straight_alpha) args.push_back("--straight-alpha");
+  if (j.antialias) args.push_back("--antialias");
   return args;
 }
 
@@ -385,8 +389,13 @@ bool png_job(SOAK& s, const JOB& j) {
   }
   if (j.injected == INJECTED::cut_input)
     truncate(in.c_str(), random_in(s.r, 0, static_cast<int32_t>(read_text(in).size()) - 1));
+  // The raw path is the editor's YC48, which 16-bit pictures take with
+  // --via-yc48, with alpha resized on its own.
+  JOB tool_job = j;
+  tool_job.via_yc48 = true;
+  tool_job.straight_alpha = true;
   bool complete = false;
-  if (!run_job(s, j, in, out, complete)) return false;
+  if (!run_job(s, tool_job, in, out, complete)) return false;
   if (!complete) return true;
 
   const auto matches = [&](const JOB& v) {
@@ -416,7 +425,7 @@ bool png_job(SOAK& s, const JOB& j) {
     }
     return true;
   };
-  if (!one_run_matches(s, j, matches)) return false;
+  if (!one_run_matches(s, tool_job, matches)) return false;
   ++s.counts.frames;
   return no_temporary_file(s);
 }
@@ -444,11 +453,10 @@ bool y4m_job(SOAK& s, const JOB& j) {
     }
   }
   // The raw path is the editor's: subsampled chroma to every pixel, YC48 and
-  // back, which the tool takes with --via-yc48. A 4:4:4 stream's planes give
-  // the same bits either way, so it goes through both.
+  // back, which the tool takes with --via-yc48.
   JOB tool_job = j;
-  tool_job.via_yc48 =
-      header.format.shift_x != 0 || header.format.shift_y != 0 || random_chance(s.r, 50);
+  tool_job.via_yc48 = true;
+  tool_job.antialias = random_chance(s.r, 30);
   const std::string in = file(s, "in.y4m");
   const std::string out = file(s, "out.y4m");
   if (j.injected == INJECTED::cut_input)
@@ -489,7 +497,7 @@ bool y4m_job(SOAK& s, const JOB& j) {
     }
     return true;
   };
-  if (!one_run_matches(s, j, matches)) return false;
+  if (!one_run_matches(s, tool_job, matches)) return false;
   s.counts.frames += frames;
   return no_temporary_file(s);
 }

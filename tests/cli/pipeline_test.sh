@@ -67,6 +67,8 @@ yuv422p12le||--via-yc48
 yuvj420p||--via-yc48
 yuv444p16le||--keep-16-bits
 gray16le||--keep-16-bits
+yuv420p||--antialias
+yuv422p10le||--antialias --via-yc48
 ROWS
 
 # PNG pictures that ffmpeg makes, read back by ffprobe: type and depth as
@@ -87,15 +89,17 @@ ya16be|ya16be|
 rgb48be|rgb48be|
 rgba64be|rgba64be|
 rgba64be|rgba64be|--keep-16-bits
+rgba|rgba|--straight-alpha
+rgba64be|rgba64be|--antialias
 pal8|rgb24|
 monob|gray|
 ROWS
 
 # A 4:2:0 round trip, twice the size and back, of a picture with camera-like
-# (band-limited) detail: each plane resized at its own size brings the 8-bit
-# chroma back at least as well as the luma, and every chroma better than the
-# editor's way. (At 10 bits the luma loses less to rounding than the chroma,
-# which carries finer detail for its size, to the spline.)
+# (band-limited) detail: each plane resized at its own size and depth brings
+# every plane back better than the editor's way, the luma because codes are
+# rounded to nearest (no darkening), the chroma because it keeps its
+# resolution.
 worst() {  # worst FILE FIELD: the lowest psnr_FIELD of the frames
   grep -o "psnr_$2:[0-9.inf]*" "$1" | cut -d: -f2 | sed 's/inf/999/' | sort -g | head -1
 }
@@ -111,14 +115,13 @@ for fmt in yuv420p yuv420p10le; do
     "$ffmpeg" -nostdin -v error -f yuv4mpegpipe -i "$work/back-$way.y4m" -f yuv4mpegpipe \
       -i "$work/src.y4m" -lavfi "psnr=stats_file=$work/psnr-$way.txt" -f null - 2>/dev/null
   done
-  y=$(worst "$work/psnr-planes.txt" y)
-  for c in u v; do
-    chroma=$(worst "$work/psnr-planes.txt" $c)
-    editor=$(worst "$work/psnr-via-yc48.txt" $c)
-    [ $fmt = yuv420p ] && check "$fmt round trip: chroma $c ($chroma dB) at least as good as luma ($y dB)" 1 \
-      "$(awk -v c="$chroma" -v y="$y" 'BEGIN { print (c >= y) }')"
-    check "$fmt round trip: chroma $c ($chroma dB) better than through YC48 ($editor dB)" 1 \
-      "$(awk -v c="$chroma" -v e="$editor" 'BEGIN { print (c > e) }')"
+  for plane in y u v; do
+    own=$(worst "$work/psnr-planes.txt" $plane)
+    editor=$(worst "$work/psnr-via-yc48.txt" $plane)
+    # At 10 bits YC48 keeps every luma code too: there the luma need only be
+    # about as good (the two round at other places).
+    check "$fmt round trip: $plane ($own dB) at least as good as through YC48 ($editor dB)" 1 \
+      "$(awk -v c="$own" -v e="$editor" -v p=$plane 'BEGIN { print (c > e || (p == "y" && c >= e - 0.3)) }')"
   done
 done
 
