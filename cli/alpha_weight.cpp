@@ -47,13 +47,14 @@ void premultiply_samples(int16_t* row, int32_t width, int channels) {
   }
 }
 
-void unpremultiply_samples(const int16_t* row, int32_t width, int channels, uint16_t* codes) {
+void unpremultiply_samples(const int16_t* row, const int16_t* alpha, int32_t width, int channels,
+                           uint16_t* codes) {
   for (int32_t x = 0; x < width; ++x, row += channels, codes += channels) {
     const int64_t a = row[channels - 1] + 16384;
     for (int c = 0; c < channels - 1; ++c)
       codes[c] = a <= 0 ? 0
                         : static_cast<uint16_t>(std::clamp<int64_t>(
                               divide_rounded((row[c] + 16384) * int64_t{65535}, a), 0, 65535));
-    codes[channels - 1] = static_cast<uint16_t>(std::clamp<int64_t>(2 * a, 0, 65535));
+    codes[channels - 1] = static_cast<uint16_t>(alpha[x] + 32768);
   }
 }

@@ -21,6 +21,9 @@ void unpremultiply_yc48(PIXEL_YC* colour, const int16_t* alpha, int alpha_step, 
 // channel is alpha. Weighted, the colour and the alpha are halved, to
 // 15 bits about 0 (16384 less): the spline's overshoot of an alpha edge
 // then keeps room inside int16 and colour over alpha stays the colour there.
-// Back to codes: alpha in even codes (65535 for full).
+// Back to codes: the colour over the halved alpha; the alpha codes from
+// `alpha`, the same alpha resized on its own at its full 16 bits (the code
+// less 32768, one sample a pixel), so that no alpha code is lost.
 void premultiply_samples(int16_t* row, int32_t width, int channels);
-void unpremultiply_samples(const int16_t* row, int32_t width, int channels, uint16_t* codes);
+void unpremultiply_samples(const int16_t* row, const int16_t* alpha, int32_t width, int channels,
+                           uint16_t* codes);

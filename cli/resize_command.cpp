@@ -109,7 +109,7 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
   const PNG_PICTURE& f = reader.format;
   const int c = f.channels;
   const bool weigh = has_alpha(f) && !o.straight_alpha;
-  bool opaque = true;
+  bool uniform = true;
   const size_t in_row = static_cast<size_t>(f.width) * c,
                out_row = static_cast<size_t>(out_format.width) * c;
   PAGE_OPTIONS options;
@@ -123,10 +123,22 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
     read_png_row(in, reader, row.data());
     int16_t* to = source.samples + in_row * y;
     for (size_t i = 0; i < in_row; ++i) to[i] = static_cast<int16_t>(row[i] - 32768);
-    for (size_t i = c - 1; weigh && opaque && i < in_row; i += c) opaque = row[i] == 65535;
+    for (size_t i = c - 1; weigh && uniform && i < in_row; i += c)
+      uniform = to[i] == source.samples[c - 1];
   }
-  // Weighing changes nothing in a fully opaque picture, which keeps every bit.
-  const bool weighted = weigh && !opaque;
+  // Weighing by one alpha everywhere (a fully opaque picture among them)
+  // changes no colour: such a picture keeps every bit.
+  const bool weighted = weigh && !uniform;
+  // Weighted, the alpha is also resized on its own at its full 16 bits.
+  SAMPLE_BUFFER alpha, alpha_out;
+  if (weighted) {
+    need(make_sample_buffer(alpha, uint64_t{1} * f.width * f.height, options) &&
+             make_sample_buffer(alpha_out, uint64_t{1} * out_format.width * out_format.height,
+                                options),
+         in, reader);
+    for (size_t i = 0; i < static_cast<size_t>(f.width) * f.height; ++i)
+      alpha.samples[i] = source.samples[i * c + c - 1];
+  }
   for (int32_t y = 0; weighted && y < f.height; ++y)
     premultiply_samples(source.samples + in_row * y, f.width, c);
   PLANE_JOB jobs[4];
@@ -141,6 +153,14 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
   prepare_plane_work(work);
   resize_planes_or_fail(work, jobs, c, o.vertical_first, o.antialias ? &low_pass : nullptr, threads,
                         o.input);
+  if (weighted) {
+    const PLANE_JOB alone{
+        PLANE{alpha.samples, f.width, f.height, f.width, 1},
+        PLANE{alpha_out.samples, out_format.width, out_format.height, out_format.width, 1},
+        own_grid(f.width, out_format.width), own_grid(f.height, out_format.height)};
+    resize_planes_or_fail(work, &alone, 1, o.vertical_first, o.antialias ? &low_pass : nullptr,
+                          threads, o.input);
+  }
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
@@ -148,7 +168,8 @@ void resize_png_channels(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& re
   for (int32_t y = 0; y < out_format.height; ++y) {
     const int16_t* from = result.samples + out_row * y;
     if (weighted)
-      unpremultiply_samples(from, out_format.width, c, row.data());
+      unpremultiply_samples(from, alpha_out.samples + static_cast<size_t>(out_format.width) * y,
+                            out_format.width, c, row.data());
     else
       for (size_t i = 0; i < out_row; ++i) row[i] = static_cast<uint16_t>(from[i] + 32768);
     write_png_row(out, writer, row.data());
@@ -177,12 +198,20 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
                                 options))),
        in, reader);
   std::vector<uint16_t> row(static_cast<size_t>(std::max(f.width, out_format.width)) * f.channels);
+  bool uniform = true;
   for (int32_t y = 0; y < f.height; ++y) {
     read_png_row(in, reader, row.data());
     int16_t* opacity_row = alpha ? opacity.samples + static_cast<size_t>(f.width) * y : nullptr;
     row_to_yc48(row.data(), f, pixel_at(colour.frame, 0, y), opacity_row, 1);
-    if (weigh) premultiply_yc48(pixel_at(colour.frame, 0, y), opacity_row, 1, f.width);
+    for (int32_t x = 0; weigh && uniform && x < f.width; ++x)
+      uniform = opacity_row[x] == opacity.samples[0];
   }
+  // Weighing by one alpha everywhere changes no colour: such a picture keeps
+  // every bit, however transparent.
+  const bool weighted = weigh && !uniform;
+  for (int32_t y = 0; weighted && y < f.height; ++y)
+    premultiply_yc48(pixel_at(colour.frame, 0, y),
+                     opacity.samples + static_cast<size_t>(f.width) * y, 1, f.width);
   colour.frame.w = f.width;
   colour.frame.h = f.height;
   colour_out.frame.w = out_format.width;
@@ -209,7 +238,7 @@ void resize_png_yc48(const RESIZE_OPTIONS& o, INPUT_FILE& in, PNG_READER& reader
   for (int32_t y = 0; y < out_format.height; ++y) {
     const int16_t* opacity_row =
         alpha ? opacity_out.samples + static_cast<size_t>(out_format.width) * y : nullptr;
-    if (weigh)
+    if (weighted)
       unpremultiply_yc48(pixel_at(colour_out.frame, 0, y), opacity_row, 1, out_format.width);
     row_from_yc48(pixel_at(colour_out.frame, 0, y), opacity_row, 1, out_format, row.data());
     write_png_row(out, writer, row.data());

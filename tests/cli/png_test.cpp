@@ -418,21 +418,31 @@ TEST(Png, SixteenBitChannelsKeptWholeGetTheEnginesBitsEach) {
 
 namespace {
 
-TEST(Png, FlatSixteenBitPicturesKeepEveryCodeAtAnySize) {
-  // Every channel at its own 16 bits: a flat picture comes back as it was,
-  // with no shift of levels and no tint on grey.
+TEST(Png, FlatPicturesKeepEveryCodeAtAnySize) {
+  // A flat picture comes back as it was: at 16 bits with no shift of levels
+  // and no tint on grey, and however transparent, since weighing colour by
+  // one alpha everywhere changes nothing.
   struct CASE {
     int channels;
     std::vector<uint16_t> pixel;
+    int depth = 16;
   };
-  const CASE cases[] = {
-      {3, {65535, 0, 0}}, {3, {4096, 60160, 32768}}, {3, {1, 65534, 12345}},   {1, {0}},
-      {1, {65535}},       {2, {32768, 65535}},       {4, {0, 65535, 7, 65535}}};
+  const CASE cases[] = {{3, {65535, 0, 0}},
+                        {3, {4096, 60160, 32768}},
+                        {3, {1, 65534, 12345}},
+                        {1, {0}},
+                        {1, {65535}},
+                        {2, {32768, 65535}},
+                        {4, {0, 65535, 7, 65535}},
+                        {4, {12345, 40000, 7, 30001}},
+                        {2, {54321, 1}},
+                        {4, {200, 13, 77, 1}, 8},
+                        {2, {201, 3}, 8}};
   for (const CASE& c : cases)
     for (const char* size : {"37x21", "5x2"}) {
       SCOPED_TRACE(std::to_string(c.channels) + " channels of " + std::to_string(c.pixel[0]) +
-                   " to " + size);
-      PNG_PICTURE in{13, 9, c.channels, 16, {}, {}};
+                   " at " + std::to_string(c.depth) + " bits to " + size);
+      PNG_PICTURE in{13, 9, c.channels, c.depth, {}, {}};
       for (int i = 0; i < 13 * 9; ++i)
         in.samples.insert(in.samples.end(), c.pixel.begin(), c.pixel.end());
       SCRATCH_DIR dir;
@@ -523,6 +533,19 @@ TEST(Png, OpaqueAndKeyedPicturesWeighedByAlpha) {
                   .status,
               0);
     EXPECT_TRUE(read_bytes(dir.file("a.png")) == read_bytes(dir.file("b.png"))) << depth;
+    // Weighing touches the colour only: the alpha of a picture of every
+    // level, odd 16-bit codes among them, is the alpha resized as stored.
+    const PNG_PICTURE varied = make_picture(31, 17, 4, depth, 5);
+    save_picture(dir.file("varied.png"), varied);
+    ASSERT_EQ(run_tool(dir, {"resize", "varied.png", "a.png", "--size", "50x9"}).status, 0);
+    ASSERT_EQ(run_tool(dir, {"resize", "varied.png", "b.png", "--size", "50x9", "--straight-alpha"})
+                  .status,
+              0);
+    const PNG_PICTURE weighted = load_picture(dir.file("a.png")),
+                      straight = load_picture(dir.file("b.png"));
+    ASSERT_EQ(weighted.samples.size(), straight.samples.size());
+    for (size_t i = 3; i < weighted.samples.size(); i += 4)
+      ASSERT_EQ(weighted.samples[i], straight.samples[i]) << depth << "-bit alpha, sample " << i;
   }
   std::vector<uint8_t> packed;
   for (int32_t y = 0; y < 10; ++y)
