@@ -13,9 +13,9 @@
 #include "picture_frames.h"
 #include "png_file.h"
 #include "progress.h"
-#include "raw_frame.h"
 #include "tool_error.h"
 #include "y4m_stream.h"
+#include "yc48_job.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "frame_resize.h"
 #include "tool_error.h"
 #include "y4m_header.h"
-#include "y4m_planes.h"
-#include "y4m_samples.h"
+#include "y4m_plane_path.h"
+#include "y4m_yc48_path.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "frame_buffer.h"
 #include "tool_process.h"
 #include "y4m_header.h"
-#include "y4m_planes.h"
+#include "y4m_yc48_path.h"
 
 namespace {
 

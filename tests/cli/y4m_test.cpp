@@ -9,7 +9,7 @@
 #include "frame_buffer.h"
 #include "images.h"
 #include "y4m_header.h"
-#include "y4m_planes.h"
+#include "y4m_yc48_path.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "raw_frame.h"
+#include "yc48_job.h"
 
 #include <sys/stat.h>
 
