@@ -6,9 +6,10 @@
 #include <string>
 
 #include "demo_command.h"
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "exit_signals.h"
 #include "file_io.h"
+#include "kernel_option.h"
 #include "output_target.h"
 #include "resize_command.h"
 #include "tool_error.h"

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "alpha_weight.h"
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "file_io.h"
+#include "frame_allocation.h"
 #include "frame_buffer.h"
 #include "frame_resize.h"
 #include "frame_size.h"

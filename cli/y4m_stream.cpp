@@ -7,6 +7,7 @@
 
 #include "frame_buffer.h"
 #include "frame_resize.h"
+#include "row_parts.h"
 #include "tool_error.h"
 #include "y4m_header.h"
 #include "y4m_plane_path.h"

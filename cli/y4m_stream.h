@@ -10,7 +10,7 @@
 // and subsampled again (y4m_yc48_path.h).
 #include <cstdint>
 
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "file_io.h"
 #include "progress.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <random>
 
-#include "engine_run.h"
+#include "frame_allocation.h"
 #include "frame_buffer.h"
 #include "images.h"
 #include "y4m_header.h"
