@@ -9,9 +9,8 @@ struct ROW_JOB {
 
 void row_worker(int thread_id, int thread_num, void* job_param, void*) {
   const ROW_JOB& job = *static_cast<const ROW_JOB*>(job_param);
-  const int64_t first = int64_t{job.rows} * thread_id / thread_num;
-  const int64_t end = int64_t{job.rows} * (thread_id + 1) / thread_num;
-  if (first < end) (*job.part)(static_cast<int32_t>(first), static_cast<int32_t>(end));
+  const LINE_SHARE share = line_share(job.rows, thread_id, thread_num);
+  if (share.first < share.end) (*job.part)(share.first, share.end);
 }
 
 }  // namespace

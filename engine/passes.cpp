@@ -1,9 +1,10 @@
 // The two pass workers. Each takes its slot's knot buffer, sets the SSE mode
 // the kernels are defined under, does its lines and puts everything back.
-#include <xmmintrin.h>
+#include "passes.h"
 
 #include <atomic>
 
+#include "pass_mode.h"
 #include "resize.h"
 #include "work_area.h"
 
@@ -44,11 +45,8 @@ template <class Body>
 void run_worker(int thread_id, int thread_num, Body body) {
   if (thread_id < 0 || thread_id >= work_slots || thread_id >= (thread_num < 1 ? 1 : thread_num))
     return;
-  const unsigned saved = _mm_getcsr();
-  _mm_setcsr(pass_mxcsr);
+  const PASS_MODE mode(PASS_MODE::restore_and_empty_mmx);
   body(slot_of(thread_id, thread_num));
-  _mm_setcsr(saved);
-  _mm_empty();  // the host's x87 code needs the MMX registers free
 }
 
 // Hands lines [0, count) to do_lines(first, end): with several workers, `step`
