@@ -9,8 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "engine_run.h"
+#include "engine_threads.h"
+#include "frame_allocation.h"
 #include "frame_buffer.h"
+#include "image_resize.h"
 #include "kernels.h"
 #include "picture_frames.h"
 #include "test_card.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "plane.h"
 
 // A PLANE_WORK as the tool keeps one: huge pages asked for (column walks

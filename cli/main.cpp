@@ -6,9 +6,10 @@
 #include <string>
 
 #include "demo_command.h"
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "exit_signals.h"
 #include "file_io.h"
+#include "kernel_option.h"
 #include "output_target.h"
 #include "resize_command.h"
 #include "tool_error.h"
@@ -81,18 +82,10 @@ int finish(int status) {
   return status;
 }
 
-int run(int argc, char** argv) {
-  CLI::App app{
-      "morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
-  app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("morvane ") + MORVANE_VERSION);
-  app.footer(main_examples);
-  app.failure_message([](const CLI::App*, const CLI::Error& e) {
-    return std::string("morvane: ") + e.what() + " (see morvane --help)\n";
-  });
-
-  std::string isa = "auto";
-  RESIZE_OPTIONS resize;
+// The resize command and its options, read into `resize` and `isa`;
+// `output_option` is set to its OUTPUT.
+CLI::App* add_resize_command(CLI::App& app, RESIZE_OPTIONS& resize, std::string& isa,
+                             const CLI::Option*& output_option) {
   resize.threads = default_thread_count();
   CLI::App* resize_app =
       app.add_subcommand("resize", "Resize a picture, a raw frame or a y4m stream.");
@@ -100,11 +93,10 @@ int run(int argc, char** argv) {
       ->add_option("INPUT", resize.input,
                    "input file (.png, .y4m, .yc48), or - for a y4m stream on standard input")
       ->required();
-  CLI::Option* output_option =
-      resize_app
-          ->add_option("OUTPUT", resize.output,
-                       "output file of the input's kind, or - for standard output")
-          ->required();
+  output_option = resize_app
+                      ->add_option("OUTPUT", resize.output,
+                                   "output file of the input's kind, or - for standard output")
+                      ->required();
   resize_app
       ->add_option("--size", resize.size,
                    "target size: two whole numbers joined by x or *, such as 1280x720 or 1280*720")
@@ -130,30 +122,38 @@ int run(int argc, char** argv) {
                        "16-bit PNG and y4m: every channel at its own 16 bits; now the default, "
                        "accepted for old scripts");
   resize_app->footer(resize_examples);
+  return resize_app;
+}
 
-  DEMO_OPTIONS demo;
+// The demo command and its options, read into `demo` and `isa`.
+CLI::App* add_demo_command(CLI::App& app, DEMO_OPTIONS& demo, std::string& isa) {
   demo.threads = default_thread_count();
   CLI::App* demo_app =
       app.add_subcommand("demo", "Resize a built-in test card up and down and write the PNGs.");
   demo_app->add_option("OUTDIR", demo.folder, "folder for the PNGs (default: morvane-demo)");
   add_engine_options(demo_app, demo.threads, isa);
   demo_app->footer(demo_examples);
+  return demo_app;
+}
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e);
-    std::fflush(stdout);  // help text goes out through std::cout, which stdout carries
-    // The output as given, even when the arguments around it were wrong.
-    for (const std::string& output : output_option->results()) release_fifo_reader(output);
-    return status;
-  }
+// Arguments that could not be read: CLI11's message or help, and the output
+// as given released, even when the arguments around it were wrong.
+int refuse_arguments(const CLI::App& app, const CLI::ParseError& e,
+                     const CLI::Option& output_option) {
+  const int status = app.exit(e);
+  std::fflush(stdout);  // help text goes out through std::cout, which stdout carries
+  for (const std::string& output : output_option.results()) release_fifo_reader(output);
+  return status;
+}
 
+// Runs the command that was parsed; any failure is one line on standard error.
+int run_command(const std::string& isa, const CLI::App& resize_app, const RESIZE_OPTIONS& resize,
+                const CLI::App& demo_app, const DEMO_OPTIONS& demo) {
   std::string failure;
   try {
     choose_kernels(isa);
-    if (resize_app->parsed()) run_resize(resize);
-    if (demo_app->parsed()) run_demo(demo);
+    if (resize_app.parsed()) run_resize(resize);
+    if (demo_app.parsed()) run_demo(demo);
     return 0;
   } catch (const std::bad_alloc&) {
     failure = "out of memory";
@@ -163,8 +163,31 @@ int run(int argc, char** argv) {
     failure = e.what();
   }
   std::fprintf(stderr, "morvane: %s\n", failure.c_str());
-  if (resize_app->parsed()) release_fifo_reader(resize.output);
+  if (resize_app.parsed()) release_fifo_reader(resize.output);
   return 1;
+}
+
+int run(int argc, char** argv) {
+  CLI::App app{
+      "morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("morvane ") + MORVANE_VERSION);
+  app.footer(main_examples);
+  app.failure_message([](const CLI::App*, const CLI::Error& e) {
+    return std::string("morvane: ") + e.what() + " (see morvane --help)\n";
+  });
+  std::string isa = "auto";
+  RESIZE_OPTIONS resize;
+  const CLI::Option* output_option = nullptr;
+  const CLI::App* resize_app = add_resize_command(app, resize, isa, output_option);
+  DEMO_OPTIONS demo;
+  const CLI::App* demo_app = add_demo_command(app, demo, isa);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return refuse_arguments(app, e, *output_option);
+  }
+  return run_command(isa, *resize_app, resize, *demo_app, demo);
 }
 
 }  // namespace

@@ -97,11 +97,12 @@ bool same_file(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-}  // namespace
-
+// A kind of file that is written as a stream: a FIFO or a device.
 bool is_stream(const struct stat& file) {
   return S_ISFIFO(file.st_mode) || S_ISCHR(file.st_mode) || S_ISBLK(file.st_mode);
 }
+
+}  // namespace
 
 OUTPUT_TARGET find_output_target(const std::string& path) {
   const RESOLVED resolved = follow_links(path);

@@ -32,9 +32,6 @@ struct OUTPUT_TARGET {
 // up.
 OUTPUT_TARGET find_output_target(const std::string& path);
 
-// A kind of file that is written as a stream: a FIFO or a device.
-bool is_stream(const struct stat& file);
-
 // True when `path` names (through symlinks) a FIFO, a device, or a file open
 // in a process (/dev/stdout redirected to a file): what is written as a stream.
 // Throws TOOL_ERROR when it names one of the tool's own descriptors that is

@@ -7,10 +7,11 @@
 
 #include "frame_buffer.h"
 #include "frame_resize.h"
+#include "row_parts.h"
 #include "tool_error.h"
 #include "y4m_header.h"
-#include "y4m_planes.h"
-#include "y4m_samples.h"
+#include "y4m_plane_path.h"
+#include "y4m_yc48_path.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 // whatever the stream's length, each frame passed on as soon as it is done.
 //
 // Every plane is resized at its own size and depth (the plane path,
-// y4m_samples.h), so subsampled chroma keeps its resolution and its siting,
+// y4m_plane_path.h), so subsampled chroma keeps its resolution and its siting,
 // codes come back rounded to nearest, and a frame at the stream's own size is
 // passed on as it came. via_yc48 takes the editor's way instead: chroma
 // brought to every pixel, YC48 with the editor's formulas (and their bias),
-// and subsampled again (y4m_planes.h).
+// and subsampled again (y4m_yc48_path.h).
 #include <cstdint>
 
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "file_io.h"
 #include "progress.h"
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "pass_mode.h"
 #include "spline.h"
 
 AXIS_GRID own_grid(int32_t n, int32_t m) { return AXIS_GRID{0.5f, n, m}; }
@@ -110,16 +111,13 @@ HOST_ENTRY void grid_worker(int thread_id, int thread_num, void* param, void*) {
     job.failed = true;
     return;
   }
-  const unsigned saved = _mm_getcsr();
-  _mm_setcsr(pass_mxcsr);
+  const PASS_MODE mode(PASS_MODE::restore_and_empty_mmx);
   for (int32_t line = first; line < end; ++line) {
     if (job.axis == AXIS::across)
       do_row(job, knots.data, line);
     else
       do_column_group(job, knots.data, line);
   }
-  _mm_setcsr(saved);
-  _mm_empty();
 }
 
 }  // namespace
@@ -137,12 +135,12 @@ bool grid_pass(FRAME& frame, AXIS axis, int32_t target, const AXIS_GRID& grid,
 
   // The table and the positions are built under the passes' mode, whatever
   // the caller's.
-  const unsigned callers_mode = _mm_getcsr();
-  _mm_setcsr(pass_mxcsr);
-  build_factor_table(table.data, n);
-  const float step = static_cast<float>(grid.span) / static_cast<float>(grid.target_span);
-  for (int32_t i = 0; i < target; ++i) positions[i] = locate_target(step, grid.offset, i, n);
-  _mm_setcsr(callers_mode);
+  {
+    const PASS_MODE mode(PASS_MODE::restore);
+    build_factor_table(table.data, n);
+    const float step = static_cast<float>(grid.span) / static_cast<float>(grid.target_span);
+    for (int32_t i = 0; i < target; ++i) positions[i] = locate_target(step, grid.offset, i, n);
+  }
 
   GRID_JOB job;
   job.frame = frame;
@@ -160,8 +158,7 @@ bool grid_pass(FRAME& frame, AXIS axis, int32_t target, const AXIS_GRID& grid,
     const int32_t tail_start = 8 * (job.lines - 1);
     job.tail_lanes = tail_start + 8 > row_bytes ? (row_bytes - tail_start) / 2 : 4;
   }
-  const bool ran = runner ? runner->run(runner->context, grid_worker, &job, nullptr)
-                          : run_on_one_thread(grid_worker, &job, nullptr);
+  const bool ran = run_workers(runner, grid_worker, &job, nullptr);
   if (!ran || job.failed) return false;
   (across ? frame.w : frame.h) = target;
   return true;

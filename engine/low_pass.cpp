@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "pass_mode.h"
 #include "spline.h"
 
 namespace {
@@ -198,17 +199,14 @@ HOST_ENTRY void low_pass_worker(int thread_id, int thread_num, void* param, void
   LOW_PASS_JOB& job = *static_cast<LOW_PASS_JOB*>(param);
   const bool across = job.axis == AXIS::across;
   const int32_t lines = across ? job.from.h : (job.from.w + strip - 1) / strip;
-  const int32_t first = static_cast<int32_t>(int64_t{lines} * thread_id / thread_num);
-  const int32_t end = static_cast<int32_t>(int64_t{lines} * (thread_id + 1) / thread_num);
+  const auto [first, end] = line_share(lines, thread_id, thread_num);
   if (first >= end) return;
-  const unsigned saved = _mm_getcsr();
-  _mm_setcsr(pass_mxcsr);
+  const PASS_MODE mode(PASS_MODE::restore);
   const bool packed = job.from.step == 1 && job.to.step == 1;
   if (across)
     packed ? filter_rows<1>(job, first, end) : filter_rows<0>(job, first, end);
   else
     packed ? filter_columns<1>(job, first, end) : filter_columns<0>(job, first, end);
-  _mm_setcsr(saved);
 }
 
 }  // namespace
@@ -263,7 +261,6 @@ bool low_pass(const PLANE& from, const PLANE& to, AXIS axis, int32_t target,
   job.weights = taps.get();
   job.symmetric = plan.phase == std::floor(plan.phase) && plan.taps % 2 == 1 &&
                   plan.first_tap + plan.taps / 2 == static_cast<int32_t>(plan.phase);
-  const bool ran = runner ? runner->run(runner->context, low_pass_worker, &job, nullptr)
-                          : run_on_one_thread(low_pass_worker, &job, nullptr);
+  const bool ran = run_workers(runner, low_pass_worker, &job, nullptr);
   return ran && !job.failed;
 }

@@ -1,9 +1,10 @@
 // The two pass workers. Each takes its slot's knot buffer, sets the SSE mode
 // the kernels are defined under, does its lines and puts everything back.
-#include <xmmintrin.h>
+#include "passes.h"
 
 #include <atomic>
 
+#include "pass_mode.h"
 #include "resize.h"
 #include "work_area.h"
 
@@ -44,21 +45,15 @@ template <class Body>
 void run_worker(int thread_id, int thread_num, Body body) {
   if (thread_id < 0 || thread_id >= work_slots || thread_id >= (thread_num < 1 ? 1 : thread_num))
     return;
-  const unsigned saved = _mm_getcsr();
-  _mm_setcsr(pass_mxcsr);
+  const PASS_MODE mode(PASS_MODE::restore_and_empty_mmx);
   body(slot_of(thread_id, thread_num));
-  _mm_setcsr(saved);
-  _mm_empty();  // the host's x87 code needs the MMX registers free
 }
 
 // Hands lines [0, count) to do_lines(first, end): with several workers, `step`
-// lines per step of the pass's counter until all are taken; alone, all of
-// them at once, without touching the counter. The lines are cut into as many
-// parts as there are workers, and counter values taken one after another go
-// to different parts, so workers that run at the same time stay on lines far
-// apart: two workers on neighbouring column groups walk the same rows' pages
-// at once and scale worse. A worker that starts late or stalls still leaves
-// its steps to the others.
+// lines per step of the pass's counter until all are taken, consecutive
+// counter values going to different parts of the lines (one part per worker,
+// why: docs/design.md); alone, all of them at once, without touching the
+// counter.
 template <class DoLines>
 void take_lines(int thread_num, int32_t& counter, int32_t step, int32_t count, DoLines do_lines) {
   if (thread_num > 1) {

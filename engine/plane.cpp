@@ -67,8 +67,7 @@ HOST_ENTRY void copy_worker(int thread_id, int thread_num, void* param, void*) {
 
 bool run_copies(COPIES& copies, const RUNNER* runner) {
   if (copies.count == 0) return true;
-  return runner ? runner->run(runner->context, copy_worker, &copies, nullptr)
-                : run_on_one_thread(copy_worker, &copies, nullptr);
+  return run_workers(runner, copy_worker, &copies, nullptr);
 }
 
 // Makes `span` hold at least `bytes`, keeping what it holds when that is enough.

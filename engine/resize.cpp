@@ -1,10 +1,16 @@
 #include "resize.h"
 
+#include "passes.h"
 #include "work_area.h"
 
 bool run_on_one_thread(MULTI_THREAD_FUNC worker, void* param1, void* param2) {
   worker(0, 1, param1, param2);
   return true;
+}
+
+bool run_workers(const RUNNER* runner, MULTI_THREAD_FUNC worker, void* param1, void* param2) {
+  return runner ? runner->run(runner->context, worker, param1, param2)
+                : run_on_one_thread(worker, param1, param2);
 }
 
 LINE_SHARE line_share(int32_t lines, int thread_id, int thread_num) {
@@ -22,11 +28,6 @@ bool usable(const FRAME& f) {
   return f.buffer && f.w >= 1 && f.h >= 1 && f.w <= f.max_w && f.h <= f.max_h;
 }
 
-bool run(const RUNNER* runner, MULTI_THREAD_FUNC worker, void* buffer, PASS_SIZES* sizes) {
-  return runner ? runner->run(runner->context, worker, buffer, sizes)
-                : run_on_one_thread(worker, buffer, sizes);
-}
-
 }  // namespace
 
 bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
@@ -39,7 +40,7 @@ bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertica
     if (target_h == frame.h) return true;
     PASS_SIZES sizes{frame.w, frame.h, frame.w, target_h};
     prepare_positions(frame.h, target_h);
-    if (!run(runner, vertical_pass, frame.buffer, &sizes)) return false;
+    if (!run_workers(runner, vertical_pass, frame.buffer, &sizes)) return false;
     frame.h = target_h;
     return true;
   };
@@ -47,7 +48,7 @@ bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertica
     if (target_w == frame.w) return true;
     PASS_SIZES sizes{frame.w, frame.h, target_w, frame.h};
     prepare_positions(frame.w, target_w);
-    if (!run(runner, horizontal_pass, frame.buffer, &sizes)) return false;
+    if (!run_workers(runner, horizontal_pass, frame.buffer, &sizes)) return false;
     frame.w = target_w;
     return true;
   };

@@ -40,6 +40,10 @@ struct PASS_SIZES {
 // Calls worker(0, 1, param1, param2) on the calling thread; returns true.
 bool run_on_one_thread(MULTI_THREAD_FUNC worker, void* param1, void* param2);
 
+// Runs `worker` on `runner`, or on the calling thread when runner is null;
+// the runner's result.
+bool run_workers(const RUNNER* runner, MULTI_THREAD_FUNC worker, void* param1, void* param2);
+
 // Resizes the image of `frame` to target_w x target_h: the horizontal pass then
 // the vertical one, or the reverse when vertical_first is set; a pass runs only
 // when its target differs from the current size. Targets are clamped into
@@ -60,9 +64,3 @@ struct LINE_SHARE {
   int32_t end;
 };
 LINE_SHARE line_share(int32_t lines, int thread_id, int thread_num);
-
-// The two pass workers (MULTI_THREAD_FUNC): param1 the frame buffer, param2 a
-// PASS_SIZES. Workers with index 16 or more, or not below the count they are
-// given (a count below 1 counts as 1), return at once.
-HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* sizes);
-HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* sizes);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "pass_mode.h"
 #include "pages.h"
 #include "position.h"
 
@@ -48,10 +49,8 @@ size_t block_size(const BLOCK_LAYOUT& layout) {
 // (the host's, or a codec's), and hands the caller's mode back.
 template <class Fill>
 void under_pass_mode(Fill fill) {
-  const unsigned callers_mode = _mm_getcsr();
-  _mm_setcsr(pass_mxcsr);
+  const PASS_MODE mode(PASS_MODE::restore);
   fill();
-  _mm_setcsr(callers_mode);
 }
 
 // A held block serves a buffer whose lines it can take and that needs at

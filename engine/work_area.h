@@ -46,12 +46,6 @@ int32_t knot_capacity(int32_t height, int32_t width);
 // True when ready; false when no memory could be had (the area is then empty).
 bool prepare_work_area(int32_t height, int32_t width);
 
-// Lines (column groups or rows) a worker takes per step of a pass's counter,
-// for `count` lines shared by thread_num workers: `most` for one worker or
-// when the unit is as large; else few enough, in whole units, that every
-// worker (16 at most) gets about four steps.
-int32_t lines_per_step(int32_t count, int32_t unit, int32_t most, int thread_num);
-
 // Fills the position table for a pass of n samples to m (both at most the
 // capacity), under the passes' SSE mode, unless it holds that pass already
 // or the block has none. Before the pass's workers start.

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "tool_error.h"
 #include "y4m_header.h"
 #include "y4m_stream.h"

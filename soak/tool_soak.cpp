@@ -21,7 +21,7 @@
 #include "png_file.h"
 #include "soak_frame.h"
 #include "y4m_header.h"
-#include "y4m_planes.h"
+#include "y4m_yc48_path.h"
 #include "yc48_file.h"
 
 namespace {

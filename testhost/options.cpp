@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -86,131 +87,166 @@ int processor_count() {
   return n < 1 ? 1 : n > max_host_threads ? max_host_threads : n;
 }
 
-}  // namespace
-
-bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string& error) {
-  options = TESTHOST_OPTIONS{};
-  options.host.threads = processor_count();
-  FRAME_JOB current;  // the latest frame, or the settings before the first
+// What the options read so far have made: the options, and the latest
+// frame (or the settings before the first).
+struct PARSING {
+  TESTHOST_OPTIONS& options;
+  std::string& error;
+  std::string option;  // the option being read
+  FRAME_JOB current;
   bool have_frame = false;
+};
 
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    auto value = [&](const char*& text) {
-      if (i + 1 >= argc) {
-        error = option + " needs a value";
-        return false;
-      }
-      text = argv[++i];
-      return true;
-    };
-    auto bad = [&](const char* text, const char* what) {
-      error = option + " " + text + ": expected " + what;
-      return false;
-    };
-    const char* text = nullptr;
+bool bad(PARSING& p, const char* text, const std::string& what) {
+  p.error = p.option + " " + text + ": expected " + what;
+  return false;
+}
 
-    if (option == "--threads") {
-      if (!value(text)) return false;
-      if (!parse_int(text, options.host.threads) || options.host.threads < 0 ||
-          options.host.threads > max_host_threads)
-        return bad(text, "a thread count from 0 to 32");
-    } else if (option == "--min-size") {
-      if (!value(text)) return false;
-      if (!parse_size(text, options.host.min_w, options.host.min_h)) return bad(text, "WxH");
-    } else if (option == "--max-size") {
-      if (!value(text)) return false;
-      if (!parse_size(text, options.host.max_w, options.host.max_h)) return bad(text, "WxH");
-    } else if (option == "--sys-info-fails") {
-      options.host.sys_info_fails = true;
-    } else if (option == "--ini") {
-      if (!value(text)) return false;
-      options.host.ini_path = text;
-    } else if (option == "--dump-table") {
-      options.dump_table = true;
-    } else if (option == "--frame") {
-      if (!value(text)) return false;
-      if (have_frame) options.frames.push_back(current);
-      have_frame = true;
-      current.input = text;
-      current.output.clear();
-      current.func_exit_after = false;
-    } else if (option == "--frame-size") {
-      if (!value(text)) return false;
-      if (!parse_buffer_size(text, current.frame_w, current.frame_h))
-        return bad(text, buffer_size_rule.c_str());
-    } else if (option == "--buffer") {
-      if (!value(text)) return false;
-      if (!parse_buffer_size(text, current.buffer_w, current.buffer_h))
-        return bad(text, buffer_size_rule.c_str());
-    } else if (option == "--track") {
-      if (!value(text)) return false;
-      if (!parse_pair(text, ',', current.track_w, current.track_h)) return bad(text, "W,H");
-      current.set_track = true;
-    } else if (option == "--check") {
-      if (!value(text)) return false;
-      if (!parse_int(text, current.check)) return bad(text, "an integer");
-      current.set_check = true;
-    } else if (option == "--out") {
-      if (!value(text)) return false;
-      current.output = text;
-    } else if (option == "--repeat") {
-      if (!value(text)) return false;
-      if (!parse_int(text, current.repeat) || current.repeat < 1)
-        return bad(text, "a count of at least 1");
-    } else if (option == "--func-exit") {
-      current.func_exit_after = true;
-    } else if (option == "--window") {
-      options.window.wanted = options.window.interactive = true;
-    } else if (option == "--do") {
-      if (!value(text)) return false;
-      if (!parse_action_list(text, options.window.actions, error)) {
-        error = "--do: " + error;
-        return false;
-      }
-      options.window.wanted = true;
-    } else if (option == "--script") {
-      if (!value(text)) return false;
-      if (!read_action_file(text, options.window.actions, error)) return false;
-      options.window.wanted = true;
-    } else if (option == "--screenshot") {
-      if (!value(text)) return false;
-      WINDOW_ACTION shot;
-      if (!parse_action(std::string("shot ") + text, shot, error)) {
-        error = "--screenshot " + std::string(text) + ": screenshots are saved as .bmp";
-        return false;
-      }
-      options.window.screenshot = shot.text;
-      options.window.wanted = true;
-    } else if (option == "--soak") {
-      if (!value(text)) return false;
-      char* end = nullptr;
-      options.soak.seconds = std::strtod(text, &end);
-      if (end == text || *end != '\0' || !(options.soak.seconds > 0))
-        return bad(text, "a number of seconds above 0");
-    } else if (option == "--seed") {
-      if (!value(text)) return false;
-      char* end = nullptr;
-      options.soak.seed = std::strtoull(text, &end, 10);
-      if (end == text || *end != '\0') return bad(text, "a whole number");
-    } else if (option == "--soak-log") {
-      if (!value(text)) return false;
-      options.soak.log = text;
-    } else if (option == "--check-caption") {
-      if (!value(text)) return false;
-      options.window.setup.rename_checks = true;
-      options.window.setup.check_caption = text;
-    } else if (option.size() > 1 && option[0] == '-') {
-      error = "unknown option " + option;
-      return false;
-    } else if (options.plugin.empty()) {
-      options.plugin = option;
-    } else {
-      error = "unexpected argument " + option;
-      return false;
-    }
-  }
-  if (have_frame) options.frames.push_back(current);
+bool read_seconds(PARSING& p, const char* text, double& seconds) {
+  char* end = nullptr;
+  seconds = std::strtod(text, &end);
+  if (end == text || *end != '\0' || !(seconds > 0))
+    return bad(p, text, "a number of seconds above 0");
+  return true;
+}
+
+bool read_seed(PARSING& p, const char* text, uint64_t& seed) {
+  char* end = nullptr;
+  seed = std::strtoull(text, &end, 10);
+  if (end == text || *end != '\0') return bad(p, text, "a whole number");
+  return true;
+}
+
+// One option: its name, whether a value follows it, and what it does with
+// that value (a null text for a flag); false, with the error set, for a bad
+// value.
+struct OPTION_RULE {
+  const char* name;
+  bool takes_value;
+  bool (*apply)(PARSING& p, const char* text);
+};
+
+const OPTION_RULE option_rules[] = {
+    // host options
+    {"--threads", true,
+     [](PARSING& p, const char* text) {
+       int& threads = p.options.host.threads;
+       if (!parse_int(text, threads) || threads < 0 || threads > max_host_threads)
+         return bad(p, text, "a thread count from 0 to 32");
+       return true;
+     }},
+    {"--min-size", true,
+     [](PARSING& p, const char* text) {
+       return parse_size(text, p.options.host.min_w, p.options.host.min_h) || bad(p, text, "WxH");
+     }},
+    {"--max-size", true,
+     [](PARSING& p, const char* text) {
+       return parse_size(text, p.options.host.max_w, p.options.host.max_h) || bad(p, text, "WxH");
+     }},
+    {"--sys-info-fails", false,
+     [](PARSING& p, const char*) { return p.options.host.sys_info_fails = true; }},
+    {"--ini", true,
+     [](PARSING& p, const char* text) {
+       p.options.host.ini_path = text;
+       return true;
+     }},
+    {"--dump-table", false, [](PARSING& p, const char*) { return p.options.dump_table = true; }},
+    // frame options
+    {"--frame", true,
+     [](PARSING& p, const char* text) {
+       if (p.have_frame) p.options.frames.push_back(p.current);
+       p.have_frame = true;
+       p.current.input = text;
+       p.current.output.clear();
+       p.current.func_exit_after = false;
+       return true;
+     }},
+    {"--frame-size", true,
+     [](PARSING& p, const char* text) {
+       return parse_buffer_size(text, p.current.frame_w, p.current.frame_h) ||
+              bad(p, text, buffer_size_rule);
+     }},
+    {"--buffer", true,
+     [](PARSING& p, const char* text) {
+       return parse_buffer_size(text, p.current.buffer_w, p.current.buffer_h) ||
+              bad(p, text, buffer_size_rule);
+     }},
+    {"--track", true,
+     [](PARSING& p, const char* text) {
+       if (!parse_pair(text, ',', p.current.track_w, p.current.track_h)) return bad(p, text, "W,H");
+       return p.current.set_track = true;
+     }},
+    {"--check", true,
+     [](PARSING& p, const char* text) {
+       if (!parse_int(text, p.current.check)) return bad(p, text, "an integer");
+       return p.current.set_check = true;
+     }},
+    {"--out", true,
+     [](PARSING& p, const char* text) {
+       p.current.output = text;
+       return true;
+     }},
+    {"--repeat", true,
+     [](PARSING& p, const char* text) {
+       if (!parse_int(text, p.current.repeat) || p.current.repeat < 1)
+         return bad(p, text, "a count of at least 1");
+       return true;
+     }},
+    {"--func-exit", false,
+     [](PARSING& p, const char*) { return p.current.func_exit_after = true; }},
+    // the filter window
+    {"--window", false,
+     [](PARSING& p, const char*) {
+       return p.options.window.wanted = p.options.window.interactive = true;
+     }},
+    {"--do", true,
+     [](PARSING& p, const char* text) {
+       if (!parse_action_list(text, p.options.window.actions, p.error)) {
+         p.error = "--do: " + p.error;
+         return false;
+       }
+       return p.options.window.wanted = true;
+     }},
+    {"--script", true,
+     [](PARSING& p, const char* text) {
+       if (!read_action_file(text, p.options.window.actions, p.error)) return false;
+       return p.options.window.wanted = true;
+     }},
+    {"--screenshot", true,
+     [](PARSING& p, const char* text) {
+       WINDOW_ACTION shot;
+       if (!parse_action(std::string("shot ") + text, shot, p.error)) {
+         p.error = "--screenshot " + std::string(text) + ": screenshots are saved as .bmp";
+         return false;
+       }
+       p.options.window.screenshot = shot.text;
+       return p.options.window.wanted = true;
+     }},
+    // the soak
+    {"--soak", true,
+     [](PARSING& p, const char* text) { return read_seconds(p, text, p.options.soak.seconds); }},
+    {"--seed", true,
+     [](PARSING& p, const char* text) { return read_seed(p, text, p.options.soak.seed); }},
+    {"--soak-log", true,
+     [](PARSING& p, const char* text) {
+       p.options.soak.log = text;
+       return true;
+     }},
+    {"--check-caption", true,
+     [](PARSING& p, const char* text) {
+       p.options.window.setup.check_caption = text;
+       return p.options.window.setup.rename_checks = true;
+     }},
+};
+
+const OPTION_RULE* find_rule(const std::string& option) {
+  for (const OPTION_RULE& rule : option_rules)
+    if (option == rule.name) return &rule;
+  return nullptr;
+}
+
+// What holds only among the options together.
+bool check_together(const TESTHOST_OPTIONS& options, std::string& error) {
   if (options.plugin.empty()) {
     error = "no plug-in given";
     return false;
@@ -230,4 +266,36 @@ bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool parse_options(int argc, char** argv, TESTHOST_OPTIONS& options, std::string& error) {
+  options = TESTHOST_OPTIONS{};
+  options.host.threads = processor_count();
+  PARSING p{options, error, {}, FRAME_JOB{}, false};
+  for (int i = 1; i < argc; ++i) {
+    p.option = argv[i];
+    if (const OPTION_RULE* rule = find_rule(p.option)) {
+      const char* text = nullptr;
+      if (rule->takes_value) {
+        if (i + 1 >= argc) {
+          error = p.option + " needs a value";
+          return false;
+        }
+        text = argv[++i];
+      }
+      if (!rule->apply(p, text)) return false;
+    } else if (p.option.size() > 1 && p.option[0] == '-') {
+      error = "unknown option " + p.option;
+      return false;
+    } else if (options.plugin.empty()) {
+      options.plugin = p.option;
+    } else {
+      error = "unexpected argument " + p.option;
+      return false;
+    }
+  }
+  if (p.have_frame) options.frames.push_back(p.current);
+  return check_together(options, error);
 }

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+namespace {
+
+// The bytes of a code page 932 text in hex ("4D 6F ...").
 std::string hex_bytes(const char* text) {
   std::string hex;
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
@@ -11,6 +14,8 @@ std::string hex_bytes(const char* text) {
   }
   return hex;
 }
+
+}  // namespace
 
 std::string cp932_to_utf8(const char* text) {
   const int length = static_cast<int>(std::strlen(text));

@@ -6,9 +6,8 @@
 
 #include "filter_abi.h"
 
-// The bytes of a code page 932 text in hex ("4D 6F ..."), and the text itself
-// in UTF-8 (empty when the bytes are not valid code page 932).
-std::string hex_bytes(const char* text);
+// A code page 932 text in UTF-8 (empty when the bytes are not valid code page
+// 932).
 std::string cp932_to_utf8(const char* text);
 
 void print_filter_table(const FILTER& table, FILE* out);

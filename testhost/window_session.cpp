@@ -90,85 +90,113 @@ std::vector<PIXEL_YC> make_test_card(int w, int h) {
   return pixels;
 }
 
+// A control of the window, for an action that works on it: the window is
+// opened by the first such action; null, with `error` set, without either.
+HWND need_control(SESSION& s, HWND (*find)(), const char* what, std::string& error) {
+  if (!need_window(s, error)) return nullptr;
+  return need(find(), what, error);
+}
+
+bool set_client_size(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
+  if (filter_window_is_open()) {
+    error = "the client size is set before the window opens";
+    return false;
+  }
+  s.setup.client_w = action.a;
+  s.setup.client_h = action.b;
+  return true;
+}
+
+bool open_once(SESSION& s, std::string& error) {
+  if (filter_window_is_open()) {
+    error = "the filter window is open already";
+    return false;
+  }
+  return open_window(s, error);
+}
+
+bool type_text(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
+  const HWND field = need_control(s, find_size_field, "size field", error);
+  if (!field) return false;
+  // Tabbing into the field selects its text, which the first key replaces.
+  SendMessageA(field, EM_SETSEL, 0, -1);
+  for (const char c : action.text) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+  return true;
+}
+
+bool paste_over(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
+  const HWND field = need_control(s, find_size_field, "size field", error);
+  if (!field) return false;
+  SendMessageA(field, EM_SETSEL, 0, -1);  // pasting over the whole text
+  return paste_text(field, action.text, error);
+}
+
+// The key itself; TranslateMessage makes the character from it.
+bool press_enter(SESSION& s, std::string& error) {
+  const HWND field = need_control(s, find_size_field, "size field", error);
+  if (!field) return false;
+  const UINT scan = MapVirtualKeyA(VK_RETURN, MAPVK_VK_TO_VSC);
+  PostMessageA(field, WM_KEYDOWN, VK_RETURN, static_cast<LPARAM>(1 | scan << 16));
+  PostMessageA(field, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(1 | scan << 16 | 3u << 30));
+  return true;
+}
+
+// As a choice from the drop-down list: the selection moves and the combo box
+// tells its parent.
+bool pick_entry(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
+  const HWND combo = need_control(s, find_size_combo, "size list", error);
+  if (!combo) return false;
+  const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+  if (action.a >= count) {
+    error = "the size list has " + std::to_string(count) + " entries";
+    return false;
+  }
+  SendMessageA(combo, CB_SETCURSEL, action.a, 0);
+  SendMessageA(filter_window.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  return true;
+}
+
+bool click_set(SESSION& s, std::string& error) {
+  const HWND button = need_control(s, find_set_button, "set button", error);
+  if (!button) return false;
+  SendMessageA(button, BM_CLICK, 0, 0);
+  return true;
+}
+
+// The window's current frame: the window opens for it, and a frame that
+// cannot be run is the action's failure, not a quiet count of 0.
+bool run_frame(SESSION& s, std::string& error) {
+  if (!need_window(s, error)) return false;
+  if (!process_current_frame()) {
+    error = "the frame could not be processed: " + filter_window.frame_error;
+    return false;
+  }
+  return true;
+}
+
 bool do_action(SESSION& s, const WINDOW_ACTION& action, std::string& error) {
   switch (action.kind) {
     case ACTION_KIND::size:
-      if (filter_window_is_open()) {
-        error = "the client size is set before the window opens";
-        return false;
-      }
-      s.setup.client_w = action.a;
-      s.setup.client_h = action.b;
-      return true;
+      return set_client_size(s, action, error);
     case ACTION_KIND::open:
-      if (filter_window_is_open()) {
-        error = "the filter window is open already";
-        return false;
-      }
-      return open_window(s, error);
-    case ACTION_KIND::type: {
-      HWND field;
-      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error)))
-        return false;
-      // Tabbing into the field selects its text, which the first key replaces.
-      SendMessageA(field, EM_SETSEL, 0, -1);
-      for (const char c : action.text)
-        PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
-      return true;
-    }
-    case ACTION_KIND::paste: {
-      HWND field;
-      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error)))
-        return false;
-      SendMessageA(field, EM_SETSEL, 0, -1);  // pasting over the whole text
-      return paste_text(field, action.text, error);
-    }
-    case ACTION_KIND::enter: {
-      // The key itself; TranslateMessage makes the character from it.
-      HWND field;
-      if (!need_window(s, error) || !(field = need(find_size_field(), "size field", error)))
-        return false;
-      const UINT scan = MapVirtualKeyA(VK_RETURN, MAPVK_VK_TO_VSC);
-      PostMessageA(field, WM_KEYDOWN, VK_RETURN, static_cast<LPARAM>(1 | scan << 16));
-      PostMessageA(field, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(1 | scan << 16 | 3u << 30));
-      return true;
-    }
-    case ACTION_KIND::pick: {
-      // As a choice from the drop-down list: the selection moves and the
-      // combo box tells its parent.
-      HWND combo;
-      if (!need_window(s, error) || !(combo = need(find_size_combo(), "size list", error)))
-        return false;
-      const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-      if (action.a >= count) {
-        error = "the size list has " + std::to_string(count) + " entries";
-        return false;
-      }
-      SendMessageA(combo, CB_SETCURSEL, action.a, 0);
-      SendMessageA(filter_window.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(combo));
-      return true;
-    }
-    case ACTION_KIND::click: {
-      HWND button;
-      if (!need_window(s, error) || !(button = need(find_set_button(), "set button", error)))
-        return false;
-      SendMessageA(button, BM_CLICK, 0, 0);
-      return true;
-    }
+      return open_once(s, error);
+    case ACTION_KIND::type:
+      return type_text(s, action, error);
+    case ACTION_KIND::paste:
+      return paste_over(s, action, error);
+    case ACTION_KIND::enter:
+      return press_enter(s, error);
+    case ACTION_KIND::pick:
+      return pick_entry(s, action, error);
+    case ACTION_KIND::click:
+      return click_set(s, error);
     case ACTION_KIND::off:
     case ACTION_KIND::on:
       set_filter_active(action.kind == ACTION_KIND::on);
       return true;
     case ACTION_KIND::frame:
-      // The window's current frame: the window opens for it, and a frame
-      // that cannot be run is the action's failure, not a quiet count of 0.
-      if (!need_window(s, error)) return false;
-      if (!process_current_frame()) {
-        error = "the frame could not be processed: " + filter_window.frame_error;
-        return false;
-      }
-      return true;
+      return run_frame(s, error);
     case ACTION_KIND::state:
       print_window_state(s.out);
       return true;

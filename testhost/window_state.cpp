@@ -19,6 +19,15 @@ std::string readable(const std::string& text) {
   return utf8.empty() ? text : utf8;
 }
 
+// A window's text as the ANSI functions give it, in UTF-8 when it is valid
+// code page 932, else as it is.
+std::string window_text(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::vector<char> text(length > 0 ? length + 1 : 1, '\0');
+  if (length > 0) GetWindowTextA(window, text.data(), length + 1);
+  return readable(text.data());
+}
+
 void print_tracks(FILE* out) {
   const FILTER* filter = test_host.filter;
   for (size_t i = 0; i < test_host.track.size(); ++i) {
@@ -104,13 +113,6 @@ HWND find_set_button() {
   char class_name[16] = {};
   if (button) GetClassNameA(button, class_name, sizeof class_name);
   return lstrcmpiA(class_name, "BUTTON") == 0 ? button : nullptr;
-}
-
-std::string window_text(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  std::vector<char> text(length > 0 ? length + 1 : 1, '\0');
-  if (length > 0) GetWindowTextA(window, text.data(), length + 1);
-  return readable(text.data());
 }
 
 void print_window_state(FILE* out) {

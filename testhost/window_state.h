@@ -15,10 +15,6 @@ HWND find_size_combo();
 HWND find_size_field();
 HWND find_set_button();
 
-// A window's text as the ANSI functions give it, in UTF-8 when it is valid
-// code page 932, else as it is.
-std::string window_text(HWND window);
-
 void print_window_state(FILE* out);
 
 // The filter's section of the settings file: "[section] key=value, ...".

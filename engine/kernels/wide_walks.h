@@ -5,18 +5,12 @@
 // the lanes, everything here is a template of the policy P or sits in an
 // unnamed namespace.
 //
-// Work that is the same for every line of a pass (positions, knot indices,
-// weights) is done once per pass, before its workers start, with the
-// reference's own function (position.h; the work area keeps the table).
-//
-// A walk carries NV vectors of W lanes (L = NV * W lanes):
-// - vertical pass: L / 4 neighbouring column groups, the lanes in memory order;
-// - horizontal pass: rows_per_vector rows per vector, each row's y, cb, cr in
-//   three neighbouring lanes: lanes 3j .. 3j + 2 for the vector's row j where
-//   the policy moves pixels itself (PIXEL_LANES), else lanes 4j + 1 .. 4j + 3,
-//   so that a pixel moves as the 8 bytes that end with it.
-// Its knots fill the worker's slot (see FLOAT_KNOTS and WORD_KNOTS); the
-// positions of the pass's outputs come with the job.
+// A walk carries NV vectors of W lanes (L = NV * W): in the vertical pass
+// L / 4 neighbouring column groups, lanes in memory order; in the horizontal
+// pass rows_per_vector rows per vector, row j's y, cb, cr in lanes
+// 3j .. 3j + 2 (PIXEL_LANES) or else 4j + 1 .. 4j + 3. Its knots fill the
+// worker's slot (FLOAT_KNOTS, WORD_KNOTS); the pass's positions come with the
+// job. Why it is laid out so: docs/design.md, "Kernel variants".
 //
 // Beside the operations of wide_lanes.h a policy P provides:
 //   MAX_VECTORS           vectors one walk may keep in flight

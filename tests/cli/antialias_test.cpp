@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine_run.h"
+#include "engine_threads.h"
 #include "frame_resize.h"
 
 namespace {

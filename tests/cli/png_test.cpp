@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "engine_run.h"
+#include "frame_allocation.h"
 #include "frame_buffer.h"
 #include "images.h"
 #include "picture_frames.h"

@@ -9,11 +9,13 @@
 #include <random>
 #include <string>
 
-#include "engine_run.h"
+#include "engine_threads.h"
+#include "frame_allocation.h"
 #include "frame_buffer.h"
+#include "image_resize.h"
 #include "tool_process.h"
 #include "y4m_header.h"
-#include "y4m_planes.h"
+#include "y4m_yc48_path.h"
 
 namespace {
 

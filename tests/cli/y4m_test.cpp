@@ -5,11 +5,11 @@
 #include <cstring>
 #include <random>
 
-#include "engine_run.h"
+#include "frame_allocation.h"
 #include "frame_buffer.h"
 #include "images.h"
 #include "y4m_header.h"
-#include "y4m_planes.h"
+#include "y4m_yc48_path.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "images.h"
 #include "kernels.h"
 #include "pages.h"
+#include "passes.h"
 #include "resize.h"
 #include "thread_pool.h"
 #include "work_area.h"

@@ -8,6 +8,7 @@
 #include "fake_host.h"
 #include "filter.h"
 #include "images.h"
+#include "passes.h"
 #include "resize.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 // The few operations of the size combo box that the list rules use. The real
-// control answers them with window messages; MEMORY_COMBO keeps a plain list.
+// control answers them with window messages; the tests' MEMORY_COMBO keeps a plain list.
 // Both report no selection once the user has edited the text with the list
 // closed; the rules rely on that to tell a typed size from a chosen entry.
 #include <cstdint>

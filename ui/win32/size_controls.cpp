@@ -27,6 +27,18 @@ int height_of(HWND window) {
   return r.bottom - r.top;
 }
 
+// Puts size_edit_proc on the combo box's edit field, keeping the procedure it
+// replaces. Without the combo box's parts the field keeps taking every key.
+void subclass_size_edit() {
+  COMBOBOXINFO parts{};
+  static_assert(sizeof parts == 52);
+  parts.cbSize = sizeof parts;
+  if (!GetComboBoxInfo(size_controls.combo, &parts)) return;
+  size_controls.edit_field = parts.hwndItem;
+  size_controls.edit_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongA(parts.hwndItem, GWL_WNDPROC, reinterpret_cast<LONG>(&size_edit_proc)));
+}
+
 }  // namespace
 
 int create_size_controls(HWND window, const SIZE_HOST& host, const char* check_caption) {
@@ -84,16 +96,6 @@ void create_dialog_font() {
     size_controls.font = CreateFontIndirectA(&metrics.lfMessageFont);
   if (!size_controls.font)
     size_controls.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-void subclass_size_edit() {
-  COMBOBOXINFO parts{};
-  static_assert(sizeof parts == 52);
-  parts.cbSize = sizeof parts;
-  if (!GetComboBoxInfo(size_controls.combo, &parts)) return;
-  size_controls.edit_field = parts.hwndItem;
-  size_controls.edit_proc = reinterpret_cast<WNDPROC>(
-      SetWindowLongA(parts.hwndItem, GWL_WNDPROC, reinterpret_cast<LONG>(&size_edit_proc)));
 }
 
 int destroy_size_controls(SIZE_SETTINGS& settings) {

@@ -31,10 +31,6 @@ int create_size_controls(HWND window, const SIZE_HOST& host, const char* check_c
 // the stock DEFAULT_GUI_FONT when that cannot be had.
 void create_dialog_font();
 
-// Puts size_edit_proc on the combo box's edit field, keeping the procedure it
-// replaces. Without the combo box's parts the field keeps taking every key.
-void subclass_size_edit();
-
 // Gives the edit field its procedure back, saves the list to `settings` while
 // the combo box exists (whether or not the rest was built), deletes the font
 // and clears size_controls. Returns 1.

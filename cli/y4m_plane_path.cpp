@@ -1,4 +1,4 @@
-#include "y4m_samples.h"
+#include "y4m_plane_path.h"
 
 #include <algorithm>
 

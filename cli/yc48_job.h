@@ -1,7 +1,10 @@
 #pragma once
-// The tool's .yc48 frames (the format: yc48_file.h), with its error lines.
+// The tool's .yc48 frames (the format: yc48_file.h), with its error lines,
+// and the .yc48 job: one frame read, resized and written.
 #include <cstdint>
+#include <string>
 
+#include "engine_threads.h"
 #include "file_io.h"
 #include "resize.h"
 
@@ -19,3 +22,18 @@ void check_yc48_length(const INPUT_FILE& in, int32_t w, int32_t h);
 
 // Writes the image of `frame` (w x h pixels) as a .yc48 frame.
 void write_yc48_frame(OUTPUT_FILE& out, const FRAME& frame);
+
+struct YC48_JOB {
+  std::string input;   // read from
+  std::string output;  // written to, opened once the frame is resized
+  int32_t source_w;
+  int32_t source_h;
+  int32_t target_w;
+  int32_t target_h;
+  bool vertical_first = false;
+  bool antialias = false;  // low-pass the axes that shrink first (low_pass.h)
+};
+
+// Reads the source_w x source_h frame, resizes it through planes and writes
+// it. Throws TOOL_ERROR naming the input or the output on any failure.
+void resize_yc48_file(const YC48_JOB& job, const ENGINE_THREADS& threads);

@@ -1,4 +1,4 @@
-#include "y4m_planes.h"
+#include "y4m_yc48_path.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "raw_frame.h"
+#include "yc48_job.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "frame_allocation.h"
 #include "frame_buffer.h"
+#include "frame_resize.h"
 #include "tool_error.h"
 #include "yc48_file.h"
 
@@ -40,4 +42,25 @@ void check_yc48_length(const INPUT_FILE& in, int32_t w, int32_t h) {
 void write_yc48_frame(OUTPUT_FILE& out, const FRAME& frame) {
   if (!write_yc48(out.file, frame.buffer, frame.w, frame.h, frame.max_w))
     fail(out.name, std::string("write failed: ") + std::strerror(errno));
+}
+
+void resize_yc48_file(const YC48_JOB& o, const ENGINE_THREADS& threads) {
+  INPUT_FILE in;
+  open_input(in, o.input);
+  check_yc48_length(in, o.source_w, o.source_h);
+  FRAME_BUFFER in_frame, out_frame;
+  allocate_frame(in_frame, o.source_w, o.source_h, o.input);
+  read_yc48_frame(in, in_frame.frame, o.source_w, o.source_h);
+  allocate_frame(out_frame, o.target_w, o.target_h, o.input);
+  out_frame.frame.w = o.target_w;
+  out_frame.frame.h = o.target_h;
+  PLANE_WORK work;
+  LOW_PASS_WORK low_pass;
+  prepare_plane_work(work);
+  resize_frame_channels(work, in_frame.frame, out_frame.frame, 3, o.vertical_first,
+                        o.antialias ? &low_pass : nullptr, threads, o.input);
+  OUTPUT_FILE out;
+  open_output(out, o.output);
+  write_yc48_frame(out, out_frame.frame);
+  commit_output(out);
 }
