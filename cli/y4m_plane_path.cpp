@@ -16,22 +16,6 @@ uint64_t plane_start(const Y4M_FORMAT& f, int plane) {
 
 }  // namespace
 
-SAMPLE_SCALE sample_scale(int depth) {
-  return depth >= 16 ? SAMPLE_SCALE{0, 32768, 65535}
-                     : SAMPLE_SCALE{15 - depth, 16384, (int32_t{1} << depth) - 1};
-}
-
-int16_t code_to_sample(uint32_t code, const SAMPLE_SCALE& scale) {
-  const int32_t c = static_cast<int32_t>(std::min<uint32_t>(code, scale.max));
-  return static_cast<int16_t>(c * (int32_t{1} << scale.shift) - scale.offset);
-}
-
-uint16_t sample_to_code(int16_t sample, const SAMPLE_SCALE& scale) {
-  const int32_t half = scale.shift ? int32_t{1} << (scale.shift - 1) : 0;
-  const int32_t code = (sample + scale.offset + half) >> scale.shift;
-  return static_cast<uint16_t>(std::clamp(code, 0, scale.max));
-}
-
 uint64_t frame_samples(const Y4M_FORMAT& f) { return plane_start(f, f.planes); }
 
 void sample_planes(const Y4M_FORMAT& f, int16_t* samples, PLANE planes[3]) {

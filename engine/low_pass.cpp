@@ -264,3 +264,40 @@ bool low_pass(const PLANE& from, const PLANE& to, AXIS axis, int32_t target,
   const bool ran = run_workers(runner, low_pass_worker, &job, nullptr);
   return ran && !job.failed;
 }
+
+namespace {
+
+// `samples` sized for a w x h plane, as a plane; false when no memory could be had.
+bool plane_in(std::vector<int16_t>& samples, int32_t w, int32_t h, PLANE& plane) {
+  try {
+    samples.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  plane = PLANE{samples.data(), w, h, w, 1};
+  return true;
+}
+
+}  // namespace
+
+bool low_pass_job(PLANE_JOB& job, std::vector<int16_t> (&own)[2], const RUNNER* runner) {
+  if (job.target.w < job.source.w) {
+    const LOW_PASS_PLAN plan = plan_low_pass(job.source.w, job.target.w, job.across.offset);
+    PLANE filtered;
+    if (!plane_in(own[0], plan.count, job.source.h, filtered) ||
+        !low_pass(job.source, filtered, AXIS::across, job.target.w, plan, runner))
+      return false;
+    job.source = filtered;
+    job.across = low_passed_grid(job.across, plan);
+  }
+  if (job.target.h < job.source.h) {
+    const LOW_PASS_PLAN plan = plan_low_pass(job.source.h, job.target.h, job.down.offset);
+    PLANE filtered;
+    if (!plane_in(own[1], job.source.w, plan.count, filtered) ||
+        !low_pass(job.source, filtered, AXIS::down, job.target.h, plan, runner))
+      return false;
+    job.source = filtered;
+    job.down = low_passed_grid(job.down, plan);
+  }
+  return true;
+}

@@ -17,6 +17,7 @@
 // single-precision sums in a fixed order, so every build gives the same
 // bits.
 #include <cstdint>
+#include <vector>
 
 #include "grid_pass.h"
 #include "plane.h"
@@ -46,3 +47,9 @@ AXIS_GRID low_passed_grid(const AXIS_GRID& grid, const LOW_PASS_PLAN& plan);
 // False when memory could not be had or the runner failed.
 bool low_pass(const PLANE& from, const PLANE& to, AXIS axis, int32_t target,
               const LOW_PASS_PLAN& plan, const RUNNER* runner);
+
+// Replaces the job's source, along each axis that shrinks, by its low-passed
+// samples, held in own[0] (across) and own[1] (down), and its grid by
+// theirs; an axis that is enlarged or keeps its size is left alone. False
+// when memory could not be had or the runner failed.
+bool low_pass_job(PLANE_JOB& job, std::vector<int16_t> (&own)[2], const RUNNER* runner);

@@ -1,0 +1,21 @@
+#pragma once
+// Codes of one depth (8 to 16 bits) as the int16 samples the engine resizes,
+// and back. A code is a sample on a straight line: shifted up to 15 bits and
+// centred (code * 2^(15 - depth) - 16384), so an 8-bit code carries 7
+// fraction bits through both passes and the spline's overshoot keeps room
+// inside int16; a 16-bit code is the code less 32768, where int16's
+// saturation is the clamp to the codes. On the way out a sample is rounded
+// to the nearest code (halves up) and clamped, so a pass adds no bias and a
+// flat plane of any code comes back as that code.
+#include <cstdint>
+
+struct SAMPLE_SCALE {
+  int shift;       // 15 - depth, 0 at 16 bits
+  int32_t offset;  // 16384, 32768 at 16 bits
+  int32_t max;     // the largest code
+};
+
+SAMPLE_SCALE sample_scale(int depth);
+// A code above the largest is read as the largest.
+int16_t code_to_sample(uint32_t code, const SAMPLE_SCALE& scale);
+uint16_t sample_to_code(int16_t sample, const SAMPLE_SCALE& scale);
