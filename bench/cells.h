@@ -46,6 +46,8 @@ std::vector<CELL> zimg_cells(const JOB& job, const std::vector<PIXEL_YC>& source
                              const BENCH_OPTIONS& options);
 std::vector<CELL> swscale_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
                                 const BENCH_OPTIONS& options);
+std::vector<CELL> library_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
+                                const BENCH_OPTIONS& options);
 std::vector<CELL> opencv_cells(const JOB& job, const std::vector<PIXEL_YC>& source,
                                const BENCH_OPTIONS& options);
 std::vector<CELL> memory_floor_cells(const JOB& job, const std::vector<PIXEL_YC>& source,

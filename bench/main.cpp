@@ -160,7 +160,7 @@ void time_job(const RUN_SETTINGS& r, const JOB& job, THREAD_POOL* pool,
   std::vector<uint64_t> digests;
   std::vector<CELL> cells = engine_cells(job, source, r.options, pool, &digests);
   if (!r.engine_only) {
-    for (auto* make : {zimg_cells, swscale_cells, opencv_cells})
+    for (auto* make : {library_cells, zimg_cells, swscale_cells, opencv_cells})
       for (CELL& c : make(job, source, r.options)) cells.push_back(std::move(c));
     for (CELL& c : memory_floor_cells(job, source, r.options, pool)) cells.push_back(std::move(c));
   }
