@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -62,14 +63,14 @@ int run_in_turn(const PLANE_JOB* jobs, int32_t count, const morvane_options& opt
   const RUNNER runner = pool_runner(threads.pool);
   const RUNNER* run = options.threads > 1 ? &runner : nullptr;
 
-  PLANE_JOB filtered[4];
-  std::vector<int16_t> low_passed[4][2];
+  PLANE_JOB left[4];  // the jobs with a pass left after the low-pass
+  LOW_PASS_SAMPLES low_passed[4];
   if (options.antialias) {
-    for (int32_t j = 0; j < count; ++j) {
-      filtered[j] = jobs[j];
-      if (!low_pass_job(filtered[j], low_passed[j], run)) return MORVANE_ERROR_MEMORY;
-    }
-    jobs = filtered;
+    std::copy(jobs, jobs + count, left);
+    count = low_pass_jobs(left, count, low_passed, run);
+    if (count < 0) return MORVANE_ERROR_MEMORY;
+    if (count == 0) return MORVANE_OK;
+    jobs = left;
   }
   PLANE_WORK work;
   return resize_planes(work, jobs, count, options.vertical_first, run) ? MORVANE_OK

@@ -1,6 +1,7 @@
 #include "frame_resize.h"
 
-#include "low_pass.h"
+#include <algorithm>
+
 #include "tool_error.h"
 
 void prepare_plane_work(PLANE_WORK& work) { work.options.huge_pages = true; }
@@ -8,14 +9,13 @@ void prepare_plane_work(PLANE_WORK& work) { work.options.huge_pages = true; }
 void resize_planes_or_fail(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count,
                            bool vertical_first, LOW_PASS_WORK* antialias,
                            const ENGINE_THREADS& threads, const std::string& name) {
-  PLANE_JOB filtered[4];
+  PLANE_JOB left[4];  // the jobs with a pass left after the low-pass
   if (antialias) {
-    for (int32_t j = 0; j < count; ++j) {
-      filtered[j] = jobs[j];
-      if (!low_pass_job(filtered[j], antialias->samples[j], &threads.runner))
-        fail(name, "out of memory for the low-pass");
-    }
-    jobs = filtered;
+    std::copy(jobs, jobs + count, left);
+    count = low_pass_jobs(left, count, antialias->jobs, &threads.runner);
+    if (count < 0) fail(name, "out of memory for the low-pass");
+    if (count == 0) return;
+    jobs = left;
   }
   if (!resize_planes(work, jobs, count, vertical_first, &threads.runner) &&
       !(run_on_fewer_threads(threads) &&

@@ -46,11 +46,12 @@ struct JOB {
   int delay_us;
   bool via_yc48;        // through the editor's YC48, as the raw path goes
   bool straight_alpha;  // PNG: alpha a channel of its own, as the raw path has it
-  bool antialias;       // y4m: the shrinking axes low-passed first, on both paths
+  bool antialias;       // y4m: the shrinking axes low-passed, on both paths
 };
 
 struct COUNTS {
   long long png = 0, y4m = 0, frames = 0;
+  long long plane_frames = 0;  // y4m frames of the default path, checked against one thread
   long long injected[injected_kinds] = {};
   long long too_late = 0;  // signals that came after the tool had finished
   std::set<std::pair<int32_t, int32_t>> sizes;
@@ -452,10 +453,13 @@ bool y4m_job(SOAK& s, const JOB& j) {
       stream.append(reinterpret_cast<const char*>(&bits), std::min<size_t>(8, in_bytes - b));
     }
   }
-  // The raw path is the editor's: subsampled chroma to every pixel, YC48 and
-  // back, which the tool takes with --via-yc48.
+  // Half the jobs go through the editor's YC48 (--via-yc48), checked against
+  // the raw path, which is the editor's own: subsampled chroma to every
+  // pixel, YC48 and back. The others take the default path, plane by plane
+  // at the stream's depth, checked against a plain run of the same job on
+  // one thread.
   JOB tool_job = j;
-  tool_job.via_yc48 = true;
+  tool_job.via_yc48 = random_chance(s.r, 50);
   tool_job.antialias = random_chance(s.r, 30);
   const std::string in = file(s, "in.y4m");
   const std::string out = file(s, "out.y4m");
@@ -473,7 +477,20 @@ bool y4m_job(SOAK& s, const JOB& j) {
     s.failure = "the y4m output has " + std::to_string(got.size()) + " bytes";
     return false;
   }
+  const auto same_as_one_thread = [&](const JOB& v) {
+    JOB plain = v;
+    plain.threads = 1;
+    const std::string alone = file(s, "one-thread.y4m");
+    const CHILD_RUN run = run_child(resize_args(s, plain, in, alone), {});
+    if (run.status != 0 || read_text(alone) != got) {
+      s.failure = run.status != 0 ? "the one-thread run failed: " + run.errors
+                                  : "the output differs from the one-thread run's";
+      return false;
+    }
+    return true;
+  };
   const auto matches = [&](const JOB& v) {
+    if (!v.via_yc48) return same_as_one_thread(v);
     FRAME_BUFFER buffer;
     std::vector<uint8_t> expected(out_bytes);
     if (!make_buffer(buffer, v)) {
@@ -498,7 +515,7 @@ bool y4m_job(SOAK& s, const JOB& j) {
     return true;
   };
   if (!one_run_matches(s, tool_job, matches)) return false;
-  s.counts.frames += frames;
+  (tool_job.via_yc48 ? s.counts.frames : s.counts.plane_frames) += frames;
   return no_temporary_file(s);
 }
 
@@ -541,14 +558,15 @@ int run_tool_soak(const TOOL_SOAK& options) {
   getrusage(RUSAGE_CHILDREN, &children);
   std::printf(
       "tool soak: seed %llu, %.0f s: %lld PNG and %lld y4m jobs, %lld frames checked against "
-      "the raw path, %zu input sizes up to %dx%d; injected: %lld cut inputs, %lld outputs in a "
+      "the raw path and %lld y4m frames of the default path against a one-thread run, %zu "
+      "input sizes up to %dx%d; injected: %lld cut inputs, %lld outputs in a "
       "missing folder, %lld signals (%lld came after the end), %lld second runs filling the "
       "same output, %lld private outputs watched, %lld argument errors with a FIFO's reader "
       "waiting, all handled%s; the tool's largest resident memory %ld KiB\n",
       static_cast<unsigned long long>(options.seed), options.seconds, s.counts.png, s.counts.y4m,
-      s.counts.frames, s.counts.sizes.size(), s.counts.largest_w, s.counts.largest_h,
-      s.counts.injected[1], s.counts.injected[2], s.counts.injected[3], s.counts.too_late,
-      s.counts.injected[4], s.counts.injected[5], s.counts.injected[6],
+      s.counts.frames, s.counts.plane_frames, s.counts.sizes.size(), s.counts.largest_w,
+      s.counts.largest_h, s.counts.injected[1], s.counts.injected[2], s.counts.injected[3],
+      s.counts.too_late, s.counts.injected[4], s.counts.injected[5], s.counts.injected[6],
       ok ? "" : " until the failure", children.ru_maxrss);
   std::printf("tool soak: %s\n", ok ? "passed" : "FAILED");
   return ok ? 0 : 1;

@@ -2,11 +2,14 @@
 // stopped, the passband is kept, and enlarged axes are left as they were.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "engine_threads.h"
 #include "frame_resize.h"
+#include "low_pass.h"
 
 namespace {
 
@@ -64,14 +67,16 @@ TEST(Antialias, SinesAboveTheTargetsNyquistAreStoppedAndThePassbandKept) {
     double most;
   };
   const CASE cases[] = {{0.5, 0}, {1.2, 0.35}, {1.6, 0.10}, {1.8, 0.10}, {2.3, 0.10}, {2.7, 0.10}};
-  for (const int32_t ratio : {2, 3})
+  // Whole and fractional ratios: 360 samples shrunk to m.
+  for (const int32_t m : {180, 120, 240, 144})
     for (const bool across : {true, false})
       for (const CASE& c : cases) {
-        const double f = c.of_nyquist * 0.5 / ratio;
+        const int32_t n = 360;
+        const double f = c.of_nyquist * 0.5 * m / n;
         if (f >= 0.5) continue;
-        SCOPED_TRACE("1/" + std::to_string(ratio) + (across ? " across" : " down") + ", " +
-                     std::to_string(f) + " cycles per sample");
-        const int32_t n = 360, m = n / ratio;
+        SCOPED_TRACE(std::to_string(n) + " to " + std::to_string(m) +
+                     (across ? " across" : " down") + ", " + std::to_string(f) +
+                     " cycles per sample");
         const auto sine = [&](int32_t x, int32_t y) {
           return static_cast<int16_t>(
               std::lround(amplitude * std::cos(2 * pi * f * (across ? x : y) + 0.3)));
@@ -150,6 +155,59 @@ TEST(Antialias, FilteredSamplesKeepTheGridsGeometry) {
       resize_planes_or_fail(work, &job, 1, false, aa ? &low_pass : nullptr, threads, "test");
     }
     for (int32_t i = 4; i < c.m - 4; ++i) ASSERT_NEAR(out[1][i], out[0][i], 1) << i;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The low-pass runs 16 lines side by side, rows through a transpose: every
+// layout of the same samples (rows or columns, packed or one channel of
+// three, any count of lines and threads) must give the same bits, and those
+// must be the plan's weighted sums.
+TEST(Antialias, EveryLayoutGivesThePlansSums) {
+  struct CASE {
+    int32_t n, lines, m, threads;
+  };
+  const CASE cases[] = {{37, 23, 20, 1}, {100, 5, 33, 2}, {64, 33, 17, 2}, {9, 16, 4, 1}};
+  std::mt19937 random(7);
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(std::to_string(c.n) + " to " + std::to_string(c.m) + ", " +
+                 std::to_string(c.lines) + " lines");
+    std::vector<int16_t> rows(static_cast<size_t>(c.n) * c.lines), columns(rows.size()),
+        threes(rows.size() * 3);
+    for (int32_t y = 0; y < c.lines; ++y)
+      for (int32_t x = 0; x < c.n; ++x) {
+        const int16_t v = static_cast<int16_t>(random() % 65536 - 32768);
+        rows[y * c.n + x] = columns[x * c.lines + y] = threes[(y * c.n + x) * 3 + 1] = v;
+      }
+    LOW_PASS_PLAN plan;
+    ASSERT_TRUE(plan_low_pass(plan, c.n, c.m, own_grid(c.n, c.m)));
+    ENGINE_THREADS threads;
+    start_engine_threads(threads, c.threads);
+    std::vector<int16_t> across(static_cast<size_t>(c.m) * c.lines), down(across.size()),
+        strided(across.size() * 3);
+    ASSERT_TRUE(low_pass(PLANE{rows.data(), c.n, c.lines, c.n, 1},
+                         PLANE{across.data(), c.m, c.lines, c.m, 1}, AXIS::across, plan,
+                         &threads.runner));
+    ASSERT_TRUE(low_pass(PLANE{columns.data(), c.lines, c.n, c.lines, 1},
+                         PLANE{down.data(), c.lines, c.m, c.lines, 1}, AXIS::down, plan,
+                         &threads.runner));
+    ASSERT_TRUE(low_pass(PLANE{threes.data() + 1, c.n, c.lines, 3 * c.n, 3},
+                         PLANE{strided.data() + 1, c.m, c.lines, 3 * c.m, 3}, AXIS::across, plan,
+                         nullptr));
+    for (int32_t y = 0; y < c.lines; ++y)
+      for (int32_t j = 0; j < c.m; ++j) {
+        const int16_t v = across[y * c.m + j];
+        ASSERT_EQ(down[j * c.lines + y], v) << j << "," << y;
+        ASSERT_EQ(strided[(y * c.m + j) * 3 + 1], v) << j << "," << y;
+        double sum = 0;
+        for (int32_t t = 0; t < plan.taps; ++t)
+          sum += double{plan.weights[j * plan.taps + t]} *
+                 rows[y * c.n + std::clamp(plan.first[j] + t, 0, c.n - 1)];
+        ASSERT_NEAR(v, std::clamp(sum, -32768.0, 32767.0), 0.51) << j << "," << y;
+      }
   }
 }
 
