@@ -157,6 +157,26 @@ TEST_P(VariantExactness, BothPassesOnSeveralThreads) {
   }
 }
 
+// Enlarged columns: the rows past the source's go past the caches in whole
+// 64-byte lines where a row starts one. Buffers whose rows all start a line
+// (widths of 32k pixels), every other row (32k + 16) and one row in 32;
+// walks that fill their lines, a last walk of 14 groups with a partial
+// vector, rows cut inside the last group; one thread, and steps of one walk
+// or less on two and three.
+TEST_P(VariantExactness, RowsPastTheSourceOnAndOffCacheLines) {
+  const CASE cases[] = {
+      {1280, 90, 1280, 301, 1280, 301, false, 1}, {1000, 77, 1000, 250, 1024, 250, true, 1},
+      {1290, 64, 1290, 199, 1296, 200, false, 1}, {1290, 64, 1290, 199, 1296, 200, false, 2},
+      {999, 50, 1001, 173, 1001, 173, false, 3},  {1280, 33, 700, 400, 1280, 400, true, 2},
+      {100, 40, 100, 97, 128, 97, false, 3},
+  };
+  uint32_t seed = 500;
+  for (const CASE& c : cases) {
+    check(c, seed++);
+    if (HasFailure()) return;
+  }
+}
+
 // Small frames of assorted sizes in one 128 x 128 buffer, random walks and
 // full-range noise in turn, one thread.
 TEST_P(VariantExactness, SmallFramesOfWalksAndNoise) {
