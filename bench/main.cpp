@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "aims.h"
 #include "cells.h"
 #include "chart.h"
 #include "kernels.h"
@@ -209,6 +210,8 @@ void print_report(const RUN_SETTINGS& r, const RUN_RESULTS& out, const std::stri
   }
   std::fprintf(notes, "\nWork memory, bytes:\n\n");
   print_memory_table(notes, out.memory);
+  std::fprintf(notes, "\nOur aims: how many of this run's jobs each holds on:\n\n");
+  print_aims(notes, out.results, out.memory, out.job_names, automatic);
   if (!r.chart.empty()) {
     const std::string caption = "morvane_bench, " + first_line_of("/proc/cpuinfo", "model name") +
                                 ", one thread, median ms per frame (shorter is faster)";
