@@ -36,6 +36,7 @@ PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {
   job.table = work_area.factor_table;
   job.positions = work_area.positions;
   job.slot_bytes = slot.bytes;
+  job.samples_stay_in_rows = work_area.knots_at_or_below_outputs;
   return job;
 }
 

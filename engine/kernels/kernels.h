@@ -18,6 +18,8 @@ struct PASS_JOB {
   const VEC4* table;
   const POSITION* positions;  // outputs 0 .. m - 1; null unless the variant uses them
   int64_t slot_bytes;         // the worker's slot, at least line_buffers knot buffers
+  // Vertical pass: every output i follows a knot k <= i (see WORK_AREA).
+  bool samples_stay_in_rows;
 };
 
 struct KERNEL_VARIANT {

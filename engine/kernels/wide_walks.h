@@ -104,6 +104,29 @@ struct FLOAT_KNOTS {
   }
 };
 
+// Vertical walks of an enlarging pass whose outputs never overwrite a row
+// before the evaluation has read it (PASS_JOB::samples_stay_in_rows): knot p
+// is its L forward-sweep values c_p alone, and its values are read again from
+// source row p - 1 (knot 0 from row 0, knot n + 1 from row n - 1), once per
+// knot with outputs. Half the knot bytes of FLOAT_KNOTS.
+template <class P, int NV, bool Full>
+struct ROW_KNOTS {
+  static constexpr int L = NV * P::W;
+  static constexpr bool hoist_values = true;
+  float* cs;
+  const uint8_t* base;
+  intptr_t pitch;
+  int32_t n;
+  int last;  // int16 in the last vector
+  float* c(int32_t p) const { return cs + static_cast<intptr_t>(p) * L; }
+  typename P::V value(int32_t p, int v) const {
+    const int32_t row = p < 1 ? 0 : p > n ? n - 1 : p - 1;
+    const uint8_t* at = base + row * pitch + 2 * P::W * v;
+    if (Full || v < NV - 1) return P::widen(at);
+    return P::widen_part(at, last);
+  }
+};
+
 template <class P, int NV>
 struct WORD_KNOTS {
   static constexpr int L = NV * P::W;
@@ -226,12 +249,18 @@ void column_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions,
   float* knots = reinterpret_cast<float*>(slot);
   for (int32_t r = 0; r < prefetch_rows && r < job.n; ++r)
     prefetch_span<P::prefetch>(base + r * pitch, 2 * span.lanes);
-  const FLOAT_KNOTS<P, NV> layout{knots};
   COLUMN_SOURCE<P, NV, Full> source{base, pitch, last};
-  V c[NV];
-  forward_sweep<P, NV, true>(layout, job.table, job.n, source, c);
   COLUMN_SINK<P, NV, Full> sink{base, pitch, last, job.n, span.next, 2 * span.next_lanes};
-  back_substitute_and_resample<P, NV>(layout, job.table, job.n, positions, job.m, c, sink);
+  V c[NV];
+  if (job.samples_stay_in_rows) {
+    const ROW_KNOTS<P, NV, Full> layout{knots, base, pitch, job.n, last};
+    forward_sweep<P, NV, false>(layout, job.table, job.n, source, c);
+    back_substitute_and_resample<P, NV>(layout, job.table, job.n, positions, job.m, c, sink);
+  } else {
+    const FLOAT_KNOTS<P, NV> layout{knots};
+    forward_sweep<P, NV, true>(layout, job.table, job.n, source, c);
+    back_substitute_and_resample<P, NV>(layout, job.table, job.n, positions, job.m, c, sink);
+  }
 }
 
 // Outputs narrowed into a staging area, output i at stage + i * L int16.
