@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 
@@ -90,6 +91,16 @@ class VariantExactness : public ::testing::TestWithParam<const char*> {
         << variant->name << " differs from sse for " << describe(c);
   }
 
+  // Each case with each content in turn, the seeds counting up from `seed`;
+  // stops after the first case that fails.
+  template <size_t N>
+  void check_each(const CASE (&cases)[N], uint32_t seed, std::initializer_list<CONTENT> contents) {
+    for (const CASE& c : cases) {
+      for (CONTENT content : contents) check(c, seed++, content);
+      if (HasFailure()) return;
+    }
+  }
+
   static THREAD_POOL* pools[16];  // by thread count: 1, 2, 3 and 16
   const KERNEL_VARIANT* variant = nullptr;
   const KERNEL_VARIANT* baseline = nullptr;
@@ -149,12 +160,7 @@ TEST_P(VariantExactness, BothPassesOnSeveralThreads) {
       {400, 400, 803, 333, 803, 400, false, 2},    {1000, 301, 1919, 601, 1919, 601, false, 16},
       {1919, 601, 1000, 301, 1919, 601, true, 16}, {200, 1000, 150, 1001, 200, 1001, true, 16},
   };
-  uint32_t seed = 77;
-  for (const CASE& c : cases) {
-    check(c, seed++, CONTENT::mixed);
-    check(c, seed++, CONTENT::spikes);
-    if (HasFailure()) return;
-  }
+  check_each(cases, 77, {CONTENT::mixed, CONTENT::spikes});
 }
 
 // Enlarged columns: the rows past the source's go past the caches in whole
@@ -170,11 +176,7 @@ TEST_P(VariantExactness, RowsPastTheSourceOnAndOffCacheLines) {
       {999, 50, 1001, 173, 1001, 173, false, 3},  {1280, 33, 700, 400, 1280, 400, true, 2},
       {100, 40, 100, 97, 128, 97, false, 3},
   };
-  uint32_t seed = 500;
-  for (const CASE& c : cases) {
-    check(c, seed++);
-    if (HasFailure()) return;
-  }
+  check_each(cases, 500, {CONTENT::mixed});
 }
 
 // Small frames of assorted sizes in one 128 x 128 buffer, random walks and
