@@ -37,6 +37,7 @@ PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {
   job.positions = work_area.positions;
   job.slot_bytes = slot.bytes;
   job.samples_stay_in_rows = work_area.knots_at_or_below_outputs;
+  job.stream_new_rows = new_rows_streamed();
   return job;
 }
 
@@ -102,7 +103,7 @@ HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void*
     const int32_t step = lines_per_step(job.groups, k.group_unit, k.groups_per_step, thread_num);
     take_lines(thread_num, work_area.vertical_counter, step, job.groups,
                [&](int32_t first, int32_t end) { k.column_groups(job, slot.knots, first, end); });
-    // The column walks write rows nobody reads again with non-temporal
+    // The column walks may write rows nobody reads again with non-temporal
     // stores, which are not ordered with the others: they are made visible
     // before the runner hands the frame on.
     _mm_sfence();

@@ -180,12 +180,12 @@ inline void narrow_vectors(void* p, const typename P::V (&r)[NV]) {
 }
 
 // The outputs of a column walk, going up the rows. Rows from `unread` on
-// (past the source's rows when enlarging) were not read by the sweep and are
-// never read again: where a row starts a 64-byte line, the whole lines of its
-// full vectors go past the caches, without reads for ownership; the other
-// rows are fetched for writing ahead of the stores. Going up, the sink also
-// hints the next walk's bytes of each source row into the second-level cache
-// (passing(p) at knot p), so that the next sweep reads from there.
+// (past the source's rows when enlarging, where the job streams them; else
+// none) were not read by the sweep and are never read again: where a row starts a 64-byte line, the
+// whole lines of its full vectors go past the caches, without reads for ownership; the other rows
+// are fetched for writing ahead of the stores. Going up, the sink also hints the next walk's bytes
+// of each source row into the second-level cache (passing(p) at knot p), so that the next sweep
+// reads from there.
 template <class P, int NV, bool Full>
 struct COLUMN_SINK {
   static constexpr int full_vectors = Full ? NV : NV - 1;
@@ -250,7 +250,8 @@ void column_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions,
   for (int32_t r = 0; r < prefetch_rows && r < job.n; ++r)
     prefetch_span<P::prefetch>(base + r * pitch, 2 * span.lanes);
   COLUMN_SOURCE<P, NV, Full> source{base, pitch, last};
-  COLUMN_SINK<P, NV, Full> sink{base, pitch, last, job.n, span.next, 2 * span.next_lanes};
+  const int32_t unread = job.stream_new_rows ? job.n : INT32_MAX;
+  COLUMN_SINK<P, NV, Full> sink{base, pitch, last, unread, span.next, 2 * span.next_lanes};
   V c[NV];
   if (job.samples_stay_in_rows) {
     const ROW_KNOTS<P, NV, Full> layout{knots, base, pitch, job.n, last};
