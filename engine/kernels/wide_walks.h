@@ -104,11 +104,6 @@ struct FLOAT_KNOTS {
   }
 };
 
-// Vertical walks of an enlarging pass whose outputs never overwrite a row
-// before the evaluation has read it (PASS_JOB::samples_stay_in_rows): knot p
-// is its L forward-sweep values c_p alone, and its values are read again from
-// source row p - 1 (knot 0 from row 0, knot n + 1 from row n - 1), once per
-// knot with outputs. Half the knot bytes of FLOAT_KNOTS.
 // Whether the column walks of P read their knots' samples again from the
 // rows where they can: for 16-lane vectors, whose walks cover 128 bytes of a
 // row. The avx2 walks, 64 bytes of a row and so twice the row pages per
@@ -118,6 +113,11 @@ constexpr bool rows_hold_knot_values() {
   return P::W >= 16;
 }
 
+// Vertical walks of an enlarging pass whose outputs never overwrite a row
+// before the evaluation has read it (PASS_JOB::samples_stay_in_rows): knot p
+// is its L forward-sweep values c_p alone, and its values are read again from
+// source row p - 1 (knot 0 from row 0, knot n + 1 from row n - 1), once per
+// knot with outputs. Half the knot bytes of FLOAT_KNOTS.
 template <class P, int NV, bool Full>
 struct ROW_KNOTS {
   static constexpr int L = NV * P::W;
@@ -190,11 +190,12 @@ inline void narrow_vectors(void* p, const typename P::V (&r)[NV]) {
 
 // The outputs of a column walk, going up the rows. Rows from `unread` on
 // (past the source's rows when enlarging, where the job streams them; else
-// none) were not read by the sweep and are never read again: where a row starts a 64-byte line, the
-// whole lines of its full vectors go past the caches, without reads for ownership; the other rows
-// are fetched for writing ahead of the stores. Going up, the sink also hints the next walk's bytes
-// of each source row into the second-level cache (passing(p) at knot p), so that the next sweep
-// reads from there.
+// none) were not read by the sweep and are never read again: where such a
+// row starts a 64-byte line, the whole lines of its full vectors go past the
+// caches, without reads for ownership; the rest is fetched for writing
+// ahead of the stores. Going up, the sink also hints the next walk's bytes
+// of each source row into the second-level cache (passing(p) at knot p), so
+// that the next sweep reads from there.
 template <class P, int NV, bool Full>
 struct COLUMN_SINK {
   static constexpr int full_vectors = Full ? NV : NV - 1;
