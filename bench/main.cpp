@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "aims.h"
 #include "cells.h"
 #include "chart.h"
 #include "kernels.h"
@@ -54,7 +55,7 @@ std::string load_average() {
 
 // What the command line asks for.
 struct RUN_SETTINGS {
-  bool csv = false, engine_only = false, no_plugin = false;
+  bool csv = false, engine_only = false, no_plugin = false, cpu_time = false;
   double min_time = 1.0;
   std::vector<std::string> job_texts;
   std::string chart;
@@ -77,6 +78,8 @@ void add_options(CLI::App& app, RUN_SETTINGS& r) {
   app.add_flag("--engine-only", r.engine_only,
                "only the native engine: no other resizer, memory floor or plug-in");
   app.add_flag("--no-plugin", r.no_plugin, "leave out the 32-bit plug-in's rows");
+  app.add_flag("--cpu-time", r.cpu_time,
+               "time frames by the process's processor time instead of the wall clock");
   app.add_option("--plugin-build", r.plugin.win32_build,
                  "the win32 build with testhost.exe and bench/morvane_VARIANT.auf (default: " +
                      r.plugin.win32_build + ")");
@@ -164,7 +167,7 @@ void time_job(const RUN_SETTINGS& r, const JOB& job, THREAD_POOL* pool,
       for (CELL& c : make(job, source, r.options)) cells.push_back(std::move(c));
     for (CELL& c : memory_floor_cells(job, source, r.options, pool)) cells.push_back(std::move(c));
   }
-  measure(cells, r.min_time);
+  measure(cells, r.min_time, r.cpu_time);
   for (const CELL& c : cells)
     out.results.push_back({name, c.implementation, c.threads, median_of(c.ms), minimum_of(c.ms)});
   if (with_plugin) add_plugin_rows(r, job, name, source, plugin_variants, out);
@@ -187,9 +190,10 @@ void print_report(const RUN_SETTINGS& r, const RUN_RESULTS& out, const std::stri
                load_average().c_str());
   std::fprintf(
       notes,
-      "Median ms per frame, >= %.2f s of frames per cell; engine: %s first, automatic variant %s; "
-      "every engine variant gave %s output.%s\n",
-      r.min_time, r.options.vertical_first ? "vertical" : "horizontal", automatic.c_str(),
+      "Median %s ms per frame, >= %.2f s of frames per cell; engine: %s first, automatic variant "
+      "%s; every engine variant gave %s output.%s\n",
+      r.cpu_time ? "processor" : "wall-clock", r.min_time,
+      r.options.vertical_first ? "vertical" : "horizontal", automatic.c_str(),
       out.variants_agree ? "the same" : "DIFFERENT",
       r.options.huge_pages ? " Huge pages requested." : "");
   std::fprintf(notes, "Engine output hash (FNV-1a of the target image):%s\n",
@@ -209,6 +213,8 @@ void print_report(const RUN_SETTINGS& r, const RUN_RESULTS& out, const std::stri
   }
   std::fprintf(notes, "\nWork memory, bytes:\n\n");
   print_memory_table(notes, out.memory);
+  std::fprintf(notes, "\nOur aims: how many of this run's jobs each holds on:\n\n");
+  print_aims(notes, out.results, out.memory, out.job_names, automatic);
   if (!r.chart.empty()) {
     const std::string caption = "morvane_bench, " + first_line_of("/proc/cpuinfo", "model name") +
                                 ", one thread, median ms per frame (shorter is faster)";

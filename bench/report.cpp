@@ -2,8 +2,6 @@
 
 #include <utility>
 
-namespace {
-
 const RESULT* find_result(const std::vector<RESULT>& results, const std::string& job,
                           const std::string& implementation, int threads) {
   const RESULT* found = nullptr;
@@ -11,6 +9,8 @@ const RESULT* find_result(const std::vector<RESULT>& results, const std::string&
     if (r.job == job && r.implementation == implementation && r.threads == threads) found = &r;
   return found;
 }
+
+namespace {
 
 bool starts_with(const std::string& text, const std::string& start) {
   return text.rfind(start, 0) == 0;

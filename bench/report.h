@@ -23,6 +23,11 @@ struct MEMORY_RESULT {
   bool plugin;
 };
 
+// The result of one cell, or null where the run has none (the last, should
+// a cell appear twice).
+const RESULT* find_result(const std::vector<RESULT>& results, const std::string& job,
+                          const std::string& implementation, int threads);
+
 // Rows: implementation and threads, in order of first appearance; columns:
 // the jobs in the given order; cells: median milliseconds per frame.
 void print_markdown(std::FILE* out, const std::vector<RESULT>& results,

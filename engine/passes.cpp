@@ -2,6 +2,8 @@
 // the kernels are defined under, does its lines and puts everything back.
 #include "passes.h"
 
+#include <xmmintrin.h>
+
 #include <atomic>
 
 #include "pass_mode.h"
@@ -34,6 +36,8 @@ PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {
   job.table = work_area.factor_table;
   job.positions = work_area.positions;
   job.slot_bytes = slot.bytes;
+  job.samples_stay_in_rows = work_area.knots_at_or_below_outputs;
+  job.stream_new_rows = new_rows_streamed();
   return job;
 }
 
@@ -99,6 +103,10 @@ HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void*
     const int32_t step = lines_per_step(job.groups, k.group_unit, k.groups_per_step, thread_num);
     take_lines(thread_num, work_area.vertical_counter, step, job.groups,
                [&](int32_t first, int32_t end) { k.column_groups(job, slot.knots, first, end); });
+    // The column walks may write rows nobody reads again with non-temporal
+    // stores, which are not ordered with the others: they are made visible
+    // before the runner hands the frame on.
+    _mm_sfence();
   });
 }
 

@@ -109,6 +109,9 @@ void prepare_positions(int32_t n, int32_t m) {
     const float step = line_step(n, m);
     for (int32_t i = 0; i < m; ++i) work_area.positions[i] = locate_output(step, i);
   });
+  work_area.knots_at_or_below_outputs = true;
+  for (int32_t i = 0; i < m; ++i)
+    if (work_area.positions[i].k > i) work_area.knots_at_or_below_outputs = false;
   work_area.positions_n = n;
   work_area.positions_m = m;
 }

@@ -25,6 +25,10 @@ struct alignas(64) WORK_AREA {
   POSITION* positions;    // after the factor table; null unless the variant uses it
   int32_t positions_n;    // the pass (n to m) whose positions it holds; 0: none
   int32_t positions_m;
+  // Every output i of that pass follows a knot k <= i (an enlarging pass), so
+  // a column walk that writes its outputs up from the last still finds the
+  // samples of knots k and k + 1 in the frame's rows when it evaluates i.
+  bool knots_at_or_below_outputs;
   const KERNEL_VARIANT* kernels;  // the variant the block was sized for
   size_t block_bytes;
   char spacer_before[128];     // keeps the counters off the fields every worker reads

@@ -13,6 +13,8 @@ unsigned long long read_xcr0() {
 CPU_FEATURES detect() {
   CPU_FEATURES f{};
   unsigned a, b, c, d;
+  if (!__get_cpuid(0, &a, &b, &c, &d)) return f;
+  f.intel = b == 0x756E6547 && d == 0x49656E69 && c == 0x6C65746E;  // "Genu" "ineI" "ntel"
   if (!__get_cpuid(1, &a, &b, &c, &d)) return f;
   f.sse = (d >> 25) & 1;
   f.sse2 = (d >> 26) & 1;

@@ -5,6 +5,7 @@ struct CPU_FEATURES {
   bool sse2;
   bool avx2;    // AVX2 with YMM state enabled by the operating system
   bool avx512;  // AVX-512 F and BW with ZMM state enabled
+  bool intel;   // the vendor string is "GenuineIntel"
 };
 
 // Read once with CPUID and XGETBV.

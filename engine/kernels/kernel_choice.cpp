@@ -25,6 +25,7 @@ const CANDIDATE candidates[] = {
 constexpr int candidate_count = sizeof candidates / sizeof candidates[0];
 
 std::atomic<const KERNEL_VARIANT*> forced{nullptr};
+std::atomic<NEW_ROW_STORES> forced_row_stores{NEW_ROW_STORES::automatic};
 
 }  // namespace
 
@@ -54,6 +55,15 @@ const KERNEL_VARIANT* active_kernels() {
     return last;
   }();
   return best;
+}
+
+void force_new_row_stores(NEW_ROW_STORES how) {
+  forced_row_stores.store(how, std::memory_order_release);
+}
+
+bool new_rows_streamed() {
+  const NEW_ROW_STORES how = forced_row_stores.load(std::memory_order_acquire);
+  return how == NEW_ROW_STORES::automatic ? cpu_features().intel : how == NEW_ROW_STORES::streamed;
 }
 
 bool force_kernels(const char* name) {

@@ -18,6 +18,11 @@ struct PASS_JOB {
   const VEC4* table;
   const POSITION* positions;  // outputs 0 .. m - 1; null unless the variant uses them
   int64_t slot_bytes;         // the worker's slot, at least line_buffers knot buffers
+  // Vertical pass: every output i follows a knot k <= i (see WORK_AREA).
+  bool samples_stay_in_rows;
+  // Vertical pass: output rows past the source's go past the caches where
+  // they start a cache line (new_rows_streamed()).
+  bool stream_new_rows;
 };
 
 struct KERNEL_VARIANT {
@@ -58,3 +63,13 @@ bool force_kernels(const char* name);
 
 // Variants this processor can run, the fastest last; null-terminated.
 const KERNEL_VARIANT* const* available_kernels();
+
+// How the wide column walks write the output rows past the source's when
+// enlarging, which nothing reads again: with non-temporal stores of whole
+// lines (no read for ownership), or through the caches. Automatic: streamed
+// on Intel processors, where a prototype of the walks measured them faster,
+// cached elsewhere (on an AMD EPYC they were slower). Either way the bytes
+// are the same; tests force each.
+enum class NEW_ROW_STORES { automatic, streamed, cached };
+void force_new_row_stores(NEW_ROW_STORES how);
+bool new_rows_streamed();

@@ -34,10 +34,16 @@ struct AVX2_POLICY {
     _mm_storeu_si128(static_cast<__m128i*>(p),
                      _mm_packs_epi32(_mm256_castsi256_si128(r), _mm256_extracti128_si256(r, 1)));
   }
-  static void narrow2(void* p, V a, V b) {
+  static __m256i narrow_pair(V a, V b) {
     // The pack interleaves a and b by 4 int16 in each 128-bit lane.
     const __m256i packed = _mm256_packs_epi32(_mm256_cvtps_epi32(a), _mm256_cvtps_epi32(b));
-    _mm256_storeu_si256(static_cast<__m256i*>(p), _mm256_permute4x64_epi64(packed, 0xD8));
+    return _mm256_permute4x64_epi64(packed, 0xD8);
+  }
+  static void narrow2(void* p, V a, V b) {
+    _mm256_storeu_si256(static_cast<__m256i*>(p), narrow_pair(a, b));
+  }
+  static void stream2(void* p, V a, V b) {
+    _mm256_stream_si256(static_cast<__m256i*>(p), narrow_pair(a, b));
   }
   static void narrow_part(void* p, V v, int count) {
     alignas(16) int16_t s[W];
@@ -47,6 +53,7 @@ struct AVX2_POLICY {
 
   static constexpr bool PIXEL_LANES = false;
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
+  static void prefetch_l2(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T1); }
   static constexpr const KERNEL_VARIANT* narrower = &sse2_kernels;
 };
 

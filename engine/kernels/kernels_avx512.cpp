@@ -41,11 +41,15 @@ struct AVX512_POLICY {
     return widen16(_mm512_castsi512_si256(_mm512_maskz_loadu_epi16(first(count), p)));
   }
   static void narrow(void* p, V v) { _mm256_storeu_si256(static_cast<__m256i*>(p), narrow16(v)); }
-  static void narrow2(void* p, V a, V b) {
+  static __m512i narrow_pair(V a, V b) {
     // The pack interleaves a and b by 4 int16 in each 128-bit lane.
     const __m512i packed = _mm512_packs_epi32(_mm512_cvtps_epi32(a), _mm512_cvtps_epi32(b));
     const __m512i order = _mm512_set_epi64(7, 5, 3, 1, 6, 4, 2, 0);
-    _mm512_storeu_si512(p, _mm512_permutexvar_epi64(order, packed));
+    return _mm512_permutexvar_epi64(order, packed);
+  }
+  static void narrow2(void* p, V a, V b) { _mm512_storeu_si512(p, narrow_pair(a, b)); }
+  static void stream2(void* p, V a, V b) {
+    _mm512_stream_si512(static_cast<__m512i*>(p), narrow_pair(a, b));
   }
   static void narrow_part(void* p, V v, int count) {
     _mm512_mask_storeu_epi16(p, first(count), _mm512_castsi256_si512(narrow16(v)));
@@ -153,6 +157,7 @@ struct AVX512_POLICY {
   }
 
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
+  static void prefetch_l2(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T1); }
   static constexpr const KERNEL_VARIANT* narrower = &avx2_kernels;
 };
 

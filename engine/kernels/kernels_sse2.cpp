@@ -49,6 +49,7 @@ struct SSE2_POLICY {
 
   static constexpr bool PIXEL_LANES = false;
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
+  static void prefetch_l2(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T1); }
   static constexpr const KERNEL_VARIANT* narrower = &sse_kernels;
 };
 

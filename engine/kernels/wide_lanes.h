@@ -86,7 +86,8 @@ inline void forward_sweep(const Knots& knots, const VEC4* table, int32_t n, Sour
 // Back substitution from M_n = c_n down, each M_p = c_p - F[p - 1] * M_{p+1},
 // and the evaluation of every output between knots p and p + 1 as soon as
 // M_p is known, from output m - 1 down to 0. The sink takes output i:
-// seek(i), then put(r) with its NV vectors.
+// seek(i), then put(r) with its NV vectors; a sink with passing(p) hears of
+// each knot p from n - 1 down to 1 as the substitution reaches it.
 template <class P, int NV, class Knots, class Sink>
 inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, int32_t n,
                                          const POSITION* positions, int32_t m,
@@ -145,6 +146,7 @@ inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, 
       mk1[v] = mk[v];
       mk[v] = P::sub(P::load(c + v * W), P::mul(f, mk[v]));
     }
+    if constexpr (requires { sink.passing(p); }) sink.passing(p);
     resample_at(p);
   }
   if (i >= 0) {
