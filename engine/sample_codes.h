@@ -19,3 +19,12 @@ SAMPLE_SCALE sample_scale(int depth);
 // A code above the largest is read as the largest.
 int16_t code_to_sample(uint32_t code, const SAMPLE_SCALE& scale);
 uint16_t sample_to_code(int16_t sample, const SAMPLE_SCALE& scale);
+
+// A row of `count` codes as samples, and back. Codes of 8 bits take one
+// byte each; deeper ones a uint16_t each in the machine's byte order, at any
+// alignment. The same arithmetic as the two calls above, in loops the
+// compiler can vectorise.
+void codes_to_samples(const unsigned char* codes, int16_t* samples, int32_t count,
+                      const SAMPLE_SCALE& scale);
+void samples_to_codes(const int16_t* samples, unsigned char* codes, int32_t count,
+                      const SAMPLE_SCALE& scale);
