@@ -44,6 +44,16 @@ struct STREAM_WORK {
   LIBRARY_CONTEXT library;
   // The YC48 path.
   FRAME_BUFFER in_frame, out_frame;
+  // The frames as read and as written.
+  PAGE_SPAN frame_in, frame_out;
+
+  STREAM_WORK() = default;
+  STREAM_WORK(const STREAM_WORK&) = delete;
+  STREAM_WORK& operator=(const STREAM_WORK&) = delete;
+  ~STREAM_WORK() {
+    unmap_pages(frame_in);
+    unmap_pages(frame_out);
+  }
 };
 
 // False when the memory for the frames cannot be had.
@@ -131,17 +141,15 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
                       " a y4m header may have");
   const bool copy = work.source.width == work.target.width &&
                     work.source.height == work.target.height && !job.via_yc48;
-  // Left uninitialised: pages are taken only as a frame really arrives.
+  // Page memory: its pages are taken only as a frame really arrives, and a
+  // size the system cannot promise is refused, not fatal.
   const size_t in_bytes = y4m_frame_bytes(work.source), out_bytes = y4m_frame_bytes(work.target);
-  std::unique_ptr<uint8_t[]> planes_in, planes_out;
-  bool had = copy || prepare_work(work, job);
-  try {
-    if (had) planes_in = std::make_unique_for_overwrite<uint8_t[]>(in_bytes);
-    if (had && !copy) planes_out = std::make_unique_for_overwrite<uint8_t[]>(out_bytes);
-  } catch (const std::bad_alloc&) {
-    had = false;
-  }
+  const bool had = (copy || prepare_work(work, job)) &&
+                   map_pages(work.frame_in, in_bytes, PAGE_OPTIONS{}) &&
+                   (copy || map_pages(work.frame_out, out_bytes, PAGE_OPTIONS{}));
   if (!had) fail_without_memory(in, in_bytes);
+  uint8_t* const planes_in = work.frame_in.data;
+  uint8_t* const planes_out = work.frame_out.data;
 
   write_all(out, out_header.data(), out_header.size());
   flush_output(out);
@@ -153,19 +161,19 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
       fail(in.name, frame_name(index) + " does not start with a FRAME line");
     if (frame_end == LINE_END::end_of_data)
       fail(in.name, "truncated stream: " + frame_name(index) + " has no data");
-    const size_t got = read_some(in, planes_in.get(), in_bytes);
+    const size_t got = read_some(in, planes_in, in_bytes);
     if (got < in_bytes)
       fail(in.name, "truncated stream: " + frame_name(index) + " has " + std::to_string(got) +
                         " of " + std::to_string(in_bytes) + " bytes");
 
     if (job.via_yc48)
-      resize_by_yc48(work, planes_in.get(), planes_out.get(), job, threads, in.name);
+      resize_by_yc48(work, planes_in, planes_out, job, threads, in.name);
     else if (!copy)
-      resize_by_planes(work, planes_in.get(), planes_out.get(), job, in.name);
+      resize_by_planes(work, planes_in, planes_out, job, in.name);
 
     line.push_back('\n');
     write_all(out, line.data(), line.size());
-    write_all(out, copy ? planes_in.get() : planes_out.get(), out_bytes);
+    write_all(out, copy ? planes_in : planes_out, out_bytes);
     if (out.to_stdout) flush_output(out);
     count_frame(progress);
   }
