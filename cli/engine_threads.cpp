@@ -1,10 +1,10 @@
 #include "engine_threads.h"
 
-#include <cstdio>
 #include <string>
 #include <thread>
 
 #include "exit_signals.h"
+#include "thread_lines.h"
 #include "tool_error.h"
 
 ENGINE_THREADS::~ENGINE_THREADS() { destroy_thread_pool(pool); }
@@ -44,19 +44,6 @@ bool run_on_fewer_threads(const ENGINE_THREADS& threads) {
   shrink_thread_pool(threads.pool, 1);
   say_running_on_one(before);
   return true;
-}
-
-void say_threads_started(int asked, int started) {
-  // Fewer threads give the same bits, only later.
-  if (started < asked)
-    std::fprintf(stderr, "morvane: --threads %d: the system let only %d start; running on those\n",
-                 asked, started);
-}
-
-void say_running_on_one(int threads) {
-  std::fprintf(stderr,
-               "morvane: memory ran short for the work buffers on %d threads; running on one\n",
-               threads);
 }
 
 int default_thread_count() {

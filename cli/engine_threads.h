@@ -28,10 +28,5 @@ void start_engine_threads(ENGINE_THREADS& threads, int count);
 // (the same bits, only later). False when there is no other thread.
 bool run_on_fewer_threads(const ENGINE_THREADS& threads);
 
-// The lines for threads the system refused (nothing when all started) and
-// for a run tried again on one thread after `threads` lacked memory.
-void say_threads_started(int asked, int started);
-void say_running_on_one(int threads);
-
 // Threads the tool uses by default: one per processor, at most 64.
 int default_thread_count();

@@ -1,6 +1,6 @@
 #include "library_resize.h"
 
-#include "engine_threads.h"
+#include "thread_lines.h"
 #include "tool_error.h"
 
 LIBRARY_CONTEXT::~LIBRARY_CONTEXT() { morvane_context_destroy(context); }
