@@ -41,3 +41,10 @@ int check_options(const morvane_options* options) {
     return MORVANE_ERROR_OPTION;
   return MORVANE_OK;
 }
+
+int check_grid(const morvane_axis& axis) {
+  const auto side = [](int v) { return v >= 1 && v <= MORVANE_MAX_SIDE; };
+  if (!(axis.offset >= 0.0f && axis.offset <= 1.0f) || !side(axis.span) || !side(axis.target_span))
+    return MORVANE_ERROR_GRID;
+  return MORVANE_OK;
+}

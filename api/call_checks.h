@@ -30,3 +30,7 @@ int check_apart(const IMAGE_ARGS& source, const IMAGE_ARGS& target);
 
 // MORVANE_OK, or MORVANE_ERROR_OPTION; null options are the defaults.
 int check_options(const morvane_options* options);
+
+// MORVANE_OK, or MORVANE_ERROR_GRID when an axis's offset is not 0 .. 1 or
+// its spans are not 1 .. MORVANE_MAX_SIDE.
+int check_grid(const morvane_axis& axis);

@@ -37,6 +37,10 @@ extern "C" const char* morvane_status_text(int status) {
       return "no such kernel variant on this processor";
     case MORVANE_ERROR_MEMORY:
       return "out of memory for the work buffers or threads";
+    case MORVANE_ERROR_COUNT:
+      return "the plane count is not 1 to 4";
+    case MORVANE_ERROR_GRID:
+      return "an axis's offset is not 0 to 1, or its spans not 1 to 65535";
     default:
       return "unknown status";
   }

@@ -4,13 +4,15 @@
 #include <initializer_list>
 
 #include "call_checks.h"
+#include "context.h"
 #include "engine_call.h"
 #include "morvane.h"
 
-extern "C" int morvane_resize_yc48(const int16_t* source, ptrdiff_t source_stride, int source_width,
-                                   int source_height, int16_t* target, ptrdiff_t target_stride,
-                                   int target_width, int target_height,
-                                   const morvane_options* options) {
+extern "C" int morvane_context_resize_yc48(morvane_context* context, const int16_t* source,
+                                           ptrdiff_t source_stride, int source_width,
+                                           int source_height, int16_t* target,
+                                           ptrdiff_t target_stride, int target_width,
+                                           int target_height, const morvane_options* options) {
   const IMAGE_ARGS from{source, source_stride, source_width, source_height, 6, 2};
   const IMAGE_ARGS to{target, target_stride, target_width, target_height, 6, 2};
   for (int status :
@@ -25,5 +27,16 @@ extern "C" int morvane_resize_yc48(const int16_t* source, ptrdiff_t source_strid
         PLANE_JOB{PLANE{in + c, source_width, source_height, source_stride / 2, 3},
                   PLANE{target + c, target_width, target_height, target_stride / 2, 3},
                   own_grid(source_width, target_width), own_grid(source_height, target_height)};
-  return run_plane_jobs(jobs, 3, options_or_defaults(options));
+  const morvane_options o = options_or_defaults(options);
+  std::unique_ptr<morvane_context> own;
+  morvane_context* in_context = call_context(context, o, own);
+  return in_context ? run_plane_jobs(*in_context, jobs, 3, o) : MORVANE_ERROR_MEMORY;
+}
+
+extern "C" int morvane_resize_yc48(const int16_t* source, ptrdiff_t source_stride, int source_width,
+                                   int source_height, int16_t* target, ptrdiff_t target_stride,
+                                   int target_width, int target_height,
+                                   const morvane_options* options) {
+  return morvane_context_resize_yc48(nullptr, source, source_stride, source_width, source_height,
+                                     target, target_stride, target_width, target_height, options);
 }

@@ -1,6 +1,8 @@
 // The C library's plane call (morvane.h, through the shared library) on the
 // job's three 16-bit planes, one call per plane, as a user of the library
-// resizes a 4:4:4 picture; 1 and 2 threads.
+// resizes a 4:4:4 picture: in a context made once per cell (its threads and
+// work memory kept from frame to frame, as a caller resizing a stream keeps
+// them); 1 and 2 threads.
 #include <memory>
 #include <stdexcept>
 
@@ -46,15 +48,18 @@ std::vector<CELL> library_cells(const JOB& job, const std::vector<PIXEL_YC>& sou
     morvane_options_init(&call);
     call.threads = threads;
     call.vertical_first = options.vertical_first ? 1 : 0;
+    const std::shared_ptr<morvane_context> context(morvane_context_create(threads),
+                                                   morvane_context_destroy);
+    if (!context) throw std::runtime_error("the library could not make a context");
     CELL c;
     c.implementation = "library planes";
     c.threads = threads;
-    c.frame = [planes, call] {
+    c.frame = [planes, call, context] {
       const JOB& j = planes->job;
       for (int p = 0; p < 3; ++p)
-        if (const int status = morvane_resize_plane(
-                planes->source(p), static_cast<ptrdiff_t>(planes->in_stride), j.sw, j.sh,
-                planes->target(p), static_cast<ptrdiff_t>(planes->out_stride), j.tw, j.th, 16,
+        if (const int status = morvane_context_resize_plane(
+                context.get(), planes->source(p), static_cast<ptrdiff_t>(planes->in_stride), j.sw,
+                j.sh, planes->target(p), static_cast<ptrdiff_t>(planes->out_stride), j.tw, j.th, 16,
                 &call);
             status != MORVANE_OK)
           throw std::runtime_error(std::string("the library refused the plane: ") +

@@ -1,10 +1,10 @@
 #include "engine_threads.h"
 
-#include <cstdio>
 #include <string>
 #include <thread>
 
 #include "exit_signals.h"
+#include "thread_lines.h"
 #include "tool_error.h"
 
 ENGINE_THREADS::~ENGINE_THREADS() { destroy_thread_pool(pool); }
@@ -21,11 +21,7 @@ bool run_on_engine_threads(void* context, MULTI_THREAD_FUNC worker, void* param1
       const ENDING_SIGNALS_HELD held;
       threads.pool = create_thread_pool(threads.count);
     }
-    // Fewer threads give the same bits, only later.
-    if (const int started = thread_pool_size(threads.pool); started < threads.count)
-      std::fprintf(stderr,
-                   "morvane: --threads %d: the system let only %d start; running on those\n",
-                   threads.count, started);
+    say_threads_started(threads.count, thread_pool_size(threads.pool));
   }
   const RUNNER pool = pool_runner(threads.pool);
   return pool.run(pool.context, worker, param1, param2);
@@ -46,9 +42,7 @@ bool run_on_fewer_threads(const ENGINE_THREADS& threads) {
   if (!threads.pool || thread_pool_size(threads.pool) == 1) return false;
   const int before = thread_pool_size(threads.pool);
   shrink_thread_pool(threads.pool, 1);
-  std::fprintf(stderr,
-               "morvane: memory ran short for the work buffers on %d threads; running on one\n",
-               before);
+  say_running_on_one(before);
   return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "frame_buffer.h"
 #include "frame_resize.h"
+#include "library_resize.h"
 #include "row_parts.h"
 #include "tool_error.h"
 #include "y4m_header.h"
@@ -40,28 +41,29 @@ struct STREAM_WORK {
   PLANE_WORK passes;
   LOW_PASS_WORK low_pass;  // --antialias
   // The plane path.
-  SAMPLE_SCALE scale;
-  SAMPLE_BUFFER in_samples, out_samples;
-  PLANE in_planes[3], out_planes[3];
+  LIBRARY_CONTEXT library;
   // The YC48 path.
   FRAME_BUFFER in_frame, out_frame;
+  // The frames as read and as written.
+  PAGE_SPAN frame_in, frame_out;
+
+  STREAM_WORK() = default;
+  STREAM_WORK(const STREAM_WORK&) = delete;
+  STREAM_WORK& operator=(const STREAM_WORK&) = delete;
+  ~STREAM_WORK() {
+    unmap_pages(frame_in);
+    unmap_pages(frame_out);
+  }
 };
 
 // False when the memory for the frames cannot be had.
 bool prepare_work(STREAM_WORK& w, const STREAM_JOB& job) {
+  if (!job.via_yc48) return true;
   prepare_plane_work(w.passes);
   PAGE_OPTIONS options;
   options.huge_pages = true;
-  if (job.via_yc48)
-    return make_frame_buffer(w.in_frame, w.source.width, w.source.height, options) &&
-           make_frame_buffer(w.out_frame, w.target.width, w.target.height, options);
-  w.scale = sample_scale(w.source.depth);
-  if (!make_sample_buffer(w.in_samples, frame_samples(w.source), options) ||
-      !make_sample_buffer(w.out_samples, frame_samples(w.target), options))
-    return false;
-  sample_planes(w.source, w.in_samples.samples, w.in_planes);
-  sample_planes(w.target, w.out_samples.samples, w.out_planes);
-  return true;
+  return make_frame_buffer(w.in_frame, w.source.width, w.source.height, options) &&
+         make_frame_buffer(w.out_frame, w.target.width, w.target.height, options);
 }
 
 // When a frame's buffers cannot be had, the first frame is read on without
@@ -83,22 +85,14 @@ bool prepare_work(STREAM_WORK& w, const STREAM_JOB& job) {
 }
 
 void resize_by_planes(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREAM_JOB& job,
-                      const ENGINE_THREADS& threads, const std::string& name) {
-  PLANE_JOB jobs[3];
-  for (int p = 0; p < w.source.planes; ++p) {
-    run_on_rows(threads, w.in_planes[p].h, [&](int32_t first, int32_t end) {
-      plane_to_samples(in, w.source, p, w.scale, w.in_planes[p], first, end);
-    });
-    jobs[p] =
-        PLANE_JOB{w.in_planes[p], w.out_planes[p], plane_grid(w.source, w.target, p, AXIS::across),
-                  plane_grid(w.source, w.target, p, AXIS::down)};
-  }
-  resize_planes_or_fail(w.passes, jobs, w.source.planes, job.vertical_first,
-                        job.antialias ? &w.low_pass : nullptr, threads, name);
-  for (int p = 0; p < w.target.planes; ++p)
-    run_on_rows(threads, w.out_planes[p].h, [&](int32_t first, int32_t end) {
-      samples_to_plane(w.out_planes[p], w.target, p, w.scale, out, first, end);
-    });
+                      const std::string& name) {
+  morvane_plane_job jobs[3];
+  plane_jobs(w.source, w.target, in, out, jobs);
+  morvane_options options;
+  morvane_options_init(&options);
+  options.vertical_first = job.vertical_first ? 1 : 0;
+  options.antialias = job.antialias ? 1 : 0;
+  resize_in_library(w.library, jobs, w.source.planes, w.source.depth, options, name);
 }
 
 void resize_by_yc48(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREAM_JOB& job,
@@ -134,6 +128,7 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
   if (end == LINE_END::end_of_data) fail(in.name, "truncated stream: the header line has no end");
 
   STREAM_WORK work;
+  work.library.threads = threads.count;
   work.source = header.format;
   work.target = work.source;
   work.target.width = job.target_w;
@@ -146,17 +141,15 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
                       " a y4m header may have");
   const bool copy = work.source.width == work.target.width &&
                     work.source.height == work.target.height && !job.via_yc48;
-  // Left uninitialised: pages are taken only as a frame really arrives.
+  // Page memory: its pages are taken only as a frame really arrives, and a
+  // size the system cannot promise is refused, not fatal.
   const size_t in_bytes = y4m_frame_bytes(work.source), out_bytes = y4m_frame_bytes(work.target);
-  std::unique_ptr<uint8_t[]> planes_in, planes_out;
-  bool had = copy || prepare_work(work, job);
-  try {
-    if (had) planes_in = std::make_unique_for_overwrite<uint8_t[]>(in_bytes);
-    if (had && !copy) planes_out = std::make_unique_for_overwrite<uint8_t[]>(out_bytes);
-  } catch (const std::bad_alloc&) {
-    had = false;
-  }
+  const bool had = (copy || prepare_work(work, job)) &&
+                   map_pages(work.frame_in, in_bytes, PAGE_OPTIONS{}) &&
+                   (copy || map_pages(work.frame_out, out_bytes, PAGE_OPTIONS{}));
   if (!had) fail_without_memory(in, in_bytes);
+  uint8_t* const planes_in = work.frame_in.data;
+  uint8_t* const planes_out = work.frame_out.data;
 
   write_all(out, out_header.data(), out_header.size());
   flush_output(out);
@@ -168,19 +161,19 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
       fail(in.name, frame_name(index) + " does not start with a FRAME line");
     if (frame_end == LINE_END::end_of_data)
       fail(in.name, "truncated stream: " + frame_name(index) + " has no data");
-    const size_t got = read_some(in, planes_in.get(), in_bytes);
+    const size_t got = read_some(in, planes_in, in_bytes);
     if (got < in_bytes)
       fail(in.name, "truncated stream: " + frame_name(index) + " has " + std::to_string(got) +
                         " of " + std::to_string(in_bytes) + " bytes");
 
     if (job.via_yc48)
-      resize_by_yc48(work, planes_in.get(), planes_out.get(), job, threads, in.name);
+      resize_by_yc48(work, planes_in, planes_out, job, threads, in.name);
     else if (!copy)
-      resize_by_planes(work, planes_in.get(), planes_out.get(), job, threads, in.name);
+      resize_by_planes(work, planes_in, planes_out, job, in.name);
 
     line.push_back('\n');
     write_all(out, line.data(), line.size());
-    write_all(out, copy ? planes_in.get() : planes_out.get(), out_bytes);
+    write_all(out, copy ? planes_in : planes_out, out_bytes);
     if (out.to_stdout) flush_output(out);
     count_frame(progress);
   }

@@ -1,19 +1,36 @@
 #include "sample_codes.h"
 
-#include <algorithm>
+#include <cstring>
 
 SAMPLE_SCALE sample_scale(int depth) {
   return depth >= 16 ? SAMPLE_SCALE{0, 32768, 65535}
                      : SAMPLE_SCALE{15 - depth, 16384, (int32_t{1} << depth) - 1};
 }
 
-int16_t code_to_sample(uint32_t code, const SAMPLE_SCALE& scale) {
-  const int32_t c = static_cast<int32_t>(std::min<uint32_t>(code, scale.max));
-  return static_cast<int16_t>(c * (int32_t{1} << scale.shift) - scale.offset);
+void codes_to_samples(const unsigned char* __restrict codes, int16_t* __restrict samples,
+                      int32_t count, const SAMPLE_SCALE& scale) {
+  const SAMPLE_SCALE s = scale;
+  if (s.max <= 255) {
+    for (int32_t x = 0; x < count; ++x) samples[x] = code_to_sample(codes[x], s);
+    return;
+  }
+  for (int32_t x = 0; x < count; ++x) {
+    uint16_t code;
+    std::memcpy(&code, codes + 2 * static_cast<size_t>(x), sizeof code);
+    samples[x] = code_to_sample(code, s);
+  }
 }
 
-uint16_t sample_to_code(int16_t sample, const SAMPLE_SCALE& scale) {
-  const int32_t half = scale.shift ? int32_t{1} << (scale.shift - 1) : 0;
-  const int32_t code = (sample + scale.offset + half) >> scale.shift;
-  return static_cast<uint16_t>(std::clamp(code, 0, scale.max));
+void samples_to_codes(const int16_t* __restrict samples, unsigned char* __restrict codes,
+                      int32_t count, const SAMPLE_SCALE& scale) {
+  const SAMPLE_SCALE s = scale;
+  if (s.max <= 255) {
+    for (int32_t x = 0; x < count; ++x)
+      codes[x] = static_cast<unsigned char>(sample_to_code(samples[x], s));
+    return;
+  }
+  for (int32_t x = 0; x < count; ++x) {
+    const uint16_t code = sample_to_code(samples[x], s);
+    std::memcpy(codes + 2 * static_cast<size_t>(x), &code, sizeof code);
+  }
 }

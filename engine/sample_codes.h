@@ -7,6 +7,7 @@
 // saturation is the clamp to the codes. On the way out a sample is rounded
 // to the nearest code (halves up) and clamped, so a pass adds no bias and a
 // flat plane of any code comes back as that code.
+#include <algorithm>
 #include <cstdint>
 
 struct SAMPLE_SCALE {
@@ -16,6 +17,23 @@ struct SAMPLE_SCALE {
 };
 
 SAMPLE_SCALE sample_scale(int depth);
-// A code above the largest is read as the largest.
-int16_t code_to_sample(uint32_t code, const SAMPLE_SCALE& scale);
-uint16_t sample_to_code(int16_t sample, const SAMPLE_SCALE& scale);
+// A code above the largest is read as the largest. Inline, so that the row
+// loops below (and the callers') vectorise.
+inline int16_t code_to_sample(uint32_t code, const SAMPLE_SCALE& scale) {
+  const int32_t c = static_cast<int32_t>(std::min<uint32_t>(code, scale.max));
+  return static_cast<int16_t>(c * (int32_t{1} << scale.shift) - scale.offset);
+}
+
+inline uint16_t sample_to_code(int16_t sample, const SAMPLE_SCALE& scale) {
+  const int32_t half = scale.shift ? int32_t{1} << (scale.shift - 1) : 0;
+  const int32_t code = (sample + scale.offset + half) >> scale.shift;
+  return static_cast<uint16_t>(std::clamp(code, 0, scale.max));
+}
+
+// A row of `count` codes as samples, and back. Codes of 8 bits take one
+// byte each; deeper ones a uint16_t each in the machine's byte order, at any
+// alignment.
+void codes_to_samples(const unsigned char* codes, int16_t* samples, int32_t count,
+                      const SAMPLE_SCALE& scale);
+void samples_to_codes(const int16_t* samples, unsigned char* codes, int32_t count,
+                      const SAMPLE_SCALE& scale);

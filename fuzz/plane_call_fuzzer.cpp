@@ -1,5 +1,7 @@
-// The library's plane call with any sizes, strides, depths and options: a
-// call is refused exactly when an argument is bad, never reads or writes
+// The library's plane calls (one plane on its own grid, or a plane job on a
+// grid of any offset and spans, with or without a context) with any sizes,
+// strides, depths and options: a call is refused exactly when an argument
+// is bad, never reads or writes
 // outside the bytes its arguments name (the buffers are exactly that long,
 // under AddressSanitizer), and leaves the bytes between the target's rows
 // alone.
@@ -39,6 +41,17 @@ ptrdiff_t stride(BYTES& in, int width, int bytes) {
 
 bool good_side(int s) { return s >= 1 && s <= MORVANE_MAX_SIDE; }
 
+// A grid: mostly an offset of 0 .. 1, sometimes above.
+morvane_axis grid(BYTES& in) {
+  const float offset = in.next() / 200.0f;
+  const int span = side(in);
+  return morvane_axis{offset, span, side(in)};
+}
+
+bool good_grid(const morvane_axis& g) {
+  return g.offset <= 1.0f && good_side(g.span) && good_side(g.target_span);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -54,8 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.threads = flags % 4;  // 0 is refused
   options.vertical_first = (flags >> 2) & 1;
   options.antialias = (flags >> 3) & 1;
+  const bool own_grid = ((flags >> 4) & 1) == 0, in_context = (flags >> 5) & 1;
+  const morvane_axis across = own_grid ? morvane_axis{0.5f, sw, tw} : grid(in);
+  const morvane_axis down = own_grid ? morvane_axis{0.5f, sh, th} : grid(in);
 
-  const bool good = (depth == 8 || depth == 10 || depth == 12 || depth == 16) && good_side(sw) &&
+  const bool good = (own_grid || (good_grid(across) && good_grid(down))) &&
+                    (depth == 8 || depth == 10 || depth == 12 || depth == 16) && good_side(sw) &&
                     good_side(sh) && good_side(tw) && good_side(th) && ss >= sw * bytes &&
                     ts >= tw * bytes && options.threads >= 1;
   // Buffers of exactly the bytes a good call may touch (a byte for a bad one).
@@ -64,8 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> source(source_bytes), target(target_bytes, 0xA5);
   for (uint8_t& b : source) b = in.next();
 
-  const int status =
-      morvane_resize_plane(source.data(), ss, sw, sh, target.data(), ts, tw, th, depth, &options);
+  int status;
+  if (own_grid && !in_context) {
+    status =
+        morvane_resize_plane(source.data(), ss, sw, sh, target.data(), ts, tw, th, depth, &options);
+  } else {
+    const morvane_plane_job job{source.data(), ss, sw, sh, target.data(), ts, tw, th, across, down};
+    morvane_context* context = in_context ? morvane_context_create(2) : nullptr;
+    status = morvane_resize_planes(context, &job, 1, depth, &options);
+    morvane_context_destroy(context);
+  }
   if ((status == MORVANE_OK) != good) std::abort();
   if (status != MORVANE_OK) {
     if (target[0] != 0xA5) std::abort();  // a refused call writes nothing

@@ -1,9 +1,12 @@
 // The C library through its header as a user calls it: every kind of bad
 // argument refused with its own status before a byte is written, YC48
-// frames with the engine's own bits, and calls from several threads at once
-// giving the bytes they give alone.
+// frames with the engine's own bits, planes taken where their grids say,
+// calls in a context giving the bytes of calls without one, and calls from
+// several threads at once giving the bytes they give alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -32,6 +35,22 @@ struct BAD_CASE {
 int plane(const void* s, ptrdiff_t ss, int sw, int sh, void* t, ptrdiff_t ts, int tw, int th,
           int depth, const morvane_options* o = nullptr) {
   return morvane_resize_plane(s, ss, sw, sh, t, ts, tw, th, depth, o);
+}
+
+// A plane job from the whole source to 4x3 samples at `target`, rows 16 bytes apart.
+morvane_plane_job plane_job(const BUFFERS& b, uint16_t* target) {
+  return morvane_plane_job{b.source.data(), 16, 8, 6, target, 16, 4, 3, {0.5f, 8, 4}, {0.5f, 6, 3}};
+}
+
+// morvane_resize_planes on the first `count` of five jobs, the first four
+// writing the four quarters of the target, changed by `change`.
+int planes(BUFFERS& b, void (*change)(morvane_plane_job*), int count = 2) {
+  morvane_plane_job jobs[5] = {plane_job(b, b.target.data()), plane_job(b, b.target.data() + 4),
+                               plane_job(b, b.target.data() + 24),
+                               plane_job(b, b.target.data() + 28),
+                               plane_job(b, b.target.data() + 24)};
+  change(jobs);
+  return morvane_resize_planes(nullptr, jobs, count, 16, nullptr);
 }
 
 morvane_options with(void (*change)(morvane_options&)) {
@@ -106,6 +125,60 @@ const BAD_CASE bad_cases[] = {
        const morvane_options o = with([](morvane_options& o) { o.kernels = "mmx9"; });
        return plane(b.source.data(), 16, 8, 6, b.target.data(), 16, 4, 3, 16, &o);
      }},
+    {"null plane jobs", MORVANE_ERROR_NULL_POINTER,
+     [](BUFFERS&) { return morvane_resize_planes(nullptr, nullptr, 1, 16, nullptr); }},
+    {"a plane job's null target", MORVANE_ERROR_NULL_POINTER,
+     [](BUFFERS& b) { return planes(b, [](morvane_plane_job* j) { j[1].target = nullptr; }); }},
+    {"no plane jobs", MORVANE_ERROR_COUNT,
+     [](BUFFERS& b) {
+       return planes(
+           b, [](morvane_plane_job*) {}, 0);
+     }},
+    {"five plane jobs", MORVANE_ERROR_COUNT,
+     [](BUFFERS& b) {
+       return planes(
+           b, [](morvane_plane_job*) {}, 5);
+     }},
+    {"a siting offset above 1", MORVANE_ERROR_GRID,
+     [](BUFFERS& b) { return planes(b, [](morvane_plane_job* j) { j[1].across.offset = 1.5f; }); }},
+    {"a siting offset that is not a number", MORVANE_ERROR_GRID,
+     [](BUFFERS& b) {
+       return planes(b, [](morvane_plane_job* j) { j[0].down.offset = std::nanf(""); });
+     }},
+    {"a picture span of zero", MORVANE_ERROR_GRID,
+     [](BUFFERS& b) { return planes(b, [](morvane_plane_job* j) { j[1].down.span = 0; }); }},
+    {"a target span above the limit", MORVANE_ERROR_GRID,
+     [](BUFFERS& b) {
+       return planes(b, [](morvane_plane_job* j) { j[0].across.target_span = 65536; });
+     }},
+    {"two plane jobs writing the same bytes", MORVANE_ERROR_OVERLAP,
+     [](BUFFERS& b) { return planes(b, [](morvane_plane_job* j) { j[1].target = j[0].target; }); }},
+    {"a job's target inside another job's source", MORVANE_ERROR_OVERLAP,
+     [](BUFFERS& b) {
+       return planes(b, [](morvane_plane_job* j) {
+         j[1].source = j[0].target;
+         j[1].source_width = 4;
+         j[1].source_height = 3;
+       });
+     }},
+    {"a context call with 65 threads", MORVANE_ERROR_OPTION,
+     [](BUFFERS& b) {
+       const morvane_options o = with([](morvane_options& o) { o.threads = 65; });
+       morvane_context* context = morvane_context_create(1);
+       const int status = morvane_context_resize_plane(context, b.source.data(), 16, 8, 6,
+                                                       b.target.data(), 16, 4, 3, 16, &o);
+       morvane_context_destroy(context);
+       return status;
+     }},
+    {"threads limited to none", MORVANE_ERROR_OPTION,
+     [](BUFFERS&) {
+       morvane_context* context = morvane_context_create(2);
+       const int status = morvane_context_limit_threads(context, 0);
+       morvane_context_destroy(context);
+       return status;
+     }},
+    {"threads of no context", MORVANE_ERROR_NULL_POINTER,
+     [](BUFFERS&) { return morvane_context_limit_threads(nullptr, 1); }},
 };
 
 TEST(LibraryCalls, RefuseEachBadArgumentWithItsOwnStatusAndWriteNothing) {
@@ -212,6 +285,102 @@ TEST(LibraryCalls, CallsAtOnceFromManyThreadsGiveTheBytesOfCallsOneAtATime) {
       EXPECT_EQ(status[i], MORVANE_OK) << "call " << i;
       EXPECT_EQ(together[i].target, alone[i].target) << "call " << i << " in round " << round;
     }
+  }
+}
+
+// A 16-bit plane of w x h codes on a slanted plane: 1000 + 150 x + 100 y.
+std::vector<uint16_t> ramp(int32_t w, int32_t h) {
+  std::vector<uint16_t> codes(static_cast<size_t>(w) * h);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x)
+      codes[static_cast<size_t>(y) * w + x] = 1000 + 150 * x + 100 * y;
+  return codes;
+}
+
+// A natural cubic spline through samples of a straight line is that line
+// away from the edges (the engine's end knots repeat the edge samples), so
+// each inner target code of a ramp tells where its grid took it.
+TEST(LibraryCalls, PlanesAreTakenWhereTheirGridsPutThem) {
+  // A 160x120 picture to 96x72: its luma, and chroma planes of half its
+  // size on each axis, sited in every way.
+  const float sitings[][2] = {{0.5f, 0.5f}, {0.25f, 0.5f}, {0.5f, 0.25f}, {0.25f, 0.25f}};
+  const std::vector<uint16_t> luma = ramp(160, 120), chroma = ramp(80, 60);
+  std::vector<uint16_t> targets[4];
+  morvane_plane_job jobs[4];
+  jobs[0] = morvane_plane_job{luma.data(),    320, 160, 120, nullptr, 192, 96, 72, {0.5f, 160, 96},
+                              {0.5f, 120, 72}};
+  for (int j = 1; j < 4; ++j)
+    jobs[j] = morvane_plane_job{
+        chroma.data(),           160, 80, 60, nullptr, 96, 48, 36, {sitings[j][0], 160, 96},
+        {sitings[j][1], 120, 72}};
+  for (int j = 0; j < 4; ++j) {
+    targets[j].assign(static_cast<size_t>(jobs[j].target_width) * jobs[j].target_height, 0);
+    jobs[j].target = targets[j].data();
+  }
+  morvane_options o;
+  morvane_options_init(&o);
+  o.threads = 2;
+  ASSERT_EQ(morvane_resize_planes(nullptr, jobs, 4, 16, &o), MORVANE_OK);
+  const auto position = [](const morvane_axis& axis, int32_t i) {
+    return (i + axis.offset) * axis.span / axis.target_span - axis.offset;
+  };
+  const auto inner = [](double p, int32_t n) { return p >= 6 && p <= n - 7; };
+  int checked = 0;
+  for (int j = 0; j < 4; ++j) {
+    const morvane_plane_job& job = jobs[j];
+    for (int32_t y = 0; y < job.target_height; ++y)
+      for (int32_t x = 0; x < job.target_width; ++x) {
+        const double px = position(job.across, x), py = position(job.down, y);
+        if (!inner(px, job.source_width) || !inner(py, job.source_height)) continue;
+        EXPECT_NEAR(targets[j][static_cast<size_t>(y) * job.target_width + x],
+                    1000 + 150 * px + 100 * py, 1.0)
+            << "job " << j << " at " << x << "," << y;
+        ++checked;
+      }
+  }
+  EXPECT_GT(checked, 2000);
+}
+
+TEST(LibraryCalls, CallsInAContextGiveTheBytesOfCallsWithoutOne) {
+  std::vector<PLANE_CALL> calls = {
+      make_call(320, 240, 641, 479, 16, 1, 0), make_call(500, 300, 123, 77, 10, 1, 1),
+      make_call(33, 33, 330, 330, 12, 1, 0),   make_call(640, 64, 64, 640, 8, 1, 1),
+      make_call(97, 410, 200, 100, 16, 1, 0),
+  };
+  for (PLANE_CALL& c : calls) ASSERT_EQ(run(c), MORVANE_OK);
+  const IMAGE frame = test_image(150, 97, 3);
+  std::vector<int16_t> yc48_alone(64 * 48 * 3), yc48_in_context(64 * 48 * 3);
+  ASSERT_EQ(morvane_resize_yc48(&frame.pixels.data()->y, 900, 150, 97, yc48_alone.data(), 384, 64,
+                                48, nullptr),
+            MORVANE_OK);
+  for (int threads : {1, 3}) {
+    morvane_context* context = morvane_context_create(threads);
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(morvane_context_threads(context), threads);
+    // Every size after a larger and a smaller one, so that the kept buffers
+    // are grown and reused; the threads cut down halfway.
+    for (int round = 0; round < 2; ++round) {
+      if (round == 1) {
+        ASSERT_EQ(morvane_context_limit_threads(context, 2), MORVANE_OK);
+        EXPECT_EQ(morvane_context_threads(context), std::min(threads, 2));
+      }
+      for (const PLANE_CALL& c : calls) {
+        std::vector<uint16_t> target(c.target.size(), 0);
+        morvane_options o;
+        morvane_options_init(&o);
+        o.antialias = c.antialias;
+        ASSERT_EQ(morvane_context_resize_plane(context, c.source.data(), 2 * c.sw, c.sw, c.sh,
+                                               target.data(), 2 * c.tw, c.tw, c.th, c.depth, &o),
+                  MORVANE_OK);
+        EXPECT_EQ(target, c.target) << c.sw << "x" << c.sh << " on " << threads << " threads";
+      }
+      std::fill(yc48_in_context.begin(), yc48_in_context.end(), 0);
+      ASSERT_EQ(morvane_context_resize_yc48(context, &frame.pixels.data()->y, 900, 150, 97,
+                                            yc48_in_context.data(), 384, 64, 48, nullptr),
+                MORVANE_OK);
+      EXPECT_EQ(yc48_in_context, yc48_alone) << "YC48 on " << threads << " threads";
+    }
+    morvane_context_destroy(context);
   }
 }
 
