@@ -1,7 +1,9 @@
 #pragma once
 // What a context keeps from call to call: its worker threads, the buffers of
-// the engine's passes, the low-pass's taps and samples, and the planes of
-// samples the codes are converted into and out of.
+// the engine's passes and the work area they run in, the low-pass's taps and
+// samples, and the planes of samples the codes are converted into and out
+// of. Nothing of a call is kept outside its context, so calls in different
+// contexts run side by side.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -16,7 +18,7 @@ struct THREAD_POOL;
 struct morvane_context {
   THREAD_POOL* pool = nullptr;  // its threads take no signal
   RUNNER runner{};
-  PLANE_WORK passes;
+  PLANE_WORK passes;  // with the engine's work area
   LOW_PASS_SAMPLES low_passed[4];
   std::vector<int16_t> sources[4], targets[4];  // samples of each job's planes
 

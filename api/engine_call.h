@@ -1,6 +1,6 @@
 #pragma once
-// One call's turn on the engine: its options applied, its planes resized on
-// its context's threads.
+// One call on the engine: its options applied, its planes resized in its
+// context's work area on its context's threads.
 #include <cstdint>
 
 #include "context.h"
@@ -9,9 +9,9 @@
 
 // Resizes the jobs (at most 4) as resize_planes does, under `options`
 // (already checked; its thread count is the context's): low-passed first
-// with antialias, with the kernel variant named, in the context's buffers.
-// Calls from several threads take turns. MORVANE_OK, MORVANE_ERROR_KERNELS
-// or MORVANE_ERROR_MEMORY.
+// with antialias, with the kernel variant named, in the context's buffers
+// and work area. Calls in different contexts run side by side.
+// MORVANE_OK, MORVANE_ERROR_KERNELS or MORVANE_ERROR_MEMORY.
 int run_plane_jobs(morvane_context& context, const PLANE_JOB* jobs, int32_t count,
                    const morvane_options& options);
 

@@ -96,7 +96,6 @@ std::vector<MEMORY_RESULT> engine_work_memory(const std::vector<JOB>& jobs,
   std::vector<MEMORY_RESULT> memory;
   for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
     if (!options.isa.empty() && options.isa != (*v)->name) continue;
-    force_kernels((*v)->name);
     std::vector<std::string> done;
     for (const JOB& job : jobs) {
       const int32_t w = job.sw > job.tw ? job.sw : job.tw;
@@ -106,11 +105,12 @@ std::vector<MEMORY_RESULT> engine_work_memory(const std::vector<JOB>& jobs,
       for (const std::string& d : done) seen = seen || d == buffer;
       if (seen) continue;
       done.push_back(buffer);
-      if (!prepare_work_area(h, w)) throw std::runtime_error("no work memory for " + buffer);
-      memory.push_back({(*v)->name, buffer, work_area.block_bytes, false});
-      release_work_area();
+      WORK_AREA area{};
+      if (!prepare_work_area(area, h, w, **v))
+        throw std::runtime_error("no work memory for " + buffer);
+      memory.push_back({(*v)->name, buffer, area.block_bytes, false});
+      release_work_area(area);
     }
   }
-  force_kernels(nullptr);
   return memory;
 }

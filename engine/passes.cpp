@@ -19,24 +19,24 @@ struct SLOT {
   int64_t bytes;
 };
 
-SLOT slot_of(int thread_id, int thread_num) {
+SLOT slot_of(const WORK_AREA& area, int thread_id, int thread_num) {
   const int workers = thread_num < 1 ? 1 : thread_num > work_slots ? work_slots : thread_num;
-  const int64_t area = int64_t{work_slots} * work_area.slot_stride * sizeof(VEC4);
-  const int64_t bytes = area / workers / 64 * 64;
-  auto* at = reinterpret_cast<uint8_t*>(work_area.line_buffers) + thread_id * bytes;
+  const int64_t slots = int64_t{work_slots} * area.slot_stride * sizeof(VEC4);
+  const int64_t bytes = slots / workers / 64 * 64;
+  auto* at = reinterpret_cast<uint8_t*>(area.line_buffers) + thread_id * bytes;
   return SLOT{reinterpret_cast<KNOT*>(at), bytes};
 }
 
-PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {
+PASS_JOB make_job(const WORK_AREA& area, void* buffer, int32_t n, int32_t m, const SLOT& slot) {
   PASS_JOB job{};
   job.frame = static_cast<uint8_t*>(buffer);
-  job.pitch = 6 * work_area.buffer_width;
+  job.pitch = 6 * area.buffer_width;
   job.n = n;
   job.m = m;
-  job.table = work_area.factor_table;
-  job.positions = work_area.positions;
+  job.table = area.factor_table;
+  job.positions = area.positions;
   job.slot_bytes = slot.bytes;
-  job.samples_stay_in_rows = work_area.knots_at_or_below_outputs;
+  job.samples_stay_in_rows = area.knots_at_or_below_outputs;
   job.stream_new_rows = new_rows_streamed();
   return job;
 }
@@ -46,11 +46,12 @@ PASS_JOB make_job(void* buffer, int32_t n, int32_t m, const SLOT& slot) {
 // more workers than it says, would take bytes past the slots and returns at
 // once. The others still do every line.
 template <class Body>
-void run_worker(int thread_id, int thread_num, Body body) {
+void run_worker(int thread_id, int thread_num, void* pass_param, Body body) {
   if (thread_id < 0 || thread_id >= work_slots || thread_id >= (thread_num < 1 ? 1 : thread_num))
     return;
   const PASS_MODE mode(PASS_MODE::restore_and_empty_mmx);
-  body(slot_of(thread_id, thread_num));
+  const PASS& pass = *static_cast<const PASS*>(pass_param);
+  body(pass.sizes, *pass.area, slot_of(*pass.area, thread_id, thread_num));
 }
 
 // Hands lines [0, count) to do_lines(first, end): with several workers, `step`
@@ -89,34 +90,36 @@ int32_t lines_per_step(int32_t count, int32_t unit, int32_t most, int thread_num
   return step < most ? step : most;
 }
 
-HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* sizes_param) {
-  run_worker(thread_id, thread_num, [&](const SLOT& slot) {
-    const PASS_SIZES& sizes = *static_cast<const PASS_SIZES*>(sizes_param);
-    PASS_JOB job = make_job(buffer, sizes.height, sizes.target_height, slot);
-    job.groups = (6 * sizes.width + 7) / 8;
-    // The last group may reach past the row when the image fills it: only the
-    // int16 inside the row are read and written then.
-    const int32_t row_bytes = job.pitch;
-    const int32_t tail_start = 8 * (job.groups - 1);
-    job.tail_lanes = tail_start + 8 > row_bytes ? (row_bytes - tail_start) / 2 : 4;
-    const KERNEL_VARIANT& k = *work_area.kernels;
-    const int32_t step = lines_per_step(job.groups, k.group_unit, k.groups_per_step, thread_num);
-    take_lines(thread_num, work_area.vertical_counter, step, job.groups,
-               [&](int32_t first, int32_t end) { k.column_groups(job, slot.knots, first, end); });
-    // The column walks may write rows nobody reads again with non-temporal
-    // stores, which are not ordered with the others: they are made visible
-    // before the runner hands the frame on.
-    _mm_sfence();
-  });
+HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* pass) {
+  run_worker(
+      thread_id, thread_num, pass, [&](const PASS_SIZES& sizes, WORK_AREA& area, const SLOT& slot) {
+        PASS_JOB job = make_job(area, buffer, sizes.height, sizes.target_height, slot);
+        job.groups = (6 * sizes.width + 7) / 8;
+        // The last group may reach past the row when the image fills it: only the
+        // int16 inside the row are read and written then.
+        const int32_t row_bytes = job.pitch;
+        const int32_t tail_start = 8 * (job.groups - 1);
+        job.tail_lanes = tail_start + 8 > row_bytes ? (row_bytes - tail_start) / 2 : 4;
+        const KERNEL_VARIANT& k = *area.kernels;
+        const int32_t step =
+            lines_per_step(job.groups, k.group_unit, k.groups_per_step, thread_num);
+        take_lines(
+            thread_num, area.vertical_counter, step, job.groups,
+            [&](int32_t first, int32_t end) { k.column_groups(job, slot.knots, first, end); });
+        // The column walks may write rows nobody reads again with non-temporal
+        // stores, which are not ordered with the others: they are made visible
+        // before the runner hands the frame on.
+        _mm_sfence();
+      });
 }
 
-HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* sizes_param) {
-  run_worker(thread_id, thread_num, [&](const SLOT& slot) {
-    const PASS_SIZES& sizes = *static_cast<const PASS_SIZES*>(sizes_param);
-    const PASS_JOB job = make_job(buffer, sizes.width, sizes.target_width, slot);
-    const KERNEL_VARIANT& k = *work_area.kernels;
-    const int32_t step = lines_per_step(sizes.height, k.row_unit, k.rows_per_step, thread_num);
-    take_lines(thread_num, work_area.horizontal_counter, step, sizes.height,
-               [&](int32_t first, int32_t end) { k.pixel_rows(job, slot.knots, first, end); });
-  });
+HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* pass) {
+  run_worker(
+      thread_id, thread_num, pass, [&](const PASS_SIZES& sizes, WORK_AREA& area, const SLOT& slot) {
+        const PASS_JOB job = make_job(area, buffer, sizes.width, sizes.target_width, slot);
+        const KERNEL_VARIANT& k = *area.kernels;
+        const int32_t step = lines_per_step(sizes.height, k.row_unit, k.rows_per_step, thread_num);
+        take_lines(thread_num, area.horizontal_counter, step, sizes.height,
+                   [&](int32_t first, int32_t end) { k.pixel_rows(job, slot.knots, first, end); });
+      });
 }

@@ -6,10 +6,10 @@
 #include "abi.h"
 
 // The two pass workers (MULTI_THREAD_FUNC): param1 the frame buffer, param2 a
-// PASS_SIZES. Workers with index 16 or more, or not below the count they are
+// PASS (its sizes and work area). Workers with index 16 or more, or not below the count they are
 // given (a count below 1 counts as 1), return at once.
-HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* sizes);
-HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* sizes);
+HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* pass);
+HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* pass);
 
 // Lines (column groups or rows) a worker takes per step of a pass's counter,
 // for `count` lines shared by thread_num workers: `most` for one worker or

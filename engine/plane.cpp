@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "kernels.h"
+
 namespace {
 
 constexpr int32_t most_jobs = 4;
@@ -92,16 +94,18 @@ bool needs_pass(const PLANE_JOB& job, AXIS axis) {
   return n != m || !is_own_grid(grid, n, m);
 }
 
-// Runs one axis's pass on the frame: the engine's own passes on its own grid,
-// grid_pass on any other.
-bool run_pass(FRAME frame, AXIS axis, const PLANE_JOB& job, const RUNNER* runner) {
+// Runs one axis's pass on the frame: the engine's own passes (in the work's
+// area) on its own grid, grid_pass on any other.
+bool run_pass(PLANE_WORK& work, FRAME frame, AXIS axis, const PLANE_JOB& job,
+              const RUNNER* runner) {
   const bool across = axis == AXIS::across;
   const AXIS_GRID& grid = across ? job.across : job.down;
   const int32_t n = across ? frame.w : frame.h;
   const int32_t m = across ? job.target.w : job.target.h;
   if (!is_own_grid(grid, n, m)) return grid_pass(frame, axis, m, grid, runner);
-  return across ? resize_frame(frame, m, frame.h, false, runner)
-                : resize_frame(frame, frame.w, m, false, runner);
+  const KERNEL_VARIANT& kernels = work.kernels ? *work.kernels : *active_kernels();
+  return resize_frame(work.area, kernels, frame, across ? m : frame.w, across ? frame.h : m, false,
+                      runner);
 }
 
 // Where a job's plane lies for one axis's passes: its view, and the frame
@@ -170,7 +174,7 @@ bool pass_axis(PLANE_WORK& work, AXIS axis, const PLANE_JOB* jobs, int32_t count
   if (!run_copies(in, runner)) return false;
   for (int32_t j = 0; j < count; ++j) {
     if (!needs_pass(jobs[j], axis)) continue;
-    if (!run_pass(places[j].frame, axis, jobs[j], runner)) return false;
+    if (!run_pass(work, places[j].frame, axis, jobs[j], runner)) return false;
     stages[j] = axis == AXIS::across ? STAGE{places[j].view, jobs[j].target.w, stages[j].h}
                                      : STAGE{places[j].view, stages[j].w, jobs[j].target.h};
   }
@@ -187,6 +191,7 @@ PLANE frame_channel(const FRAME& frame, int channel) {
 PLANE_WORK::~PLANE_WORK() {
   unmap_pages(rows);
   unmap_pages(columns);
+  release_work_area(area);
 }
 
 bool resize_planes(PLANE_WORK& work, const PLANE_JOB* jobs, int32_t count, bool vertical_first,

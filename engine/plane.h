@@ -19,6 +19,7 @@
 #include "grid_pass.h"
 #include "pages.h"
 #include "resize.h"
+#include "work_area.h"
 
 struct PLANE {
   int16_t* samples;  // sample (x, y) at samples[y * pitch + x * step]
@@ -40,12 +41,17 @@ struct PLANE_JOB {
   AXIS_GRID down;
 };
 
-// The buffers of the passes, kept from call to call (the frames of a stream)
-// and grown when a call needs more. Page memory, given back when it goes.
+// The buffers of the passes and the engine's work area they run in, kept
+// from call to call (the frames of a stream) and grown when a call needs
+// more. Page memory, given back when it goes. Calls on different PLANE_WORKs
+// run side by side.
 struct PLANE_WORK {
   PAGE_OPTIONS options;  // for the buffers it maps
   PAGE_SPAN rows;        // the horizontal passes' buffer
   PAGE_SPAN columns;     // the vertical passes'
+  WORK_AREA area{};      // the engine's passes' slots and tables
+  // The kernel variant of the engine's passes; null: the process-wide choice.
+  const KERNEL_VARIANT* kernels = nullptr;
 
   PLANE_WORK() = default;
   PLANE_WORK(const PLANE_WORK&) = delete;

@@ -1,5 +1,6 @@
 #include "resize.h"
 
+#include "kernels.h"
 #include "passes.h"
 #include "work_area.h"
 
@@ -30,27 +31,33 @@ bool usable(const FRAME& f) {
 
 }  // namespace
 
-bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
-                  const RUNNER* runner) {
-  if (!usable(frame) || !prepare_work_area(frame.max_h, frame.max_w)) return false;
+bool resize_frame(WORK_AREA& area, const KERNEL_VARIANT& kernels, FRAME& frame, int32_t target_w,
+                  int32_t target_h, bool vertical_first, const RUNNER* runner) {
+  if (!usable(frame) || !prepare_work_area(area, frame.max_h, frame.max_w, kernels)) return false;
   target_w = clamp(target_w, 1, frame.max_w);
   target_h = clamp(target_h, 1, frame.max_h);
 
   auto vertical = [&] {
     if (target_h == frame.h) return true;
-    PASS_SIZES sizes{frame.w, frame.h, frame.w, target_h};
-    prepare_positions(frame.h, target_h);
-    if (!run_workers(runner, vertical_pass, frame.buffer, &sizes)) return false;
+    PASS pass{{frame.w, frame.h, frame.w, target_h}, &area};
+    prepare_positions(area, frame.h, target_h);
+    if (!run_workers(runner, vertical_pass, frame.buffer, &pass)) return false;
     frame.h = target_h;
     return true;
   };
   auto horizontal = [&] {
     if (target_w == frame.w) return true;
-    PASS_SIZES sizes{frame.w, frame.h, target_w, frame.h};
-    prepare_positions(frame.w, target_w);
-    if (!run_workers(runner, horizontal_pass, frame.buffer, &sizes)) return false;
+    PASS pass{{frame.w, frame.h, target_w, frame.h}, &area};
+    prepare_positions(area, frame.w, target_w);
+    if (!run_workers(runner, horizontal_pass, frame.buffer, &pass)) return false;
     frame.w = target_w;
     return true;
   };
   return vertical_first ? vertical() && horizontal() : horizontal() && vertical();
+}
+
+bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
+                  const RUNNER* runner) {
+  return resize_frame(work_area, *active_kernels(), frame, target_w, target_h, vertical_first,
+                      runner);
 }

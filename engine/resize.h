@@ -9,6 +9,9 @@
 #include "abi.h"
 #include "pixel.h"
 
+struct KERNEL_VARIANT;
+struct WORK_AREA;
+
 // A frame buffer of max_h rows of max_w pixels (pitch 6 * max_w bytes); the
 // image is its top-left w x h pixels.
 struct FRAME {
@@ -37,6 +40,15 @@ struct PASS_SIZES {
   int32_t target_height;
 };
 
+// The second parameter of a pass worker: the pass's sizes (first, so that
+// it is a PASS_SIZES to whoever reads it as one) and the work area, prepared
+// for the frame, whose slots, tables, counters and kernel variant the
+// workers use.
+struct PASS {
+  PASS_SIZES sizes;
+  WORK_AREA* area;
+};
+
 // Calls worker(0, 1, param1, param2) on the calling thread; returns true.
 bool run_on_one_thread(MULTI_THREAD_FUNC worker, void* param1, void* param2);
 
@@ -53,6 +65,13 @@ bool run_workers(const RUNNER* runner, MULTI_THREAD_FUNC worker, void* param1, v
 // unchanged, for a frame without a usable image (no buffer, w or h below 1 or
 // above the buffer) or when no work memory could be had; false at once when
 // the runner fails (the first pass's size then stands).
+// The passes run in `area` with `kernels`; one frame at a time per area,
+// frames in different areas side by side.
+bool resize_frame(WORK_AREA& area, const KERNEL_VARIANT& kernels, FRAME& frame, int32_t target_w,
+                  int32_t target_h, bool vertical_first, const RUNNER* runner);
+
+// The plug-in's call: the process's own area (work_area) and kernel choice
+// (active_kernels()).
 bool resize_frame(FRAME& frame, int32_t target_w, int32_t target_h, bool vertical_first,
                   const RUNNER* runner);
 

@@ -58,66 +58,68 @@ void under_pass_mode(Fill fill) {
 // pitch, changes. (The tool's passes alternate between buffers of two
 // shapes; a host keeps one buffer, and after a much smaller one its block is
 // made anew, so that one huge frame does not hold its memory for good.)
-bool block_fits(int32_t height, int32_t width, const KERNEL_VARIANT* kernels) {
+bool block_fits(WORK_AREA& area, int32_t height, int32_t width, const KERNEL_VARIANT* kernels) {
   const int32_t k = knot_capacity(height, width);
-  if (!work_area.memory || work_area.kernels != kernels || k == 0 || k > work_area.capacity ||
-      k < work_area.capacity / 2)
+  if (!area.memory || area.kernels != kernels || k == 0 || k > area.capacity ||
+      k < area.capacity / 2)
     return false;
-  work_area.buffer_height = height;
-  work_area.buffer_width = width;
+  area.buffer_height = height;
+  area.buffer_width = width;
   return true;
 }
 
 }  // namespace
 
-bool prepare_work_area(int32_t height, int32_t width) {
+bool prepare_work_area(WORK_AREA& area, int32_t height, int32_t width,
+                       const KERNEL_VARIANT& kernels) {
   // Every frame starts both passes from line 0, whether or not a block is made.
-  std::atomic_ref<int32_t>(work_area.vertical_counter).exchange(0);
-  std::atomic_ref<int32_t>(work_area.horizontal_counter).exchange(0);
+  std::atomic_ref<int32_t>(area.vertical_counter).exchange(0);
+  std::atomic_ref<int32_t>(area.horizontal_counter).exchange(0);
 
-  const KERNEL_VARIANT* kernels = active_kernels();
-  if (block_fits(height, width, kernels)) return true;
-  release_work_area();
+  if (block_fits(area, height, width, &kernels)) return true;
+  release_work_area(area);
 
   const int32_t k = knot_capacity(height, width);
-  const BLOCK_LAYOUT layout = k ? block_layout(k, kernels) : BLOCK_LAYOUT{0, 0};
+  const BLOCK_LAYOUT layout = k ? block_layout(k, &kernels) : BLOCK_LAYOUT{0, 0};
   const size_t bytes = block_size(layout);
   void* memory = bytes ? allocate_pages(bytes) : nullptr;
   if (!memory) return false;
 
   auto* at = static_cast<uint8_t*>(memory);
   const size_t slots = static_cast<size_t>(layout.slots);
-  work_area.memory = memory;
-  work_area.block_bytes = bytes;
-  work_area.kernels = kernels;
-  work_area.buffer_height = height;
-  work_area.buffer_width = width;
-  work_area.capacity = k;
-  work_area.slot_stride = static_cast<int32_t>(slots / work_slots / sizeof(VEC4));
-  work_area.line_buffers = static_cast<KNOT*>(memory);
-  work_area.factor_table = reinterpret_cast<VEC4*>(at + slots);
-  work_area.positions =
-      kernels->positions ? reinterpret_cast<POSITION*>(at + slots + sizeof(VEC4) * k) : nullptr;
+  area.memory = memory;
+  area.block_bytes = bytes;
+  area.kernels = &kernels;
+  area.buffer_height = height;
+  area.buffer_width = width;
+  area.capacity = k;
+  area.slot_stride = static_cast<int32_t>(slots / work_slots / sizeof(VEC4));
+  area.line_buffers = static_cast<KNOT*>(memory);
+  area.factor_table = reinterpret_cast<VEC4*>(at + slots);
+  area.positions =
+      kernels.positions ? reinterpret_cast<POSITION*>(at + slots + sizeof(VEC4) * k) : nullptr;
   // Built under the passes' mode, so that its entries never depend on who called.
-  under_pass_mode([k] { build_factor_table(work_area.factor_table, k); });
+  under_pass_mode([&area, k] { build_factor_table(area.factor_table, k); });
   return true;
 }
 
-void prepare_positions(int32_t n, int32_t m) {
-  if (!work_area.positions || (work_area.positions_n == n && work_area.positions_m == m)) return;
-  under_pass_mode([n, m] {
+void prepare_positions(WORK_AREA& area, int32_t n, int32_t m) {
+  if (!area.positions || (area.positions_n == n && area.positions_m == m)) return;
+  under_pass_mode([&area, n, m] {
     const float step = line_step(n, m);
-    for (int32_t i = 0; i < m; ++i) work_area.positions[i] = locate_output(step, i);
+    for (int32_t i = 0; i < m; ++i) area.positions[i] = locate_output(step, i);
   });
-  work_area.knots_at_or_below_outputs = true;
+  area.knots_at_or_below_outputs = true;
   for (int32_t i = 0; i < m; ++i)
-    if (work_area.positions[i].k > i) work_area.knots_at_or_below_outputs = false;
-  work_area.positions_n = n;
-  work_area.positions_m = m;
+    if (area.positions[i].k > i) area.knots_at_or_below_outputs = false;
+  area.positions_n = n;
+  area.positions_m = m;
 }
 
-void release_work_area() {
-  if (!work_area.memory) return;
-  release_pages(work_area.memory, work_area.block_bytes);
-  std::memset(&work_area, 0, sizeof work_area);
+void release_work_area(WORK_AREA& area) {
+  if (!area.memory) return;
+  release_pages(area.memory, area.block_bytes);
+  std::memset(&area, 0, sizeof area);
 }
+
+void release_work_area() { release_work_area(work_area); }

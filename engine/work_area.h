@@ -1,7 +1,10 @@
 #pragma once
-// The engine's process-wide work memory: one block with a knot buffer per
-// worker slot and the factor table, made on the first frame and held across
-// frames, plus the two line counters that the workers of a pass share.
+// The engine's work memory: one block with a knot buffer per worker slot and
+// the factor table, made on the first frame and held across frames, plus the
+// two line counters that the workers of a pass share. Each area serves one
+// frame at a time; areas apart from each other run side by side. The
+// plug-in has one for the process (work_area); the planes path and the
+// library hold their own.
 #include <cstddef>
 #include <cstdint>
 
@@ -37,23 +40,28 @@ struct alignas(64) WORK_AREA {
   char spacer_after[120];
 };
 
+// The plug-in's area: resize_frame without an area, and release_work_area().
 extern WORK_AREA work_area;
 
 // Knots per line buffer for a buffer of the given size: the smallest multiple
 // of 8 that is at least max(width, height) + 3; 0 when the size is not usable.
 int32_t knot_capacity(int32_t height, int32_t width);
 
-// Resets both counters, then makes sure a block for the active kernel variant
-// that takes this buffer's lines is held: a held block of at least this
-// buffer's capacity, and at most twice it, is kept (it takes the buffer's
-// size as the pitch of the passes); any other is made anew.
+// Resets the area's counters, then makes sure it holds a block for `kernels`
+// that takes this buffer's lines: a held block for that variant of at least
+// this buffer's capacity, and at most twice it, is kept (it takes the
+// buffer's size as the pitch of the passes); any other is made anew. The
+// passes run in the area then run `kernels`.
 // True when ready; false when no memory could be had (the area is then empty).
-bool prepare_work_area(int32_t height, int32_t width);
+bool prepare_work_area(WORK_AREA& area, int32_t height, int32_t width,
+                       const KERNEL_VARIANT& kernels);
 
-// Fills the position table for a pass of n samples to m (both at most the
-// capacity), under the passes' SSE mode, unless it holds that pass already
-// or the block has none. Before the pass's workers start.
-void prepare_positions(int32_t n, int32_t m);
+// Fills the area's position table for a pass of n samples to m (both at most
+// the capacity), under the passes' SSE mode, unless it holds that pass
+// already or the block has none. Before the pass's workers start.
+void prepare_positions(WORK_AREA& area, int32_t n, int32_t m);
 
-// Frees the block and clears the whole record. Safe to call with nothing held.
+// Frees the area's block and clears the whole record. Safe to call with
+// nothing held; without an argument, the plug-in's area (its func_exit).
+void release_work_area(WORK_AREA& area);
 void release_work_area();

@@ -24,6 +24,17 @@ const CANDIDATE candidates[] = {
 };
 constexpr int candidate_count = sizeof candidates / sizeof candidates[0];
 
+bool names_automatic(const char* name) {
+  return name == nullptr || *name == '\0' || std::strcmp(name, "auto") == 0;
+}
+
+// The variant of that name among those the processor runs; null if none.
+const KERNEL_VARIANT* named_kernels(const char* name) {
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
+    if (std::strcmp((*v)->name, name) == 0) return *v;
+  return nullptr;
+}
+
 std::atomic<const KERNEL_VARIANT*> forced{nullptr};
 std::atomic<NEW_ROW_STORES> forced_row_stores{NEW_ROW_STORES::automatic};
 
@@ -67,15 +78,13 @@ bool new_rows_streamed() {
 }
 
 bool force_kernels(const char* name) {
-  if (name == nullptr || *name == '\0' || std::strcmp(name, "auto") == 0) {
-    forced.store(nullptr, std::memory_order_release);
-    return true;
-  }
-  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
-    if (std::strcmp((*v)->name, name) == 0) {
-      forced.store(*v, std::memory_order_release);
-      return true;
-    }
-  }
-  return false;
+  const bool automatic = names_automatic(name);
+  const KERNEL_VARIANT* chosen = automatic ? nullptr : named_kernels(name);
+  if (!automatic && !chosen) return false;
+  forced.store(chosen, std::memory_order_release);
+  return true;
+}
+
+const KERNEL_VARIANT* find_kernels(const char* name) {
+  return names_automatic(name) ? active_kernels() : named_kernels(name);
 }

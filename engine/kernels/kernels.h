@@ -53,13 +53,19 @@ extern const KERNEL_VARIANT sse2_kernels;
 extern const KERNEL_VARIANT avx2_kernels;
 extern const KERNEL_VARIANT avx512_kernels;
 
-// The variant frames use: the fastest this processor runs, unless forced.
+// The process-wide choice, which the plug-in's frames use: the fastest this
+// processor runs, unless forced.
 const KERNEL_VARIANT* active_kernels();
 
 // Forces the variant named `name` ("sse", "portable", ...) for later frames;
 // an empty name or "auto" restores the automatic choice. Returns false, and
 // changes nothing, when the name is unknown or the processor lacks it.
 bool force_kernels(const char* name);
+
+// The variant named `name`, for a caller that hands it to the engine
+// itself: null, "" or "auto" give the process-wide choice. Null when the
+// name is unknown or the processor lacks it. Changes no choice.
+const KERNEL_VARIANT* find_kernels(const char* name);
 
 // Variants this processor can run, the fastest last; null-terminated.
 const KERNEL_VARIANT* const* available_kernels();

@@ -354,7 +354,7 @@ TEST_F(WorkArea, CapacityAndBlockSize) {
   EXPECT_EQ(knot_capacity(2046, 7), 2056);
   EXPECT_EQ(knot_capacity(2048, 2048), 2056);
   EXPECT_EQ(knot_capacity(0, 5), 0);
-  ASSERT_TRUE(prepare_work_area(2048, 2048));
+  ASSERT_TRUE(prepare_work_area(work_area, 2048, 2048, *active_kernels()));
   EXPECT_EQ(COUNTING_PAGES::last_bytes, 1085568u);
   EXPECT_EQ(work_area.slot_stride, 2 * 2056);
   EXPECT_EQ(
@@ -367,11 +367,10 @@ TEST_F(WorkArea, CapacityAndBlockSize) {
 // Committed bytes for a 3840 x 2160 buffer (K = 3848), which a 32-bit host's
 // address space must find: the reference's 16 line buffers and factor table;
 // for the wide variants twice the line buffers' bytes, tables included; never
-// more than 4 MB. The block is sized for the forced variant.
+// more than 4 MB. The block is sized for the variant it is made for.
 TEST_F(WorkArea, EveryVariantCommitsAtMostFourMBForA4KBuffer) {
   for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
-    ASSERT_TRUE(force_kernels((*v)->name));
-    ASSERT_TRUE(prepare_work_area(2160, 3840));
+    ASSERT_TRUE(prepare_work_area(work_area, 2160, 3840, **v));
     const bool wide = (*v)->positions;
     const size_t expected = wide ? 3848u * 1024 : 3848u * 528;
     EXPECT_EQ(COUNTING_PAGES::last_bytes, expected) << (*v)->name;
@@ -465,13 +464,13 @@ TEST_F(WorkArea, AllocationFailureRefusesTheFrameAndTheNextOneTriesAgain) {
 }
 
 TEST_F(WorkArea, SizesBeyondTheAddressSpaceFailLikeNoMemory) {
-  EXPECT_FALSE(prepare_work_area(0x7FFFFFF0, 16));
-  EXPECT_FALSE(prepare_work_area(16, 0x7FFFFFFF));
+  EXPECT_FALSE(prepare_work_area(work_area, 0x7FFFFFF0, 16, *active_kernels()));
+  EXPECT_FALSE(prepare_work_area(work_area, 16, 0x7FFFFFFF, *active_kernels()));
   EXPECT_EQ(work_area.memory, nullptr);
   EXPECT_EQ(COUNTING_PAGES::allocations, 0);
 #if defined(__i386__)
   // 2^24 knots would need 8.8 GB: more than a 32-bit size_t holds.
-  EXPECT_FALSE(prepare_work_area(1 << 24, 16));
+  EXPECT_FALSE(prepare_work_area(work_area, 1 << 24, 16, *active_kernels()));
   EXPECT_EQ(COUNTING_PAGES::allocations, 0);
 #endif
 }

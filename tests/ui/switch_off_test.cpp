@@ -1,6 +1,7 @@
 // Switching the filter off gives back the resampler's work memory.
 #include <gtest/gtest.h>
 
+#include "kernels.h"
 #include "size_controls_fixture.h"
 #include "work_area.h"
 
@@ -10,7 +11,7 @@ using SwitchOff = FilterWindowTest;
 
 TEST_F(SwitchOff, ReleasesTheWorkMemoryOnlyWhenTheFilterIsInactive) {
   open_window(300, 240);
-  ASSERT_TRUE(prepare_work_area(64, 96));
+  ASSERT_TRUE(prepare_work_area(work_area, 64, 96, *active_kernels()));
   ASSERT_NE(work_area.memory, nullptr);
 
   host.active = TRUE;
@@ -26,7 +27,7 @@ TEST_F(SwitchOff, ReleasesTheWorkMemoryOnlyWhenTheFilterIsInactive) {
   host.active = TRUE;
   EXPECT_EQ(deliver(WM_FILTER_CHANGE_ACTIVE), 0);
   EXPECT_EQ(work_area.memory, nullptr);
-  ASSERT_TRUE(prepare_work_area(64, 96));
+  ASSERT_TRUE(prepare_work_area(work_area, 64, 96, *active_kernels()));
   EXPECT_NE(work_area.memory, nullptr);
   release_work_area();
   EXPECT_EQ(host.redraws, 0);
