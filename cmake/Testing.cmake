@@ -27,7 +27,9 @@ if(WIN32 AND MORVANE_HAVE_GTEST)
 endif()
 
 # morvane_add_gtest(name SOURCES ... LIBS ...)
-# Native: every test case becomes a ctest entry. Win32: one ctest entry per
+# Native: every test case becomes a ctest entry, labelled with the
+# executable's name (the ThreadSanitizer preset runs two executables' tests
+# by it). Win32: one ctest entry per
 # executable, since each Wine process start costs more than the tests,
 # labelled "wine" (scripts/test runs the DLL checks, label "dll", apart, since
 # they need no Wine).
@@ -39,6 +41,6 @@ function(morvane_add_gtest name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS wine)
   else()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS ${name})
   endif()
 endfunction()

@@ -57,10 +57,12 @@ namespace {
 constexpr int spin_rounds = 4000;
 
 // A worker's stack: its deepest call is a kernel on one run of lines, a few
-// KiB; the sanitizers' frames are several times larger. The system's
+// KiB; the sanitizers' frames are several times larger, and ThreadSanitizer
+// keeps its state for the thread (about 900 KiB) in the stack's thread-local
+// block, refusing the thread when the stack cannot hold it. The system's
 // default (often 8 MiB each) would make 64 threads take 512 MiB of address
 // space, which an address-space limit (ulimit -v) counts.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr size_t worker_stack_bytes = size_t{2} << 20;
 #else
 constexpr size_t worker_stack_bytes = size_t{256} << 10;
