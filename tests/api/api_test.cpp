@@ -2,7 +2,8 @@
 // argument refused with its own status before a byte is written, YC48
 // frames with the engine's own bits, planes taken where their grids say,
 // calls in a context giving the bytes of calls without one, and calls from
-// several threads at once giving the bytes they give alone.
+// several threads at once, each naming a kernel variant of its own, giving
+// the bytes they give alone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -257,11 +258,12 @@ PLANE_CALL make_call(int32_t sw, int32_t sh, int32_t tw, int32_t th, int depth, 
   return c;
 }
 
-int run(PLANE_CALL& c) {
+int run(PLANE_CALL& c, const char* kernels = nullptr) {
   morvane_options o;
   morvane_options_init(&o);
   o.threads = c.threads;
   o.antialias = c.antialias;
+  o.kernels = kernels;
   return morvane_resize_plane(c.source.data(), 2 * c.sw, c.sw, c.sh, c.target.data(), 2 * c.tw,
                               c.tw, c.th, c.depth, &o);
 }
@@ -273,13 +275,19 @@ TEST(LibraryCalls, CallsAtOnceFromManyThreadsGiveTheBytesOfCallsOneAtATime) {
       make_call(640, 64, 64, 640, 10, 1, 1),   make_call(33, 33, 330, 330, 12, 4, 0),
   };
   for (PLANE_CALL& c : alone) ASSERT_EQ(run(c), MORVANE_OK);
+  // The calls at once name the variants in turn, each for itself alone.
+  int variants = 0;
+  while (morvane_kernel_name(variants)) ++variants;
+  ASSERT_GT(variants, 1);
   for (int round = 0; round < 3; ++round) {
     std::vector<PLANE_CALL> together = alone;
     for (PLANE_CALL& c : together) std::fill(c.target.begin(), c.target.end(), 0);
     std::vector<int> status(together.size(), -100);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < together.size(); ++i)
-      threads.emplace_back([&, i] { status[i] = run(together[i]); });
+      threads.emplace_back([&, i] {
+        status[i] = run(together[i], morvane_kernel_name((round + static_cast<int>(i)) % variants));
+      });
     for (std::thread& t : threads) t.join();
     for (size_t i = 0; i < together.size(); ++i) {
       EXPECT_EQ(status[i], MORVANE_OK) << "call " << i;
