@@ -5,7 +5,7 @@
 // kernel choice.
 #include <gtest/gtest.h>
 
-#include <barrier>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,7 +63,12 @@ TEST(WorkAreas, FramesInAreasOfTheirOwnRunSideBySideWithTheBytesOfOneAtATime) {
   const void* plugins_block = work_area.memory;
 
   constexpr int rounds = 6;
-  std::barrier together(2);
+  // Both threads start each round together: round r once both have arrived r + 1 times.
+  std::atomic<int> arrivals{0};
+  const auto meet = [&arrivals](int round) {
+    arrivals.fetch_add(1);
+    while (arrivals.load() < 2 * (round + 1)) std::this_thread::yield();
+  };
   std::string differences[2];
   std::thread threads[2];
   for (int t = 0; t < 2; ++t)
@@ -72,7 +77,7 @@ TEST(WorkAreas, FramesInAreasOfTheirOwnRunSideBySideWithTheBytesOfOneAtATime) {
       const RUNNER runner = pool_runner(pool);
       WORK_AREA area{};
       for (int round = 0; round < rounds; ++round) {
-        together.arrive_and_wait();
+        meet(round);
         const int s = (round + t) % 2;
         const IMAGE image = resize_shape(shapes[t][s], &area, variants[t], &runner);
         const std::string difference = first_difference(expected[t][s], image);
