@@ -25,29 +25,45 @@ void need(bool had, INPUT_FILE& in, PNG_READER& reader) {
                     " picture");
 }
 
-// The 16-bit plane of `samples` (one int16 a pixel, the code less 32768, in
-// rows of `width`) to and from codes, in place: a 16-bit code is the sample
-// with its sign bit flipped, which the library takes back to that sample, so
-// any int16 plane (alpha on the luma scale, premultiplied samples) resizes
-// through its 16-bit planes to the samples and saturation of an int16 plane.
+// int16 samples to the library's 16-bit codes and back, in place: a code is
+// the sample plus 32768 (the sample with its sign bit flipped), and the
+// library resizes 16-bit codes as those very samples, saturated to int16. So
+// any plane of int16 (alpha on the luma scale, premultiplied samples) goes
+// through its 16-bit planes with the bits of an int16 plane.
 void flip_sign_bits(int16_t* samples, size_t count) {
   uint16_t* words = reinterpret_cast<uint16_t*>(samples);
   for (size_t i = 0; i < count; ++i) words[i] ^= 0x8000;
 }
 
-// A plane job for `count` packed planes of 16-bit codes.
-morvane_plane_job plane_job(const int16_t* source, int32_t w, int32_t h, int16_t* target,
-                            int32_t tw, int32_t th) {
-  return morvane_plane_job{source,
-                           ptrdiff_t{2} * w,
-                           w,
-                           h,
-                           target,
-                           ptrdiff_t{2} * tw,
-                           tw,
-                           th,
-                           morvane_axis{0.5f, w, tw},
-                           morvane_axis{0.5f, h, th}};
+// `count` planes of w x h int16 samples, packed one after the other from
+// `sources`, resized into as many of tw x th from `targets` through the
+// library's 16-bit planes; the sources are left as codes.
+void resize_sample_planes(LIBRARY_CONTEXT& library, int16_t* sources, int32_t w, int32_t h,
+                          int16_t* targets, int32_t tw, int32_t th, int count,
+                          const morvane_options& options, const std::string& name) {
+  const size_t plane = static_cast<size_t>(w) * h, target_plane = static_cast<size_t>(tw) * th;
+  flip_sign_bits(sources, plane * count);
+  morvane_plane_job jobs[4];
+  for (int k = 0; k < count; ++k)
+    jobs[k] = morvane_plane_job{sources + k * plane,        ptrdiff_t{2} * w,         w,  h,
+                                targets + k * target_plane, ptrdiff_t{2} * tw,        tw, th,
+                                morvane_axis{0.5f, w, tw},  morvane_axis{0.5f, h, th}};
+  resize_in_library(library, jobs, count, 16, options, name);
+  flip_sign_bits(targets, target_plane * count);
+}
+
+// Pixels first .. first + width - 1 of `c` planes `plane` samples apart as
+// one row of interleaved samples, and back.
+void interleave(const int16_t* planes, size_t plane, size_t first, int32_t width, int c,
+                int16_t* row) {
+  for (int32_t x = 0; x < width; ++x)
+    for (int k = 0; k < c; ++k) row[static_cast<size_t>(x) * c + k] = planes[k * plane + first + x];
+}
+
+void deinterleave(const int16_t* row, size_t plane, size_t first, int32_t width, int c,
+                  int16_t* planes) {
+  for (int32_t x = 0; x < width; ++x)
+    for (int k = 0; k < c; ++k) planes[k * plane + first + x] = row[static_cast<size_t>(x) * c + k];
 }
 
 // 16-bit pictures kept whole: every channel a plane of its own (the code less
@@ -72,10 +88,9 @@ void resize_png_channels(const PNG_JOB& o, INPUT_FILE& in, PNG_READER& reader,
   for (int32_t y = 0; y < f.height; ++y) {
     read_png_row(in, reader, row.data());
     const size_t first = static_cast<size_t>(f.width) * y;
-    for (int32_t x = 0; x < f.width; ++x)
-      for (int k = 0; k < c; ++k)
-        source.samples[k * in_plane + first + x] =
-            static_cast<int16_t>(row[static_cast<size_t>(x) * c + k] - 32768);
+    for (size_t i = 0; i < static_cast<size_t>(f.width) * c; ++i)
+      samples[i] = static_cast<int16_t>(row[i] - 32768);
+    deinterleave(samples.data(), in_plane, first, f.width, c, source.samples);
     for (int32_t x = 0; weigh && uniform && x < f.width; ++x)
       uniform =
           source.samples[(c - 1) * in_plane + first + x] == source.samples[(c - 1) * in_plane];
@@ -93,38 +108,23 @@ void resize_png_channels(const PNG_JOB& o, INPUT_FILE& in, PNG_READER& reader,
   }
   for (int32_t y = 0; weighted && y < f.height; ++y) {
     const size_t first = static_cast<size_t>(f.width) * y;
-    for (int32_t x = 0; x < f.width; ++x)
-      for (int k = 0; k < c; ++k)
-        samples[static_cast<size_t>(x) * c + k] = source.samples[k * in_plane + first + x];
+    interleave(source.samples, in_plane, first, f.width, c, samples.data());
     premultiply_samples(samples.data(), f.width, c);
-    for (int32_t x = 0; x < f.width; ++x)
-      for (int k = 0; k < c; ++k)
-        source.samples[k * in_plane + first + x] = samples[static_cast<size_t>(x) * c + k];
+    deinterleave(samples.data(), in_plane, first, f.width, c, source.samples);
   }
-  flip_sign_bits(source.samples, in_plane * c);
-  morvane_plane_job jobs[4];
-  for (int k = 0; k < c; ++k)
-    jobs[k] = plane_job(source.samples + k * in_plane, f.width, f.height,
-                        result.samples + k * out_plane, out_format.width, out_format.height);
   const morvane_options call = library_options(library, o.vertical_first, o.antialias);
-  resize_in_library(library, jobs, c, 16, call, o.input);
-  flip_sign_bits(result.samples, out_plane * c);
-  if (weighted) {
-    flip_sign_bits(alpha.samples, in_plane);
-    const morvane_plane_job alone = plane_job(alpha.samples, f.width, f.height, alpha_out.samples,
-                                              out_format.width, out_format.height);
-    resize_in_library(library, &alone, 1, 16, call, o.input);
-    flip_sign_bits(alpha_out.samples, out_plane);
-  }
+  resize_sample_planes(library, source.samples, f.width, f.height, result.samples, out_format.width,
+                       out_format.height, c, call, o.input);
+  if (weighted)
+    resize_sample_planes(library, alpha.samples, f.width, f.height, alpha_out.samples,
+                         out_format.width, out_format.height, 1, call, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
   open_png_writer(out, writer, out_format);
   for (int32_t y = 0; y < out_format.height; ++y) {
     const size_t first = static_cast<size_t>(out_format.width) * y;
-    for (int32_t x = 0; x < out_format.width; ++x)
-      for (int k = 0; k < c; ++k)
-        samples[static_cast<size_t>(x) * c + k] = result.samples[k * out_plane + first + x];
+    interleave(result.samples, out_plane, first, out_format.width, c, samples.data());
     if (weighted)
       unpremultiply_samples(samples.data(), alpha_out.samples + first, out_format.width, c,
                             row.data());
@@ -173,14 +173,9 @@ void resize_png_yc48(const PNG_JOB& o, INPUT_FILE& in, PNG_READER& reader,
                      f.width);
   const morvane_options call = library_options(library, o.vertical_first, o.antialias);
   resize_yc48_in_library(library, colour, colour_out, call, o.input);
-  if (alpha) {
-    flip_sign_bits(opacity.samples, in_plane);
-    const morvane_plane_job alone =
-        plane_job(opacity.samples, f.width, f.height, opacity_out.samples, out_format.width,
-                  out_format.height);
-    resize_in_library(library, &alone, 1, 16, call, o.input);
-    flip_sign_bits(opacity_out.samples, out_plane);
-  }
+  if (alpha)
+    resize_sample_planes(library, opacity.samples, f.width, f.height, opacity_out.samples,
+                         out_format.width, out_format.height, 1, call, o.input);
   OUTPUT_FILE out;
   open_output(out, o.output);
   PNG_WRITER writer;
