@@ -31,7 +31,7 @@ struct YC48_JOB {
   int32_t target_w;
   int32_t target_h;
   bool vertical_first = false;
-  bool antialias = false;  // low-pass the axes that shrink first (low_pass.h)
+  bool antialias = false;  // low-pass the axes that shrink first
 };
 
 // Reads the source_w x source_h frame, resizes it in `library` and writes it.
