@@ -20,21 +20,21 @@ int16_t unweighted(int16_t c, int32_t a) {
 
 }  // namespace
 
-void premultiply_yc48(PIXEL_YC* colour, const int16_t* alpha, int alpha_step, int32_t count) {
+void premultiply_yc48(YC48_PIXEL* colour, const int16_t* alpha, int alpha_step, int32_t count) {
   for (int32_t x = 0; x < count; ++x) {
     const int32_t a =
         std::clamp<int32_t>(alpha[static_cast<std::ptrdiff_t>(x) * alpha_step], 0, full);
-    PIXEL_YC& p = colour[x];
-    p = PIXEL_YC{weighted(p.y, a), weighted(p.cb, a), weighted(p.cr, a)};
+    YC48_PIXEL& p = colour[x];
+    p = YC48_PIXEL{weighted(p.y, a), weighted(p.cb, a), weighted(p.cr, a)};
   }
 }
 
-void unpremultiply_yc48(PIXEL_YC* colour, const int16_t* alpha, int alpha_step, int32_t count) {
+void unpremultiply_yc48(YC48_PIXEL* colour, const int16_t* alpha, int alpha_step, int32_t count) {
   for (int32_t x = 0; x < count; ++x) {
     const int32_t a = alpha[static_cast<std::ptrdiff_t>(x) * alpha_step];
-    PIXEL_YC& p = colour[x];
-    p = a <= 0 ? PIXEL_YC{0, 0, 0}
-               : PIXEL_YC{unweighted(p.y, a), unweighted(p.cb, a), unweighted(p.cr, a)};
+    YC48_PIXEL& p = colour[x];
+    p = a <= 0 ? YC48_PIXEL{0, 0, 0}
+               : YC48_PIXEL{unweighted(p.y, a), unweighted(p.cb, a), unweighted(p.cr, a)};
   }
 }
 

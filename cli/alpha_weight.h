@@ -10,12 +10,12 @@
 // the colour is zero.
 #include <cstdint>
 
-#include "pixel.h"
+#include "yc48_image.h"
 
 // YC48 colour and alpha levels of one row (alpha 0 .. 4096, as
 // level_to_yc48 gives; `alpha_step` int16 from one pixel's alpha to the next).
-void premultiply_yc48(PIXEL_YC* colour, const int16_t* alpha, int alpha_step, int32_t count);
-void unpremultiply_yc48(PIXEL_YC* colour, const int16_t* alpha, int alpha_step, int32_t count);
+void premultiply_yc48(YC48_PIXEL* colour, const int16_t* alpha, int alpha_step, int32_t count);
+void unpremultiply_yc48(YC48_PIXEL* colour, const int16_t* alpha, int alpha_step, int32_t count);
 
 // A row of 16-bit samples (interleaved, the code less 32768) whose last
 // channel is alpha. Weighted, the colour and the alpha are halved, to

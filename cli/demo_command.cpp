@@ -9,11 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine_threads.h"
 #include "frame_allocation.h"
-#include "frame_buffer.h"
-#include "image_resize.h"
-#include "kernels.h"
+#include "kernel_option.h"
+#include "library_resize.h"
 #include "picture_frames.h"
 #include "test_card.h"
 #include "tool_error.h"
@@ -58,8 +56,8 @@ void save_png(const std::string& path, const PNG_PICTURE& picture) {
 
 void run_demo(const DEMO_OPTIONS& o) {
   make_folder(o.folder);
-  ENGINE_THREADS threads;
-  start_engine_threads(threads, o.threads);
+  LIBRARY_CONTEXT library;
+  start_library(library, o.threads, o.kernels);
 
   PNG_PICTURE card;
   draw_test_card(card);
@@ -72,15 +70,17 @@ void run_demo(const DEMO_OPTIONS& o) {
     max_w = std::max(max_w, j.w);
     max_h = std::max(max_h, j.h);
   }
-  FRAME_BUFFER buffer;
-  allocate_frame(buffer, max_w, max_h, "demo");
+  SAMPLE_BUFFER card_memory, result_memory;
+  YC48_IMAGE source = allocate_frame(card_memory, card.width, card.height, "demo");
+  picture_to_frames(card, source, nullptr);
+  const YC48_IMAGE largest = allocate_frame(result_memory, max_w, max_h, "demo");
   PNG_PICTURE result;
   for (const DEMO_JOB& j : jobs) {
-    // Each run starts from the card, restored untimed.
+    const YC48_IMAGE target{largest.pixels, j.w, j.h};
+    const morvane_options options = library_options(library, j.vertical_first, false);
     const auto run_ms = [&] {
-      picture_to_frames(card, buffer.frame, nullptr);
       const auto start = std::chrono::steady_clock::now();
-      resize_image(buffer.frame, j.w, j.h, j.vertical_first, threads, "demo");
+      resize_yc48_in_library(library, source, target, options, "demo");
       return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
           .count();
     };
@@ -88,7 +88,7 @@ void run_demo(const DEMO_OPTIONS& o) {
     std::vector<double> ms(timed_runs);
     for (double& m : ms) m = run_ms();
     std::nth_element(ms.begin(), ms.begin() + timed_runs / 2, ms.end());
-    frames_to_picture(buffer.frame, nullptr, 3, 8, result);
+    frames_to_picture(target, nullptr, 3, 8, result);
     const std::string path =
         o.folder + "/card-" + std::to_string(j.w) + "x" + std::to_string(j.h) + ".png";
     save_png(path, result);
@@ -96,7 +96,7 @@ void run_demo(const DEMO_OPTIONS& o) {
         "%dx%d -> %dx%d (%s first, %d threads, %s kernels): %.1f ms median of %d runs "
         "(first run %.1f ms)  %s\n",
         card.width, card.height, j.w, j.h, j.vertical_first ? "vertical" : "horizontal", o.threads,
-        active_kernels()->name, ms[timed_runs / 2], timed_runs, first_ms, path.c_str());
+        kernels_run(o.kernels).c_str(), ms[timed_runs / 2], timed_runs, first_ms, path.c_str());
     if (std::fflush(stdout) != 0)
       fail("standard output", std::string("write failed: ") + std::strerror(errno));
   }

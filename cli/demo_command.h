@@ -7,6 +7,7 @@
 struct DEMO_OPTIONS {
   std::string folder = "morvane-demo";
   int threads = 1;
+  std::string kernels = "auto";  // --isa
 };
 
 // Throws TOOL_ERROR with the line to print on any failure.

@@ -1,12 +1,21 @@
 #include "kernel_option.h"
 
-#include "kernels.h"
+#include "morvane.h"
 #include "tool_error.h"
 
-void choose_kernels(const std::string& name) {
-  if (force_kernels(name.c_str())) return;
+void check_kernels(const std::string& name) {
+  if (name.empty() || name == "auto") return;
   std::string known;
-  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v)
-    known += std::string(", ") + (*v)->name;
+  for (int i = 0; morvane_kernel_name(i); ++i) {
+    if (name == morvane_kernel_name(i)) return;
+    known += std::string(", ") + morvane_kernel_name(i);
+  }
   fail("--isa " + name, "no such kernel variant on this processor (auto" + known + ")");
+}
+
+std::string kernels_run(const std::string& name) {
+  if (!name.empty() && name != "auto") return name;
+  std::string fastest;
+  for (int i = 0; morvane_kernel_name(i); ++i) fastest = morvane_kernel_name(i);
+  return fastest;
 }

@@ -1,7 +1,12 @@
 #pragma once
-// The --isa option: the kernel variant the engine runs.
+// The --isa option: the kernel variant the library runs on every call.
 #include <string>
 
-// Selects the kernel variant by name ("auto", "sse", "portable", ...).
-// Throws TOOL_ERROR naming the option when this processor has no such variant.
-void choose_kernels(const std::string& name);
+// Checks `name` ("auto", "sse", "portable", ...) against the variants this
+// processor runs (morvane_kernel_name). Throws TOOL_ERROR naming the option
+// when it has no such variant.
+void check_kernels(const std::string& name);
+
+// The variant a call with `name` runs: `name`, or for "auto" (or nothing)
+// the fastest.
+std::string kernels_run(const std::string& name);

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "demo_command.h"
-#include "engine_threads.h"
 #include "exit_signals.h"
 #include "file_io.h"
 #include "kernel_option.h"
+#include "library_resize.h"
 #include "output_target.h"
 #include "resize_command.h"
 #include "tool_error.h"
@@ -151,9 +151,17 @@ int run_command(const std::string& isa, const CLI::App& resize_app, const RESIZE
                 const CLI::App& demo_app, const DEMO_OPTIONS& demo) {
   std::string failure;
   try {
-    choose_kernels(isa);
-    if (resize_app.parsed()) run_resize(resize);
-    if (demo_app.parsed()) run_demo(demo);
+    check_kernels(isa);
+    if (resize_app.parsed()) {
+      RESIZE_OPTIONS options = resize;
+      options.kernels = isa;
+      run_resize(options);
+    }
+    if (demo_app.parsed()) {
+      DEMO_OPTIONS options = demo;
+      options.kernels = isa;
+      run_demo(options);
+    }
     return 0;
   } catch (const std::bad_alloc&) {
     failure = "out of memory";
@@ -171,7 +179,7 @@ int run(int argc, char** argv) {
   CLI::App app{
       "morvane: resizes pictures and video frames with a natural cubic spline on each axis."};
   app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("morvane ") + MORVANE_VERSION);
+  app.set_version_flag("--version", std::string("morvane ") + morvane_version_text());
   app.footer(main_examples);
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
     return std::string("morvane: ") + e.what() + " (see morvane --help)\n";

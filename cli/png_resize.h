@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine_threads.h"
+#include "library_resize.h"
 
 struct PNG_JOB {
   std::string input;   // read from
@@ -16,10 +16,11 @@ struct PNG_JOB {
   int32_t target_h;
   bool vertical_first = false;
   bool via_yc48 = false;
-  bool antialias = false;  // low-pass the axes that shrink first (low_pass.h)
+  bool antialias = false;  // low-pass the axes that shrink first
   bool straight_alpha = false;
 };
 
 // Throws TOOL_ERROR naming the input for a damaged, cut-short or too large
-// picture, and naming the output when it cannot be written.
-void resize_png_file(const PNG_JOB& job, const ENGINE_THREADS& threads);
+// picture, and naming the output when it cannot be written. Resizes in
+// `library`.
+void resize_png_file(const PNG_JOB& job, LIBRARY_CONTEXT& library);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "engine_threads.h"
 #include "file_io.h"
 #include "frame_size.h"
+#include "library_resize.h"
 #include "output_target.h"
 #include "png_resize.h"
 #include "progress.h"
@@ -62,25 +62,25 @@ SIZE parse_size_option(const std::string& option, const std::string& text) {
   return s;
 }
 
-void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
+void resize_yc48(const RESIZE_OPTIONS& o, SIZE target, LIBRARY_CONTEXT& library) {
   if (o.input_size.empty()) fail(o.input, "a .yc48 input needs --input-size WxH");
   const SIZE source = parse_size_option("--input-size", o.input_size);
   YC48_JOB job{o.input, o.output, source.w, source.h, target.w, target.h};
   job.vertical_first = o.vertical_first;
   job.antialias = o.antialias;
-  resize_yc48_file(job, threads);
+  resize_yc48_file(job, library);
 }
 
-void resize_png(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
+void resize_png(const RESIZE_OPTIONS& o, SIZE target, LIBRARY_CONTEXT& library) {
   PNG_JOB job{o.input, o.output, target.w, target.h};
   job.vertical_first = o.vertical_first;
   job.via_yc48 = o.via_yc48;
   job.antialias = o.antialias;
   job.straight_alpha = o.straight_alpha;
-  resize_png_file(job, threads);
+  resize_png_file(job, library);
 }
 
-void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& threads) {
+void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, LIBRARY_CONTEXT& library) {
   INPUT_FILE in;
   open_input(in, o.input);
   OUTPUT_FILE out;
@@ -90,7 +90,7 @@ void resize_y4m(const RESIZE_OPTIONS& o, SIZE target, const ENGINE_THREADS& thre
   STREAM_JOB job{target.w, target.h, o.vertical_first};
   job.via_yc48 = o.via_yc48;
   job.antialias = o.antialias;
-  resize_y4m_stream(in, out, job, threads, progress);
+  resize_y4m_stream(in, out, job, library, progress);
   commit_output(out);
 }
 
@@ -106,17 +106,17 @@ void run_resize(const RESIZE_OPTIONS& o) {
     fail(o.input, "unknown kind of file (use .png, .y4m, - or .yc48)");
   if (out_format != in_format)
     fail(o.output, std::string("must be of the input's kind (") + format_name(in_format) + ")");
-  ENGINE_THREADS threads;
-  start_engine_threads(threads, o.threads);
+  LIBRARY_CONTEXT library;
+  start_library(library, o.threads, o.kernels);
   switch (in_format) {
     case FORMAT::png:
-      resize_png(o, target, threads);
+      resize_png(o, target, library);
       break;
     case FORMAT::y4m:
-      resize_y4m(o, target, threads);
+      resize_y4m(o, target, library);
       break;
     default:
-      resize_yc48(o, target, threads);
+      resize_yc48(o, target, library);
       break;
   }
 }

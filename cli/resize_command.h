@@ -10,6 +10,7 @@ struct RESIZE_OPTIONS {
   std::string input_size;  // .yc48 only: the input's size text
   bool vertical_first = false;
   int threads = 1;
+  std::string kernels = "auto";  // --isa
   bool quiet = false;
   bool via_yc48 = false;        // y4m and 16-bit PNG: through YC48 as the editor does, not each
                                 // channel at its own depth

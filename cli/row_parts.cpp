@@ -1,22 +1,25 @@
 #include "row_parts.h"
 
-namespace {
+#include <system_error>
+#include <thread>
+#include <vector>
 
-struct ROW_JOB {
-  int32_t rows;
-  const std::function<void(int32_t, int32_t)>* part;
-};
+#include "exit_signals.h"
 
-void row_worker(int thread_id, int thread_num, void* job_param, void*) {
-  const ROW_JOB& job = *static_cast<const ROW_JOB*>(job_param);
-  const LINE_SHARE share = line_share(job.rows, thread_id, thread_num);
-  if (share.first < share.end) (*job.part)(share.first, share.end);
-}
-
-}  // namespace
-
-void run_on_rows(const ENGINE_THREADS& threads, int32_t rows,
-                 const std::function<void(int32_t, int32_t)>& part) {
-  ROW_JOB job{rows, &part};
-  threads.runner.run(threads.runner.context, row_worker, &job, nullptr);
+void run_on_rows(int threads, int32_t rows, const std::function<void(int32_t, int32_t)>& part) {
+  const int parts = threads < 1 ? 1 : threads > rows ? (rows < 1 ? 1 : rows) : threads;
+  const auto share = [&](int i) { return static_cast<int32_t>(int64_t{rows} * i / parts); };
+  std::vector<std::jthread> helpers;  // joined however this returns
+  std::vector<int> left;              // shares no thread took
+  {
+    // Born with the ending signals blocked: they go to the main thread.
+    const ENDING_SIGNALS_HELD held;
+    for (int i = 1; i < parts; ++i) try {
+        helpers.emplace_back(part, share(i), share(i + 1));
+      } catch (const std::system_error&) {
+        left.push_back(i);
+      }
+  }
+  part(share(0), share(1));
+  for (int i : left) part(share(i), share(i + 1));
 }

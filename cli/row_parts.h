@@ -1,12 +1,11 @@
 #pragma once
-// Work on the rows of one frame shared out among the tool's threads.
+// Work on the rows of one frame shared out among threads of the tool's own
+// (the conversions around the library's calls, which have no threads to lend).
 #include <cstdint>
 #include <functional>
 
-#include "engine_threads.h"
-
-// Calls part(first, end) on every worker thread for its own share of rows
-// 0 .. rows - 1 (conversions of one frame, which touch no row twice), and
-// returns when all are done.
-void run_on_rows(const ENGINE_THREADS& threads, int32_t rows,
-                 const std::function<void(int32_t, int32_t)>& part);
+// Calls part(first, end) for `threads` equal shares of rows 0 .. rows - 1
+// (conversions of one frame, which touch no row twice), each on a thread of
+// its own and the first on the calling thread, and returns when all are done.
+// A thread the system refuses leaves its share to the calling thread.
+void run_on_rows(int threads, int32_t rows, const std::function<void(int32_t, int32_t)>& part);

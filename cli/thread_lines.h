@@ -1,6 +1,6 @@
 #pragma once
-// What the tool says about its worker threads on standard error, whether
-// they run the engine directly or in the library's context.
+// What the tool says about the library context's worker threads on standard
+// error.
 
 // A line when the system let fewer than `asked` threads start (nothing when
 // all started).

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "frame_buffer.h"
-#include "frame_resize.h"
+#include "frame_allocation.h"
 #include "library_resize.h"
+#include "pages.h"
 #include "row_parts.h"
 #include "tool_error.h"
 #include "y4m_header.h"
@@ -38,12 +38,9 @@ std::string frame_name(int64_t index) { return "frame " + std::to_string(index +
 // What the frames of one stream are resized with.
 struct STREAM_WORK {
   Y4M_FORMAT source, target;
-  PLANE_WORK passes;
-  LOW_PASS_WORK low_pass;  // --antialias
-  // The plane path.
-  LIBRARY_CONTEXT library;
   // The YC48 path.
-  FRAME_BUFFER in_frame, out_frame;
+  SAMPLE_BUFFER in_memory, out_memory;
+  YC48_IMAGE in_frame, out_frame;
   // The frames as read and as written.
   PAGE_SPAN frame_in, frame_out;
 
@@ -59,11 +56,8 @@ struct STREAM_WORK {
 // False when the memory for the frames cannot be had.
 bool prepare_work(STREAM_WORK& w, const STREAM_JOB& job) {
   if (!job.via_yc48) return true;
-  prepare_plane_work(w.passes);
-  PAGE_OPTIONS options;
-  options.huge_pages = true;
-  return make_frame_buffer(w.in_frame, w.source.width, w.source.height, options) &&
-         make_frame_buffer(w.out_frame, w.target.width, w.target.height, options);
+  return make_frame(w.in_memory, w.source.width, w.source.height, w.in_frame) &&
+         make_frame(w.out_memory, w.target.width, w.target.height, w.out_frame);
 }
 
 // When a frame's buffers cannot be had, the first frame is read on without
@@ -85,38 +79,31 @@ bool prepare_work(STREAM_WORK& w, const STREAM_JOB& job) {
 }
 
 void resize_by_planes(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREAM_JOB& job,
-                      const std::string& name) {
+                      LIBRARY_CONTEXT& library, const std::string& name) {
   morvane_plane_job jobs[3];
   plane_jobs(w.source, w.target, in, out, jobs);
-  morvane_options options;
-  morvane_options_init(&options);
-  options.vertical_first = job.vertical_first ? 1 : 0;
-  options.antialias = job.antialias ? 1 : 0;
-  resize_in_library(w.library, jobs, w.source.planes, w.source.depth, options, name);
+  resize_in_library(library, jobs, w.source.planes, w.source.depth,
+                    library_options(library, job.vertical_first, job.antialias), name);
 }
 
+// The conversions run on as many threads as the library's calls.
 void resize_by_yc48(STREAM_WORK& w, const uint8_t* in, uint8_t* out, const STREAM_JOB& job,
-                    const ENGINE_THREADS& threads, const std::string& name) {
-  FRAME& source = w.in_frame.frame;
-  FRAME& target = w.out_frame.frame;
+                    LIBRARY_CONTEXT& library, const std::string& name) {
+  const int threads = library.context ? morvane_context_threads(library.context) : library.threads;
   run_on_rows(threads, w.source.height, [&](int32_t first, int32_t end) {
-    planes_to_frame(in, w.source, source, first, end);
+    planes_to_frame(in, w.source, w.in_frame, first, end);
   });
-  source.w = w.source.width;
-  source.h = w.source.height;
-  target.w = w.target.width;
-  target.h = w.target.height;
-  resize_frame_channels(w.passes, source, target, w.source.planes == 1 ? 1 : 3, job.vertical_first,
-                        job.antialias ? &w.low_pass : nullptr, threads, name);
+  resize_yc48_in_library(library, w.in_frame, w.out_frame,
+                         library_options(library, job.vertical_first, job.antialias), name);
   run_on_rows(threads, w.target.height, [&](int32_t first, int32_t end) {
-    frame_to_planes(target, w.target, out, first, end);
+    frame_to_planes(w.out_frame, w.target, out, first, end);
   });
 }
 
 }  // namespace
 
 void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
-                       const ENGINE_THREADS& threads, PROGRESS& progress) {
+                       LIBRARY_CONTEXT& library, PROGRESS& progress) {
   std::string line;
   const LINE_END end = read_line(in, line);
   if (end == LINE_END::end_of_data && line.empty())
@@ -128,7 +115,6 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
   if (end == LINE_END::end_of_data) fail(in.name, "truncated stream: the header line has no end");
 
   STREAM_WORK work;
-  work.library.threads = threads.count;
   work.source = header.format;
   work.target = work.source;
   work.target.width = job.target_w;
@@ -167,9 +153,9 @@ void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
                         " of " + std::to_string(in_bytes) + " bytes");
 
     if (job.via_yc48)
-      resize_by_yc48(work, planes_in, planes_out, job, threads, in.name);
+      resize_by_yc48(work, planes_in, planes_out, job, library, in.name);
     else if (!copy)
-      resize_by_planes(work, planes_in, planes_out, job, in.name);
+      resize_by_planes(work, planes_in, planes_out, job, library, in.name);
 
     line.push_back('\n');
     write_all(out, line.data(), line.size());

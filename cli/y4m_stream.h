@@ -10,8 +10,8 @@
 // and subsampled again (y4m_yc48_path.h).
 #include <cstdint>
 
-#include "engine_threads.h"
 #include "file_io.h"
+#include "library_resize.h"
 #include "progress.h"
 
 struct STREAM_JOB {
@@ -19,11 +19,11 @@ struct STREAM_JOB {
   int32_t target_h;
   bool vertical_first;
   bool via_yc48 = false;
-  bool antialias = false;  // low-pass the axes that shrink first (low_pass.h)
+  bool antialias = false;  // low-pass the axes that shrink first
 };
 
 // Reads the stream from `in`, writes the resized stream to `out` (not
-// committed). Throws TOOL_ERROR naming the input for a damaged, cut-short or
+// committed), resizing in `library`. Throws TOOL_ERROR naming the input for a damaged, cut-short or
 // unsupported stream; frames written before the failure stay written.
 void resize_y4m_stream(INPUT_FILE& in, OUTPUT_FILE& out, const STREAM_JOB& job,
-                       const ENGINE_THREADS& threads, PROGRESS& progress);
+                       LIBRARY_CONTEXT& library, PROGRESS& progress);

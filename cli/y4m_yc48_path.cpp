@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "frame_buffer.h"
 #include "yc48_colour.h"
 
 namespace {
@@ -90,7 +89,7 @@ const int32_t* widened_row(WIDE_ROW (&cache)[2], const uint8_t* plane, int32_t r
 }
 
 template <int BYTES>
-void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int32_t first,
+void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, YC48_IMAGE& frame, int32_t first,
                    int32_t end) {
   const int32_t cw = chroma_width(f), ch = chroma_height(f);
   std::vector<int32_t> luma(f.width);
@@ -98,8 +97,8 @@ void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int
     for (int32_t y = first; y < end; ++y) {
       load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, f.depth,
                       luma.data());
-      PIXEL_YC* out = pixel_at(frame, 0, y);
-      for (int32_t x = 0; x < f.width; ++x) out[x] = PIXEL_YC{luma_in(luma[x], f), 0, 0};
+      YC48_PIXEL* out = image_row(frame, y);
+      for (int32_t x = 0; x < f.width; ++x) out[x] = YC48_PIXEL{luma_in(luma[x], f), 0, 0};
     }
     return;
   }
@@ -118,11 +117,11 @@ void rows_to_frame(const uint8_t* planes, const Y4M_FORMAT& f, FRAME& frame, int
     const int32_t* r1 = widened_row<BYTES>(cache_r, cr, down.index[1], f, across, narrow);
     load_row<BYTES>(planes + static_cast<size_t>(y) * f.width * BYTES, f.width, f.depth,
                     luma.data());
-    PIXEL_YC* out = pixel_at(frame, 0, y);
+    YC48_PIXEL* out = image_row(frame, y);
     for (int32_t x = 0; x < f.width; ++x) {
       const int64_t sum_b = int64_t{down.weight[0]} * b0[x] + int64_t{down.weight[1]} * b1[x];
       const int64_t sum_r = int64_t{down.weight[0]} * r0[x] + int64_t{down.weight[1]} * r1[x];
-      out[x] = PIXEL_YC{luma_in(luma[x], f), chroma_in(sum_b, 4, f), chroma_in(sum_r, 4, f)};
+      out[x] = YC48_PIXEL{luma_in(luma[x], f), chroma_in(sum_b, 4, f), chroma_in(sum_r, 4, f)};
     }
   }
 }
@@ -143,11 +142,11 @@ SPAN downsampling_span(int32_t index, int shift, CHROMA_SITING siting, int32_t s
 }
 
 template <int BYTES>
-void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int32_t first,
+void frame_to_rows(const YC48_IMAGE& frame, const Y4M_FORMAT& f, uint8_t* planes, int32_t first,
                    int32_t end) {
   const int32_t cw = chroma_width(f), ch = chroma_height(f);
   for (int32_t y = first; y < end; ++y) {
-    const PIXEL_YC* in = pixel_at(frame, 0, y);
+    const YC48_PIXEL* in = image_row(frame, y);
     const size_t row = static_cast<size_t>(y) * f.width;
     for (int32_t x = 0; x < f.width; ++x)
       store_sample<BYTES>(planes, row + x, luma_out(in[x].y, f));
@@ -160,13 +159,13 @@ void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int
   uint8_t* cr = cb + static_cast<size_t>(cw) * ch * BYTES;
   for (int32_t j = chroma_first; j < chroma_end; ++j) {
     const SPAN down = downsampling_span(j, f.shift_y, f.siting_y, f.height);
-    const PIXEL_YC* rows[2] = {pixel_at(frame, 0, down.first), pixel_at(frame, 0, down.second)};
+    const YC48_PIXEL* rows[2] = {image_row(frame, down.first), image_row(frame, down.second)};
     for (int32_t i = 0; i < cw; ++i) {
       const SPAN across = downsampling_span(i, f.shift_x, f.siting_x, f.width);
       int64_t sum_b = 0, sum_r = 0;
       for (int v = 0; v <= down.bits; ++v) {
-        const PIXEL_YC& p = rows[v][across.first];
-        const PIXEL_YC& q = rows[v][across.second];
+        const YC48_PIXEL& p = rows[v][across.first];
+        const YC48_PIXEL& q = rows[v][across.second];
         sum_b += across.bits ? p.cb + q.cb : p.cb;
         sum_r += across.bits ? p.cr + q.cr : p.cr;
       }
@@ -179,7 +178,7 @@ void frame_to_rows(const FRAME& frame, const Y4M_FORMAT& f, uint8_t* planes, int
 
 }  // namespace
 
-void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame,
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, YC48_IMAGE& frame,
                      int32_t first_row, int32_t end_row) {
   if (y4m_sample_bytes(format) == 1)
     rows_to_frame<1>(planes, format, frame, first_row, end_row);
@@ -187,7 +186,7 @@ void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& fra
     rows_to_frame<2>(planes, format, frame, first_row, end_row);
 }
 
-void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes,
+void frame_to_planes(const YC48_IMAGE& frame, const Y4M_FORMAT& format, uint8_t* planes,
                      int32_t first_row, int32_t end_row) {
   if (y4m_sample_bytes(format) == 1)
     frame_to_rows<1>(frame, format, planes, first_row, end_row);
@@ -195,12 +194,12 @@ void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* plan
     frame_to_rows<2>(frame, format, planes, first_row, end_row);
 }
 
-void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame) {
-  planes_to_frame(planes, format, frame, 0, format.height);
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, YC48_IMAGE& frame) {
   frame.w = format.width;
   frame.h = format.height;
+  planes_to_frame(planes, format, frame, 0, format.height);
 }
 
-void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes) {
+void frame_to_planes(const YC48_IMAGE& frame, const Y4M_FORMAT& format, uint8_t* planes) {
   frame_to_planes(frame, format, planes, 0, format.height);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // One y4m frame's planes (Y, then Cb, then Cr; 8-bit samples or 16-bit
-// little-endian words) to and from an engine frame in YC48: the editor's
+// little-endian words) to and from a YC48 frame (yc48_image.h): the editor's
 // way, in which chroma lives at every pixel. Mono frames have luma alone, and
 // zero chroma in YC48.
 //
@@ -15,21 +15,22 @@
 #include <cstdint>
 #include <vector>
 
-#include "resize.h"
 #include "y4m_header.h"
+#include "yc48_image.h"
 
-// Fills the top-left format.width x format.height of `frame` from `planes`
-// (y4m_frame_bytes(format) bytes) and sets its w and h.
-void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame);
+// Fills `frame` from `planes` (y4m_frame_bytes(format) bytes): sets its w and
+// h to the format's, for which its pixels must have room.
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, YC48_IMAGE& frame);
 
 // Writes the image of `frame` as planes of `format` (whose width and height
 // must be the frame's w and h) into `planes`.
-void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes);
+void frame_to_planes(const YC48_IMAGE& frame, const Y4M_FORMAT& format, uint8_t* planes);
 
 // The same for image rows [first_row, end_row) only, so that parts of a frame
 // can be converted at once on several threads; the frame's w and h are not
-// touched. Out: a chroma row belongs to the part that holds its first row.
-void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, FRAME& frame,
+// touched (and must be the format's). Out: a chroma row belongs to the part that holds its first
+// row.
+void planes_to_frame(const uint8_t* planes, const Y4M_FORMAT& format, YC48_IMAGE& frame,
                      int32_t first_row, int32_t end_row);
-void frame_to_planes(const FRAME& frame, const Y4M_FORMAT& format, uint8_t* planes,
+void frame_to_planes(const YC48_IMAGE& frame, const Y4M_FORMAT& format, uint8_t* planes,
                      int32_t first_row, int32_t end_row);

@@ -72,18 +72,18 @@ uint16_t full_chroma_from_yc48(int64_t sum, int weight_bits, int depth) {
   return static_cast<uint16_t>(clamp(v, 0, max));
 }
 
-PIXEL_YC rgb_to_yc48(int32_t r, int32_t g, int32_t b, int32_t max) {
+YC48_PIXEL rgb_to_yc48(int32_t r, int32_t g, int32_t b, int32_t max) {
   // y = 4096 (0.299 R + 0.587 G + 0.114 B); cb = 4096 (B - Y) / 1.772;
   // cr = 4096 (R - Y) / 1.402, with R, G, B in 0 .. 1.
   const int64_t luma = 299 * int64_t{r} + 587 * int64_t{g} + 114 * int64_t{b};
   const int64_t blue = 886 * int64_t{b} - 299 * int64_t{r} - 587 * int64_t{g};
   const int64_t red = 701 * int64_t{r} - 587 * int64_t{g} - 114 * int64_t{b};
-  return PIXEL_YC{to_int16(divide_rounded(4096 * luma, 1000 * int64_t{max})),
-                  to_int16(divide_rounded(2048 * blue, 886 * int64_t{max})),
-                  to_int16(divide_rounded(2048 * red, 701 * int64_t{max}))};
+  return YC48_PIXEL{to_int16(divide_rounded(4096 * luma, 1000 * int64_t{max})),
+                    to_int16(divide_rounded(2048 * blue, 886 * int64_t{max})),
+                    to_int16(divide_rounded(2048 * red, 701 * int64_t{max}))};
 }
 
-void rgb_from_yc48(const PIXEL_YC& p, int32_t max, uint16_t rgb[3]) {
+void rgb_from_yc48(const YC48_PIXEL& p, int32_t max, uint16_t rgb[3]) {
   // R = Y + 1.402 Cr, B = Y + 1.772 Cb, G = Y - (0.299 * 1.402 Cr + 0.114 * 1.772 Cb) / 0.587.
   const int64_t y = p.y, cb = p.cb, cr = p.cr;
   const int64_t r = divide_rounded(max * (500 * y + 701 * cr), 500 * 4096);

@@ -27,7 +27,7 @@
 // nearest, halves away from zero, and the inverse clamps to the output range.
 #include <cstdint>
 
-#include "pixel.h"
+#include "yc48_image.h"
 
 // n / d rounded to nearest, halves away from zero (d > 0).
 int64_t divide_rounded(int64_t n, int64_t d);
@@ -40,8 +40,8 @@ int16_t full_chroma_to_yc48(int64_t sum, int weight_bits, int depth);
 uint16_t full_chroma_from_yc48(int64_t sum, int weight_bits, int depth);
 
 // r, g, b in 0 .. max (255 or 65535).
-PIXEL_YC rgb_to_yc48(int32_t r, int32_t g, int32_t b, int32_t max);
-void rgb_from_yc48(const PIXEL_YC& p, int32_t max, uint16_t rgb[3]);
+YC48_PIXEL rgb_to_yc48(int32_t r, int32_t g, int32_t b, int32_t max);
+void rgb_from_yc48(const YC48_PIXEL& p, int32_t max, uint16_t rgb[3]);
 
 // A level in 0 .. max on the luma scale (grey, alpha, full-range luma):
 // 0 -> 0, max -> 4096.

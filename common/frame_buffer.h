@@ -9,6 +9,7 @@
 
 #include "pages.h"
 #include "resize.h"
+#include "sample_buffer.h"
 
 struct FRAME_BUFFER {
   FRAME frame{};  // its buffer and size; the image (w x h) starts empty
@@ -31,21 +32,6 @@ bool make_frame_buffer(FRAME_BUFFER& buffer, int32_t max_w, int32_t max_h,
                        const PAGE_OPTIONS& options);
 
 void free_frame_buffer(FRAME_BUFFER& buffer);
-
-// int16 samples (planes) in page memory of their own, likewise.
-struct SAMPLE_BUFFER {
-  int16_t* samples = nullptr;
-  PAGE_SPAN memory;
-
-  SAMPLE_BUFFER() = default;
-  SAMPLE_BUFFER(const SAMPLE_BUFFER&) = delete;
-  SAMPLE_BUFFER& operator=(const SAMPLE_BUFFER&) = delete;
-  ~SAMPLE_BUFFER();
-};
-
-// Makes `buffer` hold `count` samples (at least 1), giving back what it held.
-// False, with the buffer empty, when the memory cannot be had.
-bool make_sample_buffer(SAMPLE_BUFFER& buffer, uint64_t count, const PAGE_OPTIONS& options);
 
 // The pixel at (x, y) of the buffer.
 inline PIXEL_YC* pixel_at(const FRAME& f, int32_t x, int32_t y) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine_threads.h"
+#include "library_resize.h"
 #include "tool_error.h"
 #include "y4m_header.h"
 #include "y4m_stream.h"
@@ -48,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!in.file || !out.file) std::abort();
   bool done = true;
   try {
-    ENGINE_THREADS threads;
-    start_engine_threads(threads, 1);
+    LIBRARY_CONTEXT library;
+    start_library(library, 1, "auto");
     PROGRESS progress;
     start_progress(progress, true);
-    resize_y4m_stream(in, out, job, threads, progress);
+    resize_y4m_stream(in, out, job, library, progress);
   } catch (const TOOL_ERROR&) {
     done = false;
   }

@@ -16,10 +16,10 @@
 
 #include "child_process.h"
 #include "file_io.h"
-#include "frame_buffer.h"
 #include "picture_frames.h"
 #include "png_file.h"
 #include "soak_frame.h"
+#include "yc48_image.h"
 #include "y4m_header.h"
 #include "y4m_yc48_path.h"
 #include "yc48_file.h"
@@ -329,11 +329,12 @@ bool one_run_matches(SOAK& s, const JOB& j, MATCHES matches) {
   return false;
 }
 
-// The raw path: the frame as a .yc48 file through the tool, read back.
-bool raw_resize(SOAK& s, const JOB& j, FRAME& frame) {
+// The raw path: the frame as a .yc48 file through the tool, read back into
+// the same pixels (which must have room for the target).
+bool raw_resize(SOAK& s, const JOB& j, YC48_IMAGE& frame) {
   const std::string in = file(s, "raw.yc48"), out = file(s, "raw-out.yc48");
   if (!replace_file(in, [&](std::FILE* f) {
-        return write_yc48(f, frame.buffer, frame.w, frame.h, frame.max_w);
+        return write_yc48(f, frame.pixels, frame.w, frame.h, frame.w);
       })) {
     s.failure = "cannot write " + in;
     return false;
@@ -343,8 +344,7 @@ bool raw_resize(SOAK& s, const JOB& j, FRAME& frame) {
   args.push_back(size_text(s, frame.w, frame.h));
   const CHILD_RUN run = run_child(args, {});
   std::FILE* f = run.status == 0 ? std::fopen(out.c_str(), "rb") : nullptr;
-  const YC48_READ read =
-      f ? read_yc48(f, frame.buffer, j.tw, j.th, frame.max_w) : YC48_READ{0, true};
+  const YC48_READ read = f ? read_yc48(f, frame.pixels, j.tw, j.th, j.tw) : YC48_READ{0, true};
   if (f) std::fclose(f);
   if (read.read_error || read.length != yc48_frame_bytes(j.tw, j.th)) {
     s.failure = "the raw path failed (" + std::to_string(run.status) + "): " + run.errors;
@@ -355,9 +355,8 @@ bool raw_resize(SOAK& s, const JOB& j, FRAME& frame) {
   return true;
 }
 
-bool make_buffer(FRAME_BUFFER& buffer, const JOB& j) {
-  return make_frame_buffer(buffer, std::max(j.w, j.tw), std::max(j.h, j.th), PAGE_OPTIONS{});
-}
+// Pixels enough for the job's source and its target.
+size_t room(const JOB& j) { return size_t{1} * std::max(j.w, j.tw) * std::max(j.h, j.th); }
 
 // Samples of `count`, 0 .. max: smooth runs and noise.
 void fill_samples(SOAK_RANDOM& r, uint16_t* samples, size_t count, int32_t max) {
@@ -400,16 +399,18 @@ bool png_job(SOAK& s, const JOB& j) {
   if (!complete) return true;
 
   const auto matches = [&](const JOB& v) {
-    FRAME_BUFFER colour, alpha;
-    if (!make_buffer(colour, v) || (has_alpha(picture) && !make_buffer(alpha, v))) {
-      s.failure = "no memory";
+    // Alpha goes through the raw path as the luma of a frame of its own.
+    std::vector<YC48_PIXEL> colour_pixels(room(v)), alpha_pixels(room(v));
+    std::vector<int16_t> alpha(room(v));
+    YC48_IMAGE colour{colour_pixels.data()};
+    picture_to_frames(picture, colour, alpha.data());
+    YC48_IMAGE alpha_frame{alpha_pixels.data(), picture.width, picture.height};
+    for (size_t i = 0; i < alpha.size(); ++i) alpha_pixels[i] = YC48_PIXEL{alpha[i], 0, 0};
+    if (!raw_resize(s, v, colour) || (has_alpha(picture) && !raw_resize(s, v, alpha_frame)))
       return false;
-    }
-    picture_to_frames(picture, colour.frame, has_alpha(picture) ? &alpha.frame : nullptr);
-    if (!raw_resize(s, v, colour.frame) || (has_alpha(picture) && !raw_resize(s, v, alpha.frame)))
-      return false;
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = alpha_pixels[i].y;
     PNG_PICTURE expected, got;
-    frames_to_picture(colour.frame, &alpha.frame, picture.channels, picture.depth, expected);
+    frames_to_picture(colour, alpha.data(), picture.channels, picture.depth, expected);
     try {
       INPUT_FILE result;
       open_input(result, out);
@@ -491,18 +492,14 @@ bool y4m_job(SOAK& s, const JOB& j) {
   };
   const auto matches = [&](const JOB& v) {
     if (!v.via_yc48) return same_as_one_thread(v);
-    FRAME_BUFFER buffer;
+    std::vector<YC48_PIXEL> pixels(room(v));
+    YC48_IMAGE frame{pixels.data()};
     std::vector<uint8_t> expected(out_bytes);
-    if (!make_buffer(buffer, v)) {
-      s.failure = "no memory";
-      return false;
-    }
     for (int f = 0; f < frames; ++f) {
       const size_t at = header_line.size() + 1 + f * (6 + in_bytes) + 6;
-      planes_to_frame(reinterpret_cast<const uint8_t*>(stream.data() + at), header.format,
-                      buffer.frame);
-      if (!raw_resize(s, v, buffer.frame)) return false;
-      frame_to_planes(buffer.frame, target, expected.data());
+      planes_to_frame(reinterpret_cast<const uint8_t*>(stream.data() + at), header.format, frame);
+      if (!raw_resize(s, v, frame)) return false;
+      frame_to_planes(frame, target, expected.data());
       const size_t out_at = header_end + f * (6 + out_bytes);
       if (got.compare(out_at, 6, "FRAME\n") != 0 ||
           got.compare(out_at + 6, out_bytes,

@@ -4,34 +4,49 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <random>
 #include <vector>
 
-#include "engine_threads.h"
-#include "frame_resize.h"
 #include "low_pass.h"
+#include "morvane.h"
+#include "thread_pool.h"
 
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
 constexpr double amplitude = 8000;
 
+// A w x h plane of int16 samples resized to tw x th on the given grids, as
+// the tool resizes one: through the library's 16-bit planes, a sample being
+// the code less 32768.
+std::vector<int16_t> library_resized(const std::vector<int16_t>& in, int32_t w, int32_t h,
+                                     int32_t tw, int32_t th, morvane_axis across, morvane_axis down,
+                                     bool antialias, int threads) {
+  std::vector<uint16_t> codes(in.size()), out_codes(static_cast<size_t>(tw) * th);
+  for (size_t i = 0; i < in.size(); ++i) codes[i] = static_cast<uint16_t>(in[i] + 32768);
+  const morvane_plane_job job{
+      codes.data(), ptrdiff_t{2} * w, w,   h, out_codes.data(), ptrdiff_t{2} * tw, tw,
+      th,           across,           down};
+  morvane_options options;
+  morvane_options_init(&options);
+  options.threads = threads;
+  options.antialias = antialias ? 1 : 0;
+  EXPECT_EQ(morvane_resize_planes(nullptr, &job, 1, 16, &options), MORVANE_OK);
+  std::vector<int16_t> out(out_codes.size());
+  for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<int16_t>(out_codes[i] - 32768);
+  return out;
+}
+
 // Resizes a plane of w x h samples made by `sample` to tw x th.
 template <class SAMPLE>
 std::vector<int16_t> resized(int32_t w, int32_t h, int32_t tw, int32_t th, bool antialias,
                              SAMPLE sample) {
-  std::vector<int16_t> in(static_cast<size_t>(w) * h), out(static_cast<size_t>(tw) * th);
+  std::vector<int16_t> in(static_cast<size_t>(w) * h);
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) in[static_cast<size_t>(y) * w + x] = sample(x, y);
-  const PLANE_JOB job{PLANE{in.data(), w, h, w, 1}, PLANE{out.data(), tw, th, tw, 1},
-                      own_grid(w, tw), own_grid(h, th)};
-  ENGINE_THREADS threads;
-  start_engine_threads(threads, 2);
-  PLANE_WORK work;
-  prepare_plane_work(work);
-  LOW_PASS_WORK low_pass;
-  resize_planes_or_fail(work, &job, 1, false, antialias ? &low_pass : nullptr, threads, "test");
-  return out;
+  return library_resized(in, w, h, tw, th, morvane_axis{0.5f, w, tw}, morvane_axis{0.5f, h, th},
+                         antialias, 2);
 }
 
 // The amplitude, relative to the source's, of a sine of f cycles per source
@@ -143,17 +158,9 @@ TEST(Antialias, FilteredSamplesKeepTheGridsGeometry) {
     std::vector<int16_t> in(static_cast<size_t>(c.n) * 2);
     for (int32_t x = 0; x < c.n; ++x) in[x] = in[c.n + x] = static_cast<int16_t>(100 * x - 10000);
     std::vector<int16_t> out[2];
-    for (int aa = 0; aa < 2; ++aa) {
-      out[aa].resize(static_cast<size_t>(c.m) * 2);
-      const PLANE_JOB job{PLANE{in.data(), c.n, 2, c.n, 1}, PLANE{out[aa].data(), c.m, 2, c.m, 1},
-                          AXIS_GRID{c.offset, 2 * c.n, 2 * c.m}, own_grid(2, 2)};
-      ENGINE_THREADS threads;
-      start_engine_threads(threads, 1);
-      PLANE_WORK work;
-      prepare_plane_work(work);
-      LOW_PASS_WORK low_pass;
-      resize_planes_or_fail(work, &job, 1, false, aa ? &low_pass : nullptr, threads, "test");
-    }
+    for (int aa = 0; aa < 2; ++aa)
+      out[aa] = library_resized(in, c.n, 2, c.m, 2, morvane_axis{c.offset, 2 * c.n, 2 * c.m},
+                                morvane_axis{0.5f, 2, 2}, aa == 1, 1);
     for (int32_t i = 4; i < c.m - 4; ++i) ASSERT_NEAR(out[1][i], out[0][i], 1) << i;
   }
 }
@@ -184,16 +191,15 @@ TEST(Antialias, EveryLayoutGivesThePlansSums) {
       }
     LOW_PASS_PLAN plan;
     ASSERT_TRUE(plan_low_pass(plan, c.n, c.m, own_grid(c.n, c.m)));
-    ENGINE_THREADS threads;
-    start_engine_threads(threads, c.threads);
+    const std::unique_ptr<THREAD_POOL, void (*)(THREAD_POOL*)> pool(create_thread_pool(c.threads),
+                                                                    destroy_thread_pool);
+    const RUNNER runner = pool_runner(pool.get());
     std::vector<int16_t> across(static_cast<size_t>(c.m) * c.lines), down(across.size()),
         strided(across.size() * 3);
     ASSERT_TRUE(low_pass(PLANE{rows.data(), c.n, c.lines, c.n, 1},
-                         PLANE{across.data(), c.m, c.lines, c.m, 1}, AXIS::across, plan,
-                         &threads.runner));
+                         PLANE{across.data(), c.m, c.lines, c.m, 1}, AXIS::across, plan, &runner));
     ASSERT_TRUE(low_pass(PLANE{columns.data(), c.lines, c.n, c.lines, 1},
-                         PLANE{down.data(), c.lines, c.m, c.lines, 1}, AXIS::down, plan,
-                         &threads.runner));
+                         PLANE{down.data(), c.lines, c.m, c.lines, 1}, AXIS::down, plan, &runner));
     ASSERT_TRUE(low_pass(PLANE{threes.data() + 1, c.n, c.lines, 3 * c.n, 3},
                          PLANE{strided.data() + 1, c.m, c.lines, 3 * c.m, 3}, AXIS::across, plan,
                          nullptr));

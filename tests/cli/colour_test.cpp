@@ -123,7 +123,7 @@ TEST(Colour, RgbFollowsTheBt601DefinitionAndItsAnchors) {
   EXPECT_EQ(rgb_to_yc48(0, 0, 255, 255).cb, 2048);
   EXPECT_EQ(rgb_to_yc48(255, 0, 0, 255).cr, 2048);
   EXPECT_EQ(rgb_to_yc48(65535, 65535, 65535, 65535).y, 4096);
-  const PIXEL_YC grey = rgb_to_yc48(77, 77, 77, 255);
+  const YC48_PIXEL grey = rgb_to_yc48(77, 77, 77, 255);
   EXPECT_EQ(grey.cb, 0);
   EXPECT_EQ(grey.cr, 0);
   for (int max : {255, 65535}) {
@@ -133,7 +133,7 @@ TEST(Colour, RgbFollowsTheBt601DefinitionAndItsAnchors) {
         for (int b = 0; b <= max; b += step) {
           double want[3];
           reference_yc48(r, g, b, max, want);
-          const PIXEL_YC p = rgb_to_yc48(r, g, b, max);
+          const YC48_PIXEL p = rgb_to_yc48(r, g, b, max);
           ASSERT_LE(std::abs(p.y - want[0]), 0.5 + 1e-9) << r << " " << g << " " << b;
           ASSERT_LE(std::abs(p.cb - want[1]), 0.5 + 1e-9) << r << " " << g << " " << b;
           ASSERT_LE(std::abs(p.cr - want[2]), 0.5 + 1e-9) << r << " " << g << " " << b;
@@ -152,9 +152,9 @@ TEST(Colour, EightBitRgbSurvivesTheRoundTrip) {
         ASSERT_EQ(back[2], b) << r << " " << g << " " << b;
       }
   // Overshoot past white and below black is clamped to the range.
-  rgb_from_yc48(PIXEL_YC{4600, 300, -300}, 255, back);
+  rgb_from_yc48(YC48_PIXEL{4600, 300, -300}, 255, back);
   EXPECT_EQ(back[0], 255);
-  rgb_from_yc48(PIXEL_YC{-200, 0, 0}, 65535, back);
+  rgb_from_yc48(YC48_PIXEL{-200, 0, 0}, 65535, back);
   EXPECT_EQ(back[1], 0);
 }
 

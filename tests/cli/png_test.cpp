@@ -9,12 +9,11 @@
 #include <cstring>
 #include <random>
 
-#include "frame_allocation.h"
-#include "frame_buffer.h"
 #include "images.h"
 #include "picture_frames.h"
 #include "png_chunks.h"
 #include "png_file.h"
+#include "tool_images.h"
 #include "tool_process.h"
 
 namespace {
@@ -65,15 +64,23 @@ PNG_PICTURE load_picture(const std::string& path) {
 
 // What the raw path makes of the same YC48 frames: the engine run on each,
 // converted back to the picture's type.
+// Alpha goes through the engine as the luma of a frame of its own.
 PNG_PICTURE raw_path(const PNG_PICTURE& p, int32_t tw, int32_t th, bool vertical_first) {
-  FRAME_BUFFER colour, alpha;
-  allocate_frame(colour, std::max(p.width, tw), std::max(p.height, th), "colour");
-  allocate_frame(alpha, std::max(p.width, tw), std::max(p.height, th), "alpha");
-  picture_to_frames(p, colour.frame, &alpha.frame);
-  EXPECT_TRUE(resize_frame(colour.frame, tw, th, vertical_first, nullptr));
-  EXPECT_TRUE(resize_frame(alpha.frame, tw, th, vertical_first, nullptr));
+  std::vector<YC48_PIXEL> colour_pixels(static_cast<size_t>(p.width) * p.height);
+  std::vector<int16_t> alpha(colour_pixels.size());
+  YC48_IMAGE colour{colour_pixels.data()};
+  picture_to_frames(p, colour, alpha.data());
+  IMAGE alpha_image{p.width, p.height, {}};
+  for (int16_t a : alpha) alpha_image.pixels.push_back(PIXEL_YC{a, 0, 0});
+  std::vector<YC48_PIXEL> colour_out =
+      pixels_of(engine_resize(image_of(colour), tw, th, vertical_first));
+  const IMAGE alpha_out = engine_resize(alpha_image, tw, th, vertical_first);
+  EXPECT_EQ(colour_out.size(), static_cast<size_t>(tw) * th);
+  EXPECT_EQ(alpha_out.pixels.size(), static_cast<size_t>(tw) * th);
+  alpha.clear();
+  for (const PIXEL_YC& a : alpha_out.pixels) alpha.push_back(a.y);
   PNG_PICTURE out;
-  frames_to_picture(colour.frame, &alpha.frame, p.channels, p.depth, out);
+  frames_to_picture(YC48_IMAGE{colour_out.data(), tw, th}, alpha.data(), p.channels, p.depth, out);
   return out;
 }
 

@@ -9,10 +9,9 @@
 #include <random>
 #include <string>
 
-#include "engine_threads.h"
 #include "frame_allocation.h"
-#include "frame_buffer.h"
-#include "image_resize.h"
+#include "images.h"
+#include "tool_images.h"
 #include "tool_process.h"
 #include "y4m_header.h"
 #include "y4m_yc48_path.h"
@@ -198,16 +197,14 @@ TEST(StreamTool, ViaYc48GivesTheEditorsBits) {
     Y4M_FORMAT target = parsed.format;
     target.width = 37;
     target.height = 6;
-    FRAME_BUFFER frame;
-    allocate_frame(frame, 37, 11, "test");
-    planes_to_frame(stream.data() + std::strlen(header) + 7, parsed.format, frame.frame);
-    ENGINE_THREADS threads;
-    start_engine_threads(threads, 1);
-    resize_image(frame.frame, 37, 6, false, threads, "test");
+    SAMPLE_BUFFER memory;
+    YC48_IMAGE frame = allocate_frame(memory, 37, 11, "test");
+    planes_to_frame(stream.data() + std::strlen(header) + 7, parsed.format, frame);
+    std::vector<YC48_PIXEL> resized = pixels_of(engine_resize(image_of(frame), 37, 6, false));
     const std::string lines = format_y4m_header(parsed, 37, 6) + "FRAME\n";
     std::vector<uint8_t> expected(lines.size() + y4m_frame_bytes(target));
     std::copy(lines.begin(), lines.end(), expected.begin());
-    frame_to_planes(frame.frame, target, expected.data() + lines.size());
+    frame_to_planes(YC48_IMAGE{resized.data(), 37, 6}, target, expected.data() + lines.size());
     EXPECT_TRUE(read_bytes(dir.file("out.y4m")) == expected);
   }
 }

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "frame_allocation.h"
-#include "frame_buffer.h"
 #include "images.h"
+#include "tool_images.h"
 #include "y4m_header.h"
 #include "y4m_yc48_path.h"
 
@@ -147,13 +147,13 @@ std::string plane_difference(const Y4M_FORMAT& f, const std::vector<uint8_t>& ex
 }
 
 std::vector<uint8_t> through_yc48(const std::vector<uint8_t>& planes, const Y4M_FORMAT& f) {
-  FRAME_BUFFER b;
-  allocate_frame(b, f.width, f.height, "test");
-  planes_to_frame(planes.data(), f, b.frame);
-  EXPECT_EQ(b.frame.w, f.width);
-  EXPECT_EQ(b.frame.h, f.height);
+  SAMPLE_BUFFER b_memory;
+  YC48_IMAGE b = allocate_frame(b_memory, f.width, f.height, "test");
+  planes_to_frame(planes.data(), f, b);
+  EXPECT_EQ(b.w, f.width);
+  EXPECT_EQ(b.h, f.height);
   std::vector<uint8_t> out(planes.size());
-  frame_to_planes(b.frame, f, out.data());
+  frame_to_planes(b, f, out.data());
   return out;
 }
 
@@ -191,18 +191,18 @@ TEST(Y4mPlanes, ConstantColourStaysConstantInEveryFormat) {
         const uint16_t v = values[i < luma ? 0 : i < luma + chroma_n ? 1 : 2];
         std::memcpy(&planes[i * bytes], &v, bytes);
       }
-      FRAME_BUFFER b;
-      allocate_frame(b, f.width, f.height, "test");
-      planes_to_frame(planes.data(), f, b.frame);
-      const PIXEL_YC first = *pixel_at(b.frame, 0, 0);
+      SAMPLE_BUFFER b_memory;
+      YC48_IMAGE b = allocate_frame(b_memory, f.width, f.height, "test");
+      planes_to_frame(planes.data(), f, b);
+      const YC48_PIXEL first = b.pixels[0];
       for (int32_t y = 0; y < f.height; ++y)
         for (int32_t x = 0; x < f.width; ++x) {
-          const PIXEL_YC p = *pixel_at(b.frame, x, y);
+          const YC48_PIXEL p = image_row(b, y)[x];
           ASSERT_TRUE(p.y == first.y && p.cb == first.cb && p.cr == first.cr)
               << line << " at " << x << "," << y;
         }
       std::vector<uint8_t> out(planes.size());
-      frame_to_planes(b.frame, f, out.data());
+      frame_to_planes(b, f, out.data());
       if (f.depth <= 12) {
         EXPECT_EQ(plane_difference(f, planes, out), "") << line;
       }
@@ -224,12 +224,12 @@ TEST(Y4mPlanes, SixteenBitPlanesOfEightBitValuesGiveTheEightBitFrame) {
     std::vector<uint8_t> planes16(2 * planes8.size());
     for (size_t i = 0; i < planes8.size(); ++i) planes16[2 * i + 1] = planes8[i];
     // The 16-bit 4:2:2 chroma is co-sited like the 8-bit one; 4:2:0 is centred in both.
-    FRAME_BUFFER a, b;
-    allocate_frame(a, 11, 6, "a");
-    allocate_frame(b, 11, 6, "b");
-    planes_to_frame(planes8.data(), f8, a.frame);
-    planes_to_frame(planes16.data(), f16, b.frame);
-    EXPECT_EQ(first_difference(whole_buffer(a.frame), whole_buffer(b.frame)), "") << chroma;
+    SAMPLE_BUFFER a_memory, b_memory;
+    YC48_IMAGE a = allocate_frame(a_memory, 11, 6, "a");
+    YC48_IMAGE b = allocate_frame(b_memory, 11, 6, "b");
+    planes_to_frame(planes8.data(), f8, a);
+    planes_to_frame(planes16.data(), f16, b);
+    EXPECT_EQ(first_difference(image_of(a), image_of(b)), "") << chroma;
   }
 }
 
@@ -239,15 +239,15 @@ TEST(Y4mPlanes, CentredChromaIsInterpolatedBetweenItsSamples) {
   const Y4M_FORMAT f = format_of("YUV4MPEG2 W4 H2 C420jpeg");
   std::vector<uint8_t> planes = {16, 16, 16,          16,  16,           16,
                                  16, 16, /* cb */ 16, 240, /* cr */ 128, 128};
-  FRAME_BUFFER b;
-  allocate_frame(b, 4, 2, "test");
-  planes_to_frame(planes.data(), f, b.frame);
+  SAMPLE_BUFFER b_memory;
+  YC48_IMAGE b = allocate_frame(b_memory, 4, 2, "test");
+  planes_to_frame(planes.data(), f, b);
   const int expected[4] = {16, 72, 184, 240};
   for (int x = 0; x < 4; ++x) {
     const int16_t want = static_cast<int16_t>(((expected[x] - 128) * 4681 + 164) >> 8);
-    EXPECT_EQ(pixel_at(b.frame, x, 0)->cb, want) << x;
-    EXPECT_EQ(pixel_at(b.frame, x, 1)->cb, want) << x;
-    EXPECT_EQ(pixel_at(b.frame, x, 0)->cr, 0) << x;
+    EXPECT_EQ(image_row(b, 0)[x].cb, want) << x;
+    EXPECT_EQ(image_row(b, 1)[x].cb, want) << x;
+    EXPECT_EQ(image_row(b, 0)[x].cr, 0) << x;
   }
 }
 

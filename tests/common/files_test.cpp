@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pending_file.h"
+#include "pixel.h"
 #include "yc48_file.h"
 
 namespace {
