@@ -8,9 +8,11 @@
 // A walk carries NV vectors of W lanes (L = NV * W): in the vertical pass
 // L / 4 neighbouring column groups, lanes in memory order; in the horizontal
 // pass rows_per_vector rows per vector, row j's y, cb, cr in lanes
-// 3j .. 3j + 2 (PIXEL_LANES) or else 4j + 1 .. 4j + 3. Its knots fill the
-// worker's slot (FLOAT_KNOTS, WORD_KNOTS); the pass's positions come with the
-// job. Why it is laid out so: docs/design.md, "Kernel variants".
+// 3j .. 3j + 2 (PIXEL_LANES) or else 4j + 1 .. 4j + 3; or, with DENSE_ROWS,
+// NV * W / 3 rows, row j in lanes 3j .. 3j + 2 of the walk's L. Its knots
+// fill the worker's slot (FLOAT_KNOTS, ROW_KNOTS, WORD_KNOTS); the pass's
+// positions come with the job. Why it is laid out so: docs/design.md,
+// "Kernel variants".
 //
 // Beside the operations of wide_lanes.h a policy P provides:
 //   MAX_VECTORS           vectors one walk may keep in flight
@@ -32,6 +34,8 @@
 //     spread_pixels<NV>(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
 //                         output i (at stage + i * stride) to pixel i of rows[j]
 //                         false: pixel by pixel, 8 bytes at a time
+//   DENSE_ROWS            optional, true: rows three lanes apart across the
+//                         walk's vectors (dense_rows), pixel by pixel
 #include <cstdint>
 
 #include "kernels.h"
@@ -336,6 +340,28 @@ constexpr int rows_per_vector() {
   return P::PIXEL_LANES ? (P::W - 1) / 3 : P::W / 4;
 }
 
+// Whether the row walks of P pack their rows three lanes apart across all
+// their vectors (P::DENSE_ROWS): row j's y, cb, cr in lanes 3j .. 3j + 2 of
+// the walk's L, so that a walk of NV vectors takes NV * W / 3 rows, and
+// pixel by pixel with 8-byte copies. On an AMD EPYC the avx2 walks were
+// faster so on every job (docs/design.md, "Kernel variants").
+template <class P>
+constexpr bool dense_rows() {
+  if constexpr (requires { P::DENSE_ROWS; }) {
+    return P::DENSE_ROWS;
+  } else {
+    return false;
+  }
+}
+// Vectors of a whole dense walk: three of 8 lanes carry 8 rows, no lane idle.
+constexpr int dense_vectors = 3;
+
+// Rows a walk of nv vectors takes.
+template <class P>
+constexpr int walk_rows(int nv) {
+  return dense_rows<P>() ? nv * P::W / 3 : nv * rows_per_vector<P>();
+}
+
 // Outputs of a walk of rows, each pixel as the 8 bytes that end with it: the
 // 2 bytes before it belong to the pixel before, which is written later since
 // the outputs go from the last to the first. Output 0 is its 6 bytes alone.
@@ -361,7 +387,8 @@ struct PIXEL_SINK {
 // per output (the last block of four read whole).
 template <class P>
 int64_t row_walk_bytes(int32_t n, int32_t m) {
-  const int64_t staging = P::PIXEL_LANES ? (static_cast<int64_t>(m) + 3) * sizeof(int16_t) : 0;
+  const int64_t staging =
+      P::PIXEL_LANES || dense_rows<P>() ? (static_cast<int64_t>(m) + 3) * sizeof(int16_t) : 0;
   return WORD_KNOTS<P, 1>::bytes_per_lane(n) + staging;
 }
 
@@ -373,7 +400,7 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
               int32_t count) {
   using V = typename P::V;
   constexpr int L = NV * P::W;
-  constexpr int R = NV * rows_per_vector<P>();
+  constexpr int R = walk_rows<P>(NV);
   const int32_t n = job.n;
   uint8_t* rows[R];
   for (int r = 0; r < R; ++r)
@@ -384,6 +411,17 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
   // Values of knots 1 .. n, then V_0 = s_0 and V_{n+1} = s_{n-1}.
   if constexpr (P::PIXEL_LANES) {
     P::template place_pixels<NV>(knots.values + L, L, rows, n);
+  } else if constexpr (dense_rows<P>()) {
+    // Pixel p of row r as the 8 bytes that begin with it, rows and knots in
+    // order: the 2 bytes past it land on the next row's lane (or the next
+    // knot's first), which is written after. The last pixel, 6 bytes alone.
+    int16_t* value = knots.values + L;
+    for (int32_t p = 0; p + 1 < n; ++p, value += L) {
+      for (int r = 0; r < R; ++r)
+        __builtin_memcpy(value + 3 * r, rows[r] + 6 * static_cast<intptr_t>(p), 8);
+    }
+    for (int r = 0; r < R; ++r)
+      __builtin_memcpy(value + 3 * r, rows[r] + 6 * static_cast<intptr_t>(n - 1), 6);
   } else {
     int16_t* value = knots.values + L;
     for (int r = 0; r < R; ++r) {
@@ -405,6 +443,21 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
     LANE_STAGE_SINK<P, NV> sink{stage};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
     P::template spread_pixels<NV>(rows, stage, L, job.m);
+  } else if constexpr (dense_rows<P>()) {
+    // Staged whole first, then each pixel as the 8 bytes that end with it,
+    // from the last: the 2 bytes before it are written again by the pixel
+    // before. (Taken straight from the narrowed vectors, 8-byte reads that
+    // straddle two stores stall; staged, the avx2 walks were 1.0 to 1.3
+    // times slower enlarging.)
+    int16_t* stage = knots.values + (static_cast<intptr_t>(n) + 2) * L;
+    LANE_STAGE_SINK<P, NV> sink{stage};
+    back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
+    for (int32_t i = job.m - 1; i >= 1; --i) {
+      const int16_t* o = stage + static_cast<intptr_t>(i) * L;
+      for (int r = 0; r < R; ++r)
+        __builtin_memcpy(rows[r] + 6 * static_cast<intptr_t>(i) - 2, o + 3 * r - 1, 8);
+    }
+    for (int r = 0; r < R; ++r) __builtin_memcpy(rows[r], stage + 3 * r, 6);
   } else {
     PIXEL_SINK<P, NV> sink{rows};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
@@ -476,6 +529,19 @@ void wide_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end
   if (job.m <= 0 || first >= end) return;
   const int64_t per_lane = row_walk_bytes<P>(job.n, job.m);
   if (per_lane * P::W > job.slot_bytes) return P::narrower->pixel_rows(job, slot, first, end);
+  if constexpr (dense_rows<P>()) {
+    // Walks of dense_vectors, or as many as the slot holds; the last one of
+    // as few vectors as its rows need.
+    const int64_t fit = job.slot_bytes / (per_lane * P::W);
+    const int32_t most = walk_rows<P>(fit < dense_vectors ? static_cast<int>(fit) : dense_vectors);
+    for (int32_t r = first; r < end;) {
+      const int32_t count = end - r < most ? end - r : most;
+      const int nv = (3 * count + P::W - 1) / P::W;
+      row_walk_of<P, dense_vectors>(nv, job, slot, job.positions, r, count);
+      r += count;
+    }
+    return;
+  }
   constexpr int32_t per_vector = rows_per_vector<P>();
   const int32_t most = walk_vectors<P>(job, per_lane, row_walk_bytes_limit, 2) * per_vector;
   for (int32_t r = first; r < end;) {
@@ -497,9 +563,10 @@ constexpr KERNEL_VARIANT wide_variant(const char* name) {
       // A widest column walk per step, but at least the reference's 8 groups (64 bytes a row).
       widest_walk_groups > 8 ? widest_walk_groups : 8,
       P::W / 4,
-      // step_vectors of rows: one walk, or two of two for long rows, so threads end together.
-      step_vectors<P>() * rows_per_vector<P>(),
-      rows_per_vector<P>(),
+      // step_vectors of rows: one walk, or two of two for long rows, so threads
+      // end together; dense rows: one walk, in steps of one vector's rows.
+      dense_rows<P>() ? walk_rows<P>(dense_vectors) : step_vectors<P>() * rows_per_vector<P>(),
+      dense_rows<P>() ? walk_rows<P>(1) : rows_per_vector<P>(),
       wide_column_groups<P>,
       wide_pixel_rows<P>,
   };
