@@ -343,8 +343,8 @@ constexpr int rows_per_vector() {
 // Whether the row walks of P pack their rows three lanes apart across all
 // their vectors (P::DENSE_ROWS): row j's y, cb, cr in lanes 3j .. 3j + 2 of
 // the walk's L, so that a walk of NV vectors takes NV * W / 3 rows, and
-// pixel by pixel with 8-byte copies. On an AMD EPYC the avx2 walks were
-// faster so on every job (docs/design.md, "Kernel variants").
+// pixel by pixel with 8-byte copies. On an AMD EPYC the avx2 and sse2 walks
+// were faster so on every job (docs/design.md, "Kernel variants").
 template <class P>
 constexpr bool dense_rows() {
   if constexpr (requires { P::DENSE_ROWS; }) {
@@ -353,7 +353,8 @@ constexpr bool dense_rows() {
     return false;
   }
 }
-// Vectors of a whole dense walk: three of 8 lanes carry 8 rows, no lane idle.
+// Vectors of a whole dense walk: three carry 8 rows of 8 lanes, 4 of 4, no
+// lane idle.
 constexpr int dense_vectors = 3;
 
 // Rows a walk of nv vectors takes.
