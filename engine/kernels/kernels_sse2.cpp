@@ -48,6 +48,8 @@ struct SSE2_POLICY {
   }
 
   static constexpr bool PIXEL_LANES = false;
+  // Four rows in three vectors, where a vector a row left a lane idle.
+  static constexpr bool DENSE_ROWS = true;
   static void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
   static void prefetch_l2(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T1); }
   static constexpr const KERNEL_VARIANT* narrower = &sse_kernels;

@@ -8,9 +8,11 @@
 // A walk carries NV vectors of W lanes (L = NV * W): in the vertical pass
 // L / 4 neighbouring column groups, lanes in memory order; in the horizontal
 // pass rows_per_vector rows per vector, row j's y, cb, cr in lanes
-// 3j .. 3j + 2 (PIXEL_LANES) or else 4j + 1 .. 4j + 3. Its knots fill the
-// worker's slot (FLOAT_KNOTS, WORD_KNOTS); the pass's positions come with the
-// job. Why it is laid out so: docs/design.md, "Kernel variants".
+// 3j .. 3j + 2 (PIXEL_LANES) or else 4j + 1 .. 4j + 3; or, with DENSE_ROWS,
+// NV * W / 3 rows, row j in lanes 3j .. 3j + 2 of the walk's L. Its knots
+// fill the worker's slot (FLOAT_KNOTS, ROW_KNOTS, WORD_KNOTS); the pass's
+// positions come with the job. Why it is laid out so: docs/design.md,
+// "Kernel variants".
 //
 // Beside the operations of wide_lanes.h a policy P provides:
 //   MAX_VECTORS           vectors one walk may keep in flight
@@ -32,6 +34,8 @@
 //     spread_pixels<NV>(rows, stage, stride, m)   int16 lanes 3j .. 3j + 2 of
 //                         output i (at stage + i * stride) to pixel i of rows[j]
 //                         false: pixel by pixel, 8 bytes at a time
+//   DENSE_ROWS            optional, true: rows three lanes apart across the
+//                         walk's vectors (dense_rows), pixel by pixel
 #include <cstdint>
 
 #include "kernels.h"
@@ -149,24 +153,50 @@ struct WORD_KNOTS {
   static int64_t bytes_per_lane(int32_t n) {
     return (static_cast<int64_t>(n) + 2) * (sizeof(float) + sizeof(int16_t));
   }
+  // V_0 = V_1 and V_{n+1} = V_n, once knots 1 .. n hold their values.
+  void repeat_end_values(int32_t n) const {
+    __builtin_memcpy(values, values + L, sizeof(int16_t) * L);
+    __builtin_memcpy(values + static_cast<intptr_t>(n + 1) * L,
+                     values + static_cast<intptr_t>(n) * L, sizeof(int16_t) * L);
+  }
 };
 
+// Whether the column walks of P that keep their knots' samples (shrinking,
+// and enlarging where the rows do not hold them) keep them as the int16
+// they are (WORD_KNOTS, 6 bytes a lane and knot) rather than as floats
+// (FLOAT_KNOTS, 8): fewer knot bytes against a widening per knot read. On
+// an AMD EPYC the 16-lane walks were 6 to 20% faster so on one thread; the
+// avx2 walks no faster shrinking and 6 to 9% slower enlarging.
+template <class P>
+constexpr bool column_knots_in_words() {
+  return P::W >= 16;
+}
+
 // Column groups: `lanes` int16 (more than (NV - 1) * W, at most NV * W, the
-// last vector partial unless Full) from `base` down the rows.
-template <class P, int NV, bool Full>
+// last vector partial unless Full) from `base` down the rows. With Keep,
+// the int16 of row j are copied as they are read to kept + (j + 1) * L, the
+// values of knot j + 1 in WORD_KNOTS (in a partial last vector the lanes
+// past the row's end keep what they held; their outputs are never stored).
+template <class P, int NV, bool Full, bool Keep = false>
 struct COLUMN_SOURCE {
+  static constexpr int L = NV * P::W;
   const uint8_t* base;
   intptr_t pitch;
   int last;  // int16 in the last vector
+  int16_t* kept = nullptr;
   const uint8_t* row = nullptr;
+  int16_t* keep = nullptr;
 
   void seek(int32_t j) {
     row = base + j * pitch;
+    if constexpr (Keep) keep = kept + static_cast<intptr_t>(j + 1) * L;
     prefetch_span<P::prefetch>(row + prefetch_rows * pitch, NV * P::W * 2);
   }
   typename P::V get(int v) const {
-    if (Full || v < NV - 1) return P::widen(row + 2 * P::W * v);
-    return P::widen_part(row + 2 * P::W * v, last);
+    const uint8_t* at = row + 2 * P::W * v;
+    const bool whole = Full || v < NV - 1;
+    if constexpr (Keep) __builtin_memcpy(keep + P::W * v, at, whole ? 2 * P::W : 2 * last);
+    return whole ? P::widen(at) : P::widen_part(at, last);
   }
 };
 
@@ -271,6 +301,15 @@ void column_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions,
       return;
     }
   }
+  if constexpr (column_knots_in_words<P>()) {
+    const WORD_KNOTS<P, NV> layout{
+        knots, reinterpret_cast<int16_t*>(knots + (static_cast<intptr_t>(job.n) + 2) * NV * P::W)};
+    COLUMN_SOURCE<P, NV, Full, true> keeping{base, pitch, last, layout.values};
+    forward_sweep<P, NV, false>(layout, job.table, job.n, keeping, c);
+    layout.repeat_end_values(job.n);
+    back_substitute_and_resample<P, NV>(layout, job.table, job.n, positions, job.m, c, sink);
+    return;
+  }
   const FLOAT_KNOTS<P, NV> layout{knots};
   forward_sweep<P, NV, true>(layout, job.table, job.n, source, c);
   back_substitute_and_resample<P, NV>(layout, job.table, job.n, positions, job.m, c, sink);
@@ -301,6 +340,29 @@ constexpr int rows_per_vector() {
   return P::PIXEL_LANES ? (P::W - 1) / 3 : P::W / 4;
 }
 
+// Whether the row walks of P pack their rows three lanes apart across all
+// their vectors (P::DENSE_ROWS): row j's y, cb, cr in lanes 3j .. 3j + 2 of
+// the walk's L, so that a walk of NV vectors takes NV * W / 3 rows, and
+// pixel by pixel with 8-byte copies. On an AMD EPYC the avx2 and sse2 walks
+// were faster so on every job (docs/design.md, "Kernel variants").
+template <class P>
+constexpr bool dense_rows() {
+  if constexpr (requires { P::DENSE_ROWS; }) {
+    return P::DENSE_ROWS;
+  } else {
+    return false;
+  }
+}
+// Vectors of a whole dense walk: three carry 8 rows of 8 lanes, 4 of 4, no
+// lane idle.
+constexpr int dense_vectors = 3;
+
+// Rows a walk of nv vectors takes.
+template <class P>
+constexpr int walk_rows(int nv) {
+  return dense_rows<P>() ? nv * P::W / 3 : nv * rows_per_vector<P>();
+}
+
 // Outputs of a walk of rows, each pixel as the 8 bytes that end with it: the
 // 2 bytes before it belong to the pixel before, which is written later since
 // the outputs go from the last to the first. Output 0 is its 6 bytes alone.
@@ -326,7 +388,8 @@ struct PIXEL_SINK {
 // per output (the last block of four read whole).
 template <class P>
 int64_t row_walk_bytes(int32_t n, int32_t m) {
-  const int64_t staging = P::PIXEL_LANES ? (static_cast<int64_t>(m) + 3) * sizeof(int16_t) : 0;
+  const int64_t staging =
+      P::PIXEL_LANES || dense_rows<P>() ? (static_cast<int64_t>(m) + 3) * sizeof(int16_t) : 0;
   return WORD_KNOTS<P, 1>::bytes_per_lane(n) + staging;
 }
 
@@ -338,7 +401,7 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
               int32_t count) {
   using V = typename P::V;
   constexpr int L = NV * P::W;
-  constexpr int R = NV * rows_per_vector<P>();
+  constexpr int R = walk_rows<P>(NV);
   const int32_t n = job.n;
   uint8_t* rows[R];
   for (int r = 0; r < R; ++r)
@@ -349,6 +412,17 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
   // Values of knots 1 .. n, then V_0 = s_0 and V_{n+1} = s_{n-1}.
   if constexpr (P::PIXEL_LANES) {
     P::template place_pixels<NV>(knots.values + L, L, rows, n);
+  } else if constexpr (dense_rows<P>()) {
+    // Pixel p of row r as the 8 bytes that begin with it, rows and knots in
+    // order: the 2 bytes past it land on the next row's lane (or the next
+    // knot's first), which is written after. The last pixel, 6 bytes alone.
+    int16_t* value = knots.values + L;
+    for (int32_t p = 0; p + 1 < n; ++p, value += L) {
+      for (int r = 0; r < R; ++r)
+        __builtin_memcpy(value + 3 * r, rows[r] + 6 * static_cast<intptr_t>(p), 8);
+    }
+    for (int r = 0; r < R; ++r)
+      __builtin_memcpy(value + 3 * r, rows[r] + 6 * static_cast<intptr_t>(n - 1), 6);
   } else {
     int16_t* value = knots.values + L;
     for (int r = 0; r < R; ++r) {
@@ -361,9 +435,7 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
         __builtin_memcpy(value + 4 * r, rows[r] + 6 * static_cast<intptr_t>(p) - 2, 8);
     }
   }
-  __builtin_memcpy(knots.values, knots.values + L, sizeof(int16_t) * L);
-  __builtin_memcpy(knots.values + static_cast<intptr_t>(n + 1) * L,
-                   knots.values + static_cast<intptr_t>(n) * L, sizeof(int16_t) * L);
+  knots.repeat_end_values(n);
   PLACED_SOURCE<P, WORD_KNOTS<P, NV>> source{knots};
   V c[NV];
   forward_sweep<P, NV, false>(knots, job.table, n, source, c);
@@ -372,6 +444,21 @@ void row_walk(const PASS_JOB& job, KNOT* slot, const POSITION* positions, int32_
     LANE_STAGE_SINK<P, NV> sink{stage};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
     P::template spread_pixels<NV>(rows, stage, L, job.m);
+  } else if constexpr (dense_rows<P>()) {
+    // Staged whole first, then each pixel as the 8 bytes that end with it,
+    // from the last: the 2 bytes before it are written again by the pixel
+    // before. (Taken straight from the narrowed vectors, 8-byte reads that
+    // straddle two stores stall; staged, the avx2 walks were 1.0 to 1.3
+    // times slower enlarging.)
+    int16_t* stage = knots.values + (static_cast<intptr_t>(n) + 2) * L;
+    LANE_STAGE_SINK<P, NV> sink{stage};
+    back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
+    for (int32_t i = job.m - 1; i >= 1; --i) {
+      const int16_t* o = stage + static_cast<intptr_t>(i) * L;
+      for (int r = 0; r < R; ++r)
+        __builtin_memcpy(rows[r] + 6 * static_cast<intptr_t>(i) - 2, o + 3 * r - 1, 8);
+    }
+    for (int r = 0; r < R; ++r) __builtin_memcpy(rows[r], stage + 3 * r, 6);
   } else {
     PIXEL_SINK<P, NV> sink{rows};
     back_substitute_and_resample<P, NV>(knots, job.table, n, positions, job.m, c, sink);
@@ -443,6 +530,19 @@ void wide_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end
   if (job.m <= 0 || first >= end) return;
   const int64_t per_lane = row_walk_bytes<P>(job.n, job.m);
   if (per_lane * P::W > job.slot_bytes) return P::narrower->pixel_rows(job, slot, first, end);
+  if constexpr (dense_rows<P>()) {
+    // Walks of dense_vectors, or as many as the slot holds; the last one of
+    // as few vectors as its rows need.
+    const int64_t fit = job.slot_bytes / (per_lane * P::W);
+    const int32_t most = walk_rows<P>(fit < dense_vectors ? static_cast<int>(fit) : dense_vectors);
+    for (int32_t r = first; r < end;) {
+      const int32_t count = end - r < most ? end - r : most;
+      const int nv = (3 * count + P::W - 1) / P::W;
+      row_walk_of<P, dense_vectors>(nv, job, slot, job.positions, r, count);
+      r += count;
+    }
+    return;
+  }
   constexpr int32_t per_vector = rows_per_vector<P>();
   const int32_t most = walk_vectors<P>(job, per_lane, row_walk_bytes_limit, 2) * per_vector;
   for (int32_t r = first; r < end;) {
@@ -464,9 +564,10 @@ constexpr KERNEL_VARIANT wide_variant(const char* name) {
       // A widest column walk per step, but at least the reference's 8 groups (64 bytes a row).
       widest_walk_groups > 8 ? widest_walk_groups : 8,
       P::W / 4,
-      // step_vectors of rows: one walk, or two of two for long rows, so threads end together.
-      step_vectors<P>() * rows_per_vector<P>(),
-      rows_per_vector<P>(),
+      // step_vectors of rows: one walk, or two of two for long rows, so threads
+      // end together; dense rows: one walk, in steps of one vector's rows.
+      dense_rows<P>() ? walk_rows<P>(dense_vectors) : step_vectors<P>() * rows_per_vector<P>(),
+      dense_rows<P>() ? walk_rows<P>(1) : rows_per_vector<P>(),
       wide_column_groups<P>,
       wide_pixel_rows<P>,
   };

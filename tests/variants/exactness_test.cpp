@@ -1,10 +1,10 @@
 // Every kernel variant against the baseline ("sse"): the same bytes in the
 // whole buffer, image and margins alike. Frames run through every width and
 // height remainder of the widest walk, lines of 1 to 3000 samples, enlarging
-// and shrinking, both pass orders, one to three threads and sixteen (whose
-// slots are too small for 16-lane walks over long rows, and for 8-lane ones
-// over columns nearly as long as the buffer's longest side), each buffer
-// between inaccessible pages.
+// and shrinking (columns from samples kept in the knots), both pass orders,
+// one to three threads and sixteen (whose slots are too small for 16-lane
+// walks over long rows, and for 8-lane ones over columns nearly as long as
+// the buffer's longest side), each buffer between inaccessible pages.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -180,6 +180,20 @@ TEST_P(VariantExactness, RowsPastTheSourceOnAndOffCacheLines) {
       {100, 40, 100, 97, 128, 97, false, 3},
   };
   check_each(cases, 500, {CONTENT::mixed});
+}
+
+// Shrunk columns, whose walks keep their samples in the knots: full-range
+// and spiked samples; the last walk with a partial vector (3000 int16 a row)
+// or a group cut by the row's end (3003); by one row and by a factor of 360;
+// after a horizontal pass that left its own bytes in the slot; 1 to 3 threads.
+TEST_P(VariantExactness, ShrunkColumnsFromTheirKeptSamples) {
+  const CASE cases[] = {
+      {1000, 600, 1000, 401, 1000, 600, false, 1},
+      {1001, 300, 1001, 299, 1001, 300, true, 2},
+      {1001, 1080, 1001, 3, 1001, 1080, true, 3},
+      {1001, 500, 1203, 250, 1203, 500, false, 1},
+  };
+  check_each(cases, 900, {CONTENT::extreme, CONTENT::spikes});
 }
 
 // Small frames of assorted sizes in one 128 x 128 buffer, random walks and
