@@ -27,16 +27,18 @@ SLOT slot_of(const WORK_AREA& area, int thread_id, int thread_num) {
   return SLOT{reinterpret_cast<KNOT*>(at), bytes};
 }
 
-PASS_JOB make_job(const WORK_AREA& area, void* buffer, int32_t n, int32_t m, const SLOT& slot) {
+PASS_JOB make_job(const WORK_AREA& area, PASS_AXIS axis, void* buffer, int32_t n, int32_t m,
+                  const SLOT& slot) {
+  const POSITION_TABLE& positions = area.positions[static_cast<int>(axis)];
   PASS_JOB job{};
   job.frame = static_cast<uint8_t*>(buffer);
   job.pitch = 6 * area.buffer_width;
   job.n = n;
   job.m = m;
   job.table = area.factor_table;
-  job.positions = area.positions;
+  job.positions = positions.entries;
   job.slot_bytes = slot.bytes;
-  job.samples_stay_in_rows = area.knots_at_or_below_outputs;
+  job.samples_stay_in_rows = positions.knots_at_or_below_outputs;
   job.stream_new_rows = new_rows_streamed();
   return job;
 }
@@ -93,7 +95,8 @@ int32_t lines_per_step(int32_t count, int32_t unit, int32_t most, int thread_num
 HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void* pass) {
   run_worker(
       thread_id, thread_num, pass, [&](const PASS_SIZES& sizes, WORK_AREA& area, const SLOT& slot) {
-        PASS_JOB job = make_job(area, buffer, sizes.height, sizes.target_height, slot);
+        PASS_JOB job =
+            make_job(area, PASS_AXIS::down, buffer, sizes.height, sizes.target_height, slot);
         job.groups = (6 * sizes.width + 7) / 8;
         // The last group may reach past the row when the image fills it: only the
         // int16 inside the row are read and written then.
@@ -116,7 +119,8 @@ HOST_ENTRY void vertical_pass(int thread_id, int thread_num, void* buffer, void*
 HOST_ENTRY void horizontal_pass(int thread_id, int thread_num, void* buffer, void* pass) {
   run_worker(
       thread_id, thread_num, pass, [&](const PASS_SIZES& sizes, WORK_AREA& area, const SLOT& slot) {
-        const PASS_JOB job = make_job(area, buffer, sizes.width, sizes.target_width, slot);
+        const PASS_JOB job =
+            make_job(area, PASS_AXIS::across, buffer, sizes.width, sizes.target_width, slot);
         const KERNEL_VARIANT& k = *area.kernels;
         const int32_t step = lines_per_step(sizes.height, k.row_unit, k.rows_per_step, thread_num);
         take_lines(thread_num, area.horizontal_counter, step, sizes.height,

@@ -40,7 +40,7 @@ bool resize_frame(WORK_AREA& area, const KERNEL_VARIANT& kernels, FRAME& frame, 
   auto vertical = [&] {
     if (target_h == frame.h) return true;
     PASS pass{{frame.w, frame.h, frame.w, target_h}, &area};
-    prepare_positions(area, frame.h, target_h);
+    prepare_positions(area, PASS_AXIS::down, frame.h, target_h);
     if (!run_workers(runner, vertical_pass, frame.buffer, &pass)) return false;
     frame.h = target_h;
     return true;
@@ -48,7 +48,7 @@ bool resize_frame(WORK_AREA& area, const KERNEL_VARIANT& kernels, FRAME& frame, 
   auto horizontal = [&] {
     if (target_w == frame.w) return true;
     PASS pass{{frame.w, frame.h, target_w, frame.h}, &area};
-    prepare_positions(area, frame.w, target_w);
+    prepare_positions(area, PASS_AXIS::across, frame.w, target_w);
     if (!run_workers(runner, horizontal_pass, frame.buffer, &pass)) return false;
     frame.w = target_w;
     return true;

@@ -22,20 +22,25 @@ namespace {
 
 // The parts of a block of K knots per buffer for `kernels`. The reference's:
 // 16 slots of line_buffers knot buffers of K knots, then the factor table.
-// A variant with a position table: 16 x line_buffers knot buffers' bytes in
-// all, of which the factor table and the position table take the end and
+// A variant with position tables: 16 x line_buffers knot buffers' bytes in
+// all, of which the factor table and the two position tables take the end and
 // the slots the rest, in whole cache lines per slot.
 struct BLOCK_LAYOUT {
   uint64_t slots;  // bytes of the slots, from the block's start
   uint64_t bytes;  // the whole block
 };
 
+// One position table of K entries, in whole cache lines.
+uint64_t position_table_bytes(int32_t k) {
+  return (uint64_t{sizeof(POSITION)} * static_cast<uint64_t>(k) + 63) / 64 * 64;
+}
+
 BLOCK_LAYOUT block_layout(int32_t k, const KERNEL_VARIANT* kernels) {
   const uint64_t knots = static_cast<uint64_t>(k);
   const uint64_t buffers = uint64_t{sizeof(KNOT)} * knots * work_slots * kernels->line_buffers;
   const uint64_t factors = uint64_t{sizeof(VEC4)} * knots;
   if (!kernels->positions) return BLOCK_LAYOUT{buffers, buffers + factors};
-  const uint64_t tables = factors + (uint64_t{sizeof(POSITION)} * knots + 63) / 64 * 64;
+  const uint64_t tables = factors + 2 * position_table_bytes(k);
   return BLOCK_LAYOUT{(buffers - tables) / (64 * work_slots) * (64 * work_slots), buffers};
 }
 
@@ -96,24 +101,30 @@ bool prepare_work_area(WORK_AREA& area, int32_t height, int32_t width,
   area.slot_stride = static_cast<int32_t>(slots / work_slots / sizeof(VEC4));
   area.line_buffers = static_cast<KNOT*>(memory);
   area.factor_table = reinterpret_cast<VEC4*>(at + slots);
-  area.positions =
-      kernels.positions ? reinterpret_cast<POSITION*>(at + slots + sizeof(VEC4) * k) : nullptr;
+  uint8_t* tables = at + slots + sizeof(VEC4) * k;
+  for (POSITION_TABLE& table : area.positions) {
+    table = POSITION_TABLE{};
+    if (!kernels.positions) continue;
+    table.entries = reinterpret_cast<POSITION*>(tables);
+    tables += position_table_bytes(k);
+  }
   // Built under the passes' mode, so that its entries never depend on who called.
   under_pass_mode([&area, k] { build_factor_table(area.factor_table, k); });
   return true;
 }
 
-void prepare_positions(WORK_AREA& area, int32_t n, int32_t m) {
-  if (!area.positions || (area.positions_n == n && area.positions_m == m)) return;
-  under_pass_mode([&area, n, m] {
+void prepare_positions(WORK_AREA& area, PASS_AXIS axis, int32_t n, int32_t m) {
+  POSITION_TABLE& table = area.positions[static_cast<int>(axis)];
+  if (!table.entries || (table.n == n && table.m == m)) return;
+  under_pass_mode([&table, n, m] {
     const float step = line_step(n, m);
-    for (int32_t i = 0; i < m; ++i) area.positions[i] = locate_output(step, i);
+    for (int32_t i = 0; i < m; ++i) table.entries[i] = locate_output(step, i);
   });
-  area.knots_at_or_below_outputs = true;
+  table.knots_at_or_below_outputs = true;
   for (int32_t i = 0; i < m; ++i)
-    if (area.positions[i].k > i) area.knots_at_or_below_outputs = false;
-  area.positions_n = n;
-  area.positions_m = m;
+    if (table.entries[i].k > i) table.knots_at_or_below_outputs = false;
+  table.n = n;
+  table.m = m;
 }
 
 void release_work_area(WORK_AREA& area) {

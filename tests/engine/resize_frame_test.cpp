@@ -376,7 +376,37 @@ TEST_F(WorkArea, EveryVariantCommitsAtMostFourMBForA4KBuffer) {
     EXPECT_EQ(COUNTING_PAGES::last_bytes, expected) << (*v)->name;
     EXPECT_EQ(work_area.block_bytes, expected) << (*v)->name;
     EXPECT_LE(COUNTING_PAGES::last_bytes, 4000000u) << (*v)->name;
-    EXPECT_EQ(work_area.positions != nullptr, wide) << (*v)->name;
+    for (const POSITION_TABLE& table : work_area.positions)
+      EXPECT_EQ(table.entries != nullptr, wide) << (*v)->name;
+  }
+}
+
+// The frames of a stream keep both passes' position tables; a pass whose
+// size changes (its n, or its m alone) gets a table of its own again, and
+// every frame has the bytes of a fresh block's.
+TEST_F(WorkArea, EachPassKeepsItsPositionTable) {
+  for (const KERNEL_VARIANT* const* v = available_kernels(); *v; ++v) {
+    if (!(*v)->positions) continue;
+    ASSERT_TRUE(force_kernels((*v)->name));
+    const struct {
+      int32_t w, h, tw, th;
+    } stream[] = {{40, 30, 90, 60}, {40, 30, 90, 60}, {40, 30, 70, 60}, {40, 44, 70, 60}};
+    for (const auto& s : stream) {
+      release_work_area();
+      const IMAGE alone = resized(s.w, s.h, 96, 64, s.tw, s.th, false, nullptr, 5);
+      release_work_area();
+      for (const auto& earlier : stream) {
+        resized(earlier.w, earlier.h, 96, 64, earlier.tw, earlier.th, false, nullptr, 3);
+        if (&earlier == &s) break;
+      }
+      const POSITION_TABLE& across = work_area.positions[static_cast<int>(PASS_AXIS::across)];
+      const POSITION_TABLE& down = work_area.positions[static_cast<int>(PASS_AXIS::down)];
+      EXPECT_TRUE(across.n == s.w && across.m == s.tw && down.n == s.h && down.m == s.th)
+          << (*v)->name << ": " << across.n << "->" << across.m << ", " << down.n << "->" << down.m;
+      EXPECT_EQ(first_difference(resized(s.w, s.h, 96, 64, s.tw, s.th, false, nullptr, 5), alone),
+                "")
+          << (*v)->name;
+    }
   }
 }
 
