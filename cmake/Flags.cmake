@@ -15,3 +15,19 @@ endif()
 function(morvane_variant_flags file)
   set_source_files_properties(${file} PROPERTIES COMPILE_OPTIONS "${ARGN}")
 endfunction()
+
+# A native build with only the registers 32-bit code has: eight vector
+# registers (xmm0-7, and so ymm0-7 and zmm0-7) and seven general ones. The
+# kernels see MORVANE_EIGHT_REGISTERS and take the shapes of their 32-bit
+# walks, so those walks can be tested natively and timed beside the native
+# ones on a machine that cannot run 32-bit programs (preset native-8reg).
+option(MORVANE_EIGHT_REGISTERS "x86-64 code with the register file of 32-bit code" OFF)
+if(MORVANE_EIGHT_REGISTERS)
+  foreach(reg RANGE 8 31)
+    add_compile_options(-ffixed-xmm${reg})
+  endforeach()
+  foreach(reg RANGE 8 15)
+    add_compile_options(-ffixed-r${reg})
+  endforeach()
+  add_compile_definitions(MORVANE_EIGHT_REGISTERS)
+endif()

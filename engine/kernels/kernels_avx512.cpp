@@ -21,6 +21,12 @@ struct AVX512_POLICY {
   // 1.1 MB of knots and spills more; four were faster on every job measured
   // (Intel Xeon with two 512-bit units, native and 32-bit).
   static constexpr int MAX_VECTORS = 4;
+  // With eight vector registers a row walk of one vector (five rows), whose
+  // pixel moves need eight permute indices besides: faster so than walks of
+  // two and four vectors (0.78 to 0.88 of four on an AMD EPYC, native code
+  // with the registers of 32-bit code). The column walks keep four: fewer
+  // chains in flight were slower there, spills and all.
+  static constexpr int MAX_ROW_VECTORS = eight_vector_registers ? 1 : MAX_VECTORS;
 
   static V load(const float* p) { return _mm512_load_ps(p); }
   static void store(float* p, V v) { _mm512_store_ps(p, v); }

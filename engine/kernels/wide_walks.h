@@ -36,12 +36,25 @@
 //                         false: pixel by pixel, 8 bytes at a time
 //   DENSE_ROWS            optional, true: rows three lanes apart across the
 //                         walk's vectors (dense_rows), pixel by pixel
+//   MAX_ROW_VECTORS       optional: vectors a row walk may keep in flight, where
+//                         fewer than MAX_VECTORS (row_walk_vectors)
 #include <cstdint>
 
 #include "kernels.h"
 #include "wide_lanes.h"
 
 namespace {
+
+// Whether the code has only the eight vector registers of 32-bit code (and
+// seven general ones): in 32-bit builds, and in the native build made to
+// stand in for them (MORVANE_EIGHT_REGISTERS). Policies choose some walk
+// shapes by it.
+constexpr bool eight_vector_registers =
+#if defined(__i386__) || defined(MORVANE_EIGHT_REGISTERS)
+    true;
+#else
+    false;
+#endif
 
 // Knot memory a vertical walk may use: all the slot holds, since wide walks
 // share the page walks of their rows.
@@ -353,6 +366,16 @@ constexpr bool dense_rows() {
     return false;
   }
 }
+// Vectors a row walk of P may keep in flight: P::MAX_ROW_VECTORS where the
+// policy says, else MAX_VECTORS.
+template <class P>
+constexpr int row_walk_vectors() {
+  if constexpr (requires { P::MAX_ROW_VECTORS; }) {
+    return P::MAX_ROW_VECTORS < P::MAX_VECTORS ? P::MAX_ROW_VECTORS : P::MAX_VECTORS;
+  } else {
+    return P::MAX_VECTORS;
+  }
+}
 // Vectors of a whole dense walk: three carry 8 rows of 8 lanes, 4 of 4, no
 // lane idle.
 constexpr int dense_vectors = 3;
@@ -544,11 +567,13 @@ void wide_pixel_rows(const PASS_JOB& job, KNOT* slot, int32_t first, int32_t end
     return;
   }
   constexpr int32_t per_vector = rows_per_vector<P>();
-  const int32_t most = walk_vectors<P>(job, per_lane, row_walk_bytes_limit, 2) * per_vector;
+  constexpr int most_vectors = row_walk_vectors<P>();
+  const int fit = walk_vectors<P>(job, per_lane, row_walk_bytes_limit, 2);
+  const int32_t most = (fit < most_vectors ? fit : most_vectors) * per_vector;
   for (int32_t r = first; r < end;) {
     const int32_t count = next_walk(end - r, most, per_vector);
     const int nv = (count + per_vector - 1) / per_vector;
-    row_walk_of<P, P::MAX_VECTORS>(nv, job, slot, job.positions, r, count);
+    row_walk_of<P, most_vectors>(nv, job, slot, job.positions, r, count);
     r += count;
   }
 }
