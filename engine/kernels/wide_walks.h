@@ -125,9 +125,13 @@ struct FLOAT_KNOTS {
 // rows where they can: for 16-lane vectors, whose walks cover 128 bytes of a
 // row. The avx2 walks, 64 bytes of a row and so twice the row pages per
 // byte, were 5 to 18% slower so on an AMD EPYC (avx512: 0 to 12% faster).
+// Not with eight vector registers, where the samples, widened once per knot
+// for its outputs, go to the stack and back: float knots, read by the
+// evaluation as they are, were 7 to 16% faster there (on four of five
+// vertical passes; 3% slower on 3840x2160->3840x1080).
 template <class P>
 constexpr bool rows_hold_knot_values() {
-  return P::W >= 16;
+  return P::W >= 16 && !eight_vector_registers;
 }
 
 // Vertical walks of an enlarging pass whose outputs never overwrite a row
@@ -179,10 +183,11 @@ struct WORD_KNOTS {
 // they are (WORD_KNOTS, 6 bytes a lane and knot) rather than as floats
 // (FLOAT_KNOTS, 8): fewer knot bytes against a widening per knot read. On
 // an AMD EPYC the 16-lane walks were 6 to 20% faster so on one thread; the
-// avx2 walks no faster shrinking and 6 to 9% slower enlarging.
+// avx2 walks no faster shrinking and 6 to 9% slower enlarging. With eight
+// vector registers the 16-lane walks keep floats too, as above.
 template <class P>
 constexpr bool column_knots_in_words() {
-  return P::W >= 16;
+  return P::W >= 16 && !eight_vector_registers;
 }
 
 // Column groups: `lanes` int16 (more than (NV - 1) * W, at most NV * W, the
