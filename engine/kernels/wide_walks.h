@@ -45,17 +45,6 @@
 
 namespace {
 
-// Whether the code has only the eight vector registers of 32-bit code (and
-// seven general ones): in 32-bit builds, and in the native build made to
-// stand in for them (MORVANE_EIGHT_REGISTERS). Policies choose some walk
-// shapes by it.
-constexpr bool eight_vector_registers =
-#if defined(__i386__) || defined(MORVANE_EIGHT_REGISTERS)
-    true;
-#else
-    false;
-#endif
-
 // Knot memory a vertical walk may use: all the slot holds, since wide walks
 // share the page walks of their rows.
 constexpr int64_t column_walk_bytes = int64_t{1} << 40;
