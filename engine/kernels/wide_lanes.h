@@ -159,6 +159,22 @@ inline void forward_sweep(const Knots& knots, const VEC4* table, int32_t n, Sour
   }
 }
 
+// One output's weights as vectors, and the spline's value there from the
+// curvatures and values of the knots on either side: the reference's
+// operations in the reference's order.
+template <class P>
+struct OUTPUT_WEIGHTS {
+  using V = typename P::V;
+  V wa, wt, t, a;
+  explicit OUTPUT_WEIGHTS(const POSITION& e)
+      : wa(P::set1(e.wa)), wt(P::set1(e.wt)), t(P::set1(e.t)), a(P::set1(e.a)) {}
+  V value(V mk, V mk1, V v0, V v1, V sixth) const {
+    const V curv = P::mul(P::add(P::mul(wa, mk), P::mul(wt, mk1)), sixth);
+    const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
+    return P::add(curv, lin);
+  }
+};
+
 // The back substitution below where eight vector registers cannot hold a
 // walk's curvatures and values beside the output's weights: each M_p goes
 // into its knot over c_p, which nothing reads again, and the evaluation
@@ -181,20 +197,13 @@ inline void back_substitute_through_knots(const Knots& knots, const VEC4* table,
     const float* mk = knots.c(p);
     const float* mk1 = knots.c(p + 1);
     for (; i >= 0 && positions[i].k == p; --i) {
-      const POSITION& e = positions[i];
-      const V wa = P::set1(e.wa);
-      const V wt = P::set1(e.wt);
-      const V t = P::set1(e.t);
-      const V a = P::set1(e.a);
+      const OUTPUT_WEIGHTS<P> weights(positions[i]);
       sink.seek(i);
       V out[NV];
 #pragma GCC unroll 16
-      for (int v = 0; v < NV; ++v) {
-        const V curv = P::mul(
-            P::add(P::mul(wa, P::load(mk + v * W)), P::mul(wt, P::load(mk1 + v * W))), sixth);
-        const V lin = P::add(P::mul(knots.value(p + 1, v), t), P::mul(knots.value(p, v), a));
-        out[v] = P::add(curv, lin);
-      }
+      for (int v = 0; v < NV; ++v)
+        out[v] = weights.value(P::load(mk + v * W), P::load(mk1 + v * W), knots.value(p, v),
+                               knots.value(p + 1, v), sixth);
       sink.put(out);
     }
   };
@@ -249,26 +258,16 @@ inline void back_substitute_and_resample(const Knots& knots, const VEC4* table, 
       }
     }
     for (; i >= 0 && positions[i].k == p; --i) {
-      const POSITION& e = positions[i];
-      const V wa = P::set1(e.wa);
-      const V wt = P::set1(e.wt);
-      const V t = P::set1(e.t);
-      const V a = P::set1(e.a);
+      const OUTPUT_WEIGHTS<P> weights(positions[i]);
       sink.seek(i);
       V out[NV];
 #pragma GCC unroll 16
       for (int v = 0; v < NV; ++v) {
-        V v0, v1;
         if constexpr (Knots::hoist_values) {
-          v0 = vk[v];
-          v1 = vk1[v];
+          out[v] = weights.value(mk[v], mk1[v], vk[v], vk1[v], sixth);
         } else {
-          v0 = knots.value(p, v);
-          v1 = knots.value(p + 1, v);
+          out[v] = weights.value(mk[v], mk1[v], knots.value(p, v), knots.value(p + 1, v), sixth);
         }
-        const V curv = P::mul(P::add(P::mul(wa, mk[v]), P::mul(wt, mk1[v])), sixth);
-        const V lin = P::add(P::mul(v1, t), P::mul(v0, a));
-        out[v] = P::add(curv, lin);
       }
       sink.put(out);
     }
