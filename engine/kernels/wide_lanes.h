@@ -43,6 +43,16 @@ constexpr bool eight_vector_registers =
     false;
 #endif
 
+// One step of the elimination: c_p from c_{p-1}, the differences
+// dn = V_{p+1} - V_p and d = V_p - V_{p-1}, and the pivot reciprocal f,
+// in the reference's order (r is exact for int16 samples).
+template <class P>
+inline typename P::V next_c(typename P::V dn, typename P::V d, typename P::V c, typename P::V six,
+                            typename P::V f) {
+  const typename P::V r = P::mul(P::sub(dn, d), six);
+  return P::mul(P::sub(r, c), f);
+}
+
 // The forward sweep below where the knots keep their values and eight
 // vector registers cannot hold a walk's samples, differences and c: each
 // sample goes into its knot as it is read, and the differences are taken
@@ -74,8 +84,7 @@ inline void forward_sweep_through_knots(const Knots& knots, const VEC4* table, i
       const V vp = knots.value(p, v);
       const V dn = P::sub(next, vp);
       const V d = P::sub(vp, knots.value(p - 1, v));
-      const V r = P::mul(P::sub(dn, d), six);
-      c[v] = P::mul(P::sub(r, c[v]), f);
+      c[v] = next_c<P>(dn, d, c[v], six, f);
       P::store(cp + v * W, c[v]);
     }
   }
@@ -87,8 +96,7 @@ inline void forward_sweep_through_knots(const Knots& knots, const VEC4* table, i
     knots.store_value(n + 1, v, vn);
     const V dn = P::sub(vn, vn);
     const V d = P::sub(vn, knots.value(n - 1, v));
-    const V r = P::mul(P::sub(dn, d), six);
-    c[v] = P::mul(P::sub(r, c[v]), f);
+    c[v] = next_c<P>(dn, d, c[v], six, f);
   }
 }
 
@@ -137,8 +145,7 @@ inline void forward_sweep(const Knots& knots, const VEC4* table, int32_t n, Sour
     for (int v = 0; v < NV; ++v) {
       const V next = source.get(v);
       const V dn = P::sub(next, cur[v]);
-      const V r = P::mul(P::sub(dn, d[v]), six);  // exact for int16 samples
-      c[v] = P::mul(P::sub(r, c[v]), f);
+      c[v] = next_c<P>(dn, d[v], c[v], six, f);
       if constexpr (StoreValues) knots.store_value(p, v, cur[v]);
       P::store(cp + v * W, c[v]);
       d[v] = dn;
@@ -150,8 +157,7 @@ inline void forward_sweep(const Knots& knots, const VEC4* table, int32_t n, Sour
 #pragma GCC unroll 16
   for (int v = 0; v < NV; ++v) {
     const V dn = P::sub(cur[v], cur[v]);
-    const V r = P::mul(P::sub(dn, d[v]), six);
-    c[v] = P::mul(P::sub(r, c[v]), f);
+    c[v] = next_c<P>(dn, d[v], c[v], six, f);
     if constexpr (StoreValues) {
       knots.store_value(n, v, cur[v]);
       knots.store_value(n + 1, v, cur[v]);
